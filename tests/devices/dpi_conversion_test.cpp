@@ -56,12 +56,13 @@ TEST(DpiConversion, SliderPositionsSurviveTheRoundTrip)
         int first;
         int last;
     };
-    // 0x0070 above 30000 shows odd positions on the next even DPI: only even positions come back.
+    // 0x0070 above 30000 shows odd positions on the next even DPI, and DPI 30001 to 30009 come from
+    // positions below 30000: only even positions from 30000 up come back.
     // 0x3325's two ranges only meet where 48 steps reach 5000 DPI; its lower range is exact.
     // 0x3104 shows positions 1 and 2 both as 400 DPI, and its typed-DPI rule changes range at
     // 2600 while the slider rule does at 2900.
     const Range ranges[] = {{k3395, 0, 519}, {k8925, 0, 149}, {k3325, 0, 48}, {k3104, 3, 46}, {k3104, 53, 104},
-                            {k0070, 0, 30000}, {kGeneric, 0, 400}};
+                            {k0070, 0, 29990}, {kGeneric, 0, 400}};
     for (const Range& r : ranges)
         for (int s = r.first; s <= r.last; ++s)
             ASSERT_EQ(sliderFromDpi(r.sensor, dpiFromSlider(r.sensor, s)), s)
