@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <json/value.h>
+#include <string>
+
+namespace kestrion {
+
+// Every JSON file of the tool goes through these helpers. Reads never fail: anything that cannot be
+// read or parsed is a null value. Writes replace the file atomically, so a crash or a full disk
+// leaves either the old document or the new one, never a truncated one.
+
+// Largest file the readers accept; anything bigger is treated as unreadable.
+inline constexpr std::size_t kMaxJsonFileBytes = 4 * 1024 * 1024;
+// Deepest nesting the parser follows before giving up on a document.
+inline constexpr int kMaxJsonDepth = 256;
+
+// The file's text up to its first zero byte; empty when it cannot be read whole.
+std::string readjsonFile(const std::string& path);
+
+// The parsed document at path (comments kept), or null.
+Json::Value LoadJsonFile(const std::string& path);
+
+// Parses text as a document; null when it is empty, malformed or too deep.
+Json::Value parseJsonText(const std::string& text);
+
+// The on-disk form of a value: the styled layout followed by one empty line.
+std::string styledJsonText(const Json::Value& value);
+
+// Writes the on-disk form of value to path; false when the file could not be replaced.
+bool SaveJsonFile(const Json::Value& value, const std::string& path);
+
+// Local time as "2024_03_05_14_07_09_042" (year, month, day, hour, minute, second, millisecond).
+std::string MakeTimeStamp();
+std::string MakeTimeStamp(std::chrono::system_clock::time_point when);
+
+}  // namespace kestrion
