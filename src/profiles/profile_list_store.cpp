@@ -1,0 +1,364 @@
+#include "profiles/profile_list_store.h"
+
+#include "profiles/basic_profile_data.h"
+#include "profiles/json_access.h"
+#include "profiles/json_file.h"
+#include "profiles/profile_names.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <unistd.h>
+
+namespace kestrion {
+namespace {
+
+constexpr const char* kListFileName = "ProfileList.ini";
+constexpr const char* kDocumentExtension = ".Json";
+constexpr int kHeadsetKind = 7;
+constexpr const char* kCarriedHeadsetSections[] = {"CustomEQNameInfo", "CustomEQHzValueInfo"};
+
+std::string withTrailingSlash(const std::string& folder)
+{
+    return (folder.empty() || folder.back() == '/') ? folder : folder + "/";
+}
+
+// Identifiers name files in the data folder: only plain names are usable.
+bool isUsableUuid(const Json::Value& uuid)
+{
+    const std::string text = textOf(uuid);
+    return !text.empty() && text.find('/') == std::string::npos && text != "." && text != "..";
+}
+
+// Keeps the entries a list file may safely act on: objects with a usable identifier that no earlier
+// entry already uses (two entries sharing a document would delete each other's settings).
+Json::Value usableEntries(const Json::Value& list)
+{
+    Json::Value kept(Json::arrayValue);
+    std::set<std::string> seen;
+    for (const Json::Value& entry : list) {
+        if (!entry.isObject() || !isUsableUuid(entry["profileUUID"]))
+            continue;
+        if (seen.insert(entry["profileUUID"].asString()).second)
+            kept.append(entry);
+    }
+    return kept;
+}
+
+bool fileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+Json::Value& shapedEntry(Json::Value& entry)
+{
+    if (!entry.isObject())
+        entry = Json::Value(Json::objectValue);
+    return entry;
+}
+
+Json::Value asDocument(Json::Value document)
+{
+    return document.isObject() ? document : Json::Value(Json::objectValue);
+}
+
+}  // namespace
+
+ProfileListStore::ProfileListStore(int deviceKind, const std::string& dataFolder, const std::string& defaultDocumentPath)
+    : m_deviceKind(deviceKind), m_folder(withTrailingSlash(dataFolder)), m_defaultPath(defaultDocumentPath)
+{
+}
+
+std::string ProfileListStore::listFilePath() const
+{
+    return m_folder + kListFileName;
+}
+
+std::string ProfileListStore::documentPathOf(const std::string& uuid) const
+{
+    return m_folder + uuid + kDocumentExtension;
+}
+
+Json::Value& ProfileListStore::reloadList()
+{
+    Json::Value loaded = LoadJsonFile(listFilePath());
+    // An unreadable list file keeps the last good copy rather than forgetting every profile.
+    if (const Json::Value* list = arraySection(loaded, "profilelist")) {
+        loaded["profilelist"] = usableEntries(*list);
+        m_list = loaded;
+    }
+    if (entries().empty())
+        createFirstProfile();
+    resyncSelection();
+    return m_list;
+}
+
+Json::Value& ProfileListStore::entries()
+{
+    return arraySlot(m_list, "profilelist");
+}
+
+bool ProfileListStore::writeList()
+{
+    return SaveJsonFile(m_list, listFilePath());
+}
+
+std::string ProfileListStore::entryName(int index)
+{
+    return textOf(entries()[static_cast<Json::ArrayIndex>(index)]["profilename"]);
+}
+
+std::string ProfileListStore::entryUuid(int index)
+{
+    return textOf(entries()[static_cast<Json::ArrayIndex>(index)]["profileUUID"]);
+}
+
+Json::Value ProfileListStore::newEntry(const std::string& name, const std::string& uuid) const
+{
+    Json::Value entry;
+    entry["profilename"] = name;
+    entry["profileUUID"] = uuid;
+    entry["profileislink"] = 0;
+    entry["profilelinkmame"] = "";
+    return entry;
+}
+
+void ProfileListStore::createFirstProfile()
+{
+    std::error_code error;
+    std::filesystem::create_directories(m_folder, error);
+    const std::string uuid = newUuid();
+    m_list = Json::Value(Json::objectValue);
+    entries().append(newEntry("Profile1", uuid));
+    m_list["profileselect"] = 0;
+    writeList();
+    writeProfileDocument(LoadJsonFile(m_defaultPath), "Profile1", uuid);
+}
+
+void ProfileListStore::init()
+{
+    m_list = Json::Value();
+    reloadList();
+    const auto stored = integerOf(m_list["profileselect"]);
+    select(stored >= 0 && stored < count() ? static_cast<int>(stored) : 0);
+}
+
+void ProfileListStore::rememberSelection(int index)
+{
+    m_selected = index;
+    m_selectedUuid = index >= 0 ? entryUuid(index) : std::string();
+}
+
+void ProfileListStore::resyncSelection()
+{
+    // The file may have changed under us: follow the selected profile by its identifier.
+    for (int i = 0; i < count(); ++i) {
+        if (!m_selectedUuid.empty() && entryUuid(i) == m_selectedUuid) {
+            m_selected = i;
+            return;
+        }
+    }
+    rememberSelection(std::clamp(m_selected, 0, count() - 1));
+}
+
+bool ProfileListStore::select(int index)
+{
+    reloadList();
+    if (index < 0 || index >= count())
+        return false;
+    m_list["profileselect"] = index;
+    rememberSelection(index);
+    writeList();
+    return true;
+}
+
+std::vector<ProfileListEntry> ProfileListStore::profiles()
+{
+    reloadList();
+    std::vector<ProfileListEntry> result;
+    for (int i = 0; i < count(); ++i)
+        result.push_back(ProfileListEntry {entryName(i), entryUuid(i)});
+    return result;
+}
+
+int ProfileListStore::count()
+{
+    return static_cast<int>(entries().size());
+}
+
+std::string ProfileListStore::documentPath(int index)
+{
+    reloadList();
+    if (index < 0 || index >= count())
+        return {};
+    return documentPathOf(entryUuid(index));
+}
+
+bool ProfileListStore::isNameTaken(const std::string& name, int exceptIndex)
+{
+    for (int i = 0; i < count(); ++i) {
+        if (i != exceptIndex && sameProfileName(entryName(i), name))
+            return true;
+    }
+    return false;
+}
+
+bool ProfileListStore::isUuidTaken(const std::string& uuid)
+{
+    for (int i = 0; i < count(); ++i) {
+        if (entryUuid(i) == uuid)
+            return true;
+    }
+    return fileExists(documentPathOf(uuid));
+}
+
+std::string ProfileListStore::newUuid()
+{
+    // Two profiles made within one millisecond would share a document: move on to the next free stamp.
+    auto when = std::chrono::system_clock::now();
+    std::string uuid = MakeTimeStamp(when);
+    while (isUuidTaken(uuid)) {
+        when += std::chrono::milliseconds(1);
+        uuid = MakeTimeStamp(when);
+    }
+    return uuid;
+}
+
+bool ProfileListStore::writeProfileDocument(Json::Value document, const std::string& name, const std::string& uuid)
+{
+    document = asDocument(std::move(document));
+    document["profilename"] = name;
+    document["profileUUID"] = uuid;
+    return SaveJsonFile(document, documentPathOf(uuid));
+}
+
+ProfileAddResult ProfileListStore::appendProfile(const Json::Value& document, const std::string& name, bool selectNew)
+{
+    const std::string uuid = newUuid();
+    if (!writeProfileDocument(document, name, uuid))
+        return ProfileAddResult::WriteFailed;
+    entries().append(newEntry(name, uuid));
+    if (selectNew)
+        m_list["profileselect"] = count() - 1;
+    if (!writeList()) {
+        ::unlink(documentPathOf(uuid).c_str());
+        reloadList();
+        return ProfileAddResult::WriteFailed;
+    }
+    return ProfileAddResult::Added;
+}
+
+ProfileAddResult ProfileListStore::add()
+{
+    reloadList();
+    if (count() >= kMaxProfiles)
+        return ProfileAddResult::LimitReached;
+    int number = 1;
+    while (isNameTaken("Profile" + std::to_string(number)))
+        ++number;
+    return appendProfile(LoadJsonFile(m_defaultPath), "Profile" + std::to_string(number), true);
+}
+
+ProfileAddResult ProfileListStore::copy()
+{
+    reloadList();
+    if (count() >= kMaxProfiles)
+        return ProfileAddResult::LimitReached;
+    std::string name = entryName(m_selected);
+    do
+        name += " copy";
+    while (isNameTaken(name));
+    return appendProfile(LoadJsonFile(documentPathOf(m_selectedUuid)), name, false);
+}
+
+ProfileImportResult ProfileListStore::importProfile(const std::string& sourcePath, const std::string& name)
+{
+    const Json::Value source = LoadJsonFile(sourcePath);
+    if (!isImportableProfile(source))
+        return ProfileImportResult::NotAProfile;
+    if (utf8CharacterCount(name) > kMaxImportNameCharacters)
+        return ProfileImportResult::NameTooLong;
+    reloadList();
+    if (count() >= kMaxProfiles)
+        return ProfileImportResult::LimitReached;
+    std::string unique = name;
+    for (int suffix = 1; isNameTaken(unique); ++suffix)
+        unique += "(" + std::to_string(suffix) + ")";
+    return appendProfile(source, unique, false) == ProfileAddResult::Added ? ProfileImportResult::Imported
+                                                                          : ProfileImportResult::WriteFailed;
+}
+
+bool ProfileListStore::exportSelected(const std::string& targetPath)
+{
+    reloadList();
+    const Json::Value document = LoadJsonFile(documentPathOf(m_selectedUuid));
+    return !document.isNull() && SaveJsonFile(document, targetPath);
+}
+
+ProfileRenameResult ProfileListStore::rename(const std::string& name)
+{
+    switch (checkProfileName(name)) {
+    case ProfileNameCheck::Empty:
+        return ProfileRenameResult::Empty;
+    case ProfileNameCheck::TooLong:
+        return ProfileRenameResult::TooLong;
+    case ProfileNameCheck::ForbiddenCharacter:
+        return ProfileRenameResult::ForbiddenCharacter;
+    case ProfileNameCheck::Ok:
+        break;
+    }
+    if (isBlankName(name))
+        return ProfileRenameResult::Blank;
+    reloadList();
+    if (isNameTaken(name, m_selected))
+        return ProfileRenameResult::Taken;
+    entries()[static_cast<Json::ArrayIndex>(m_selected)]["profilename"] = name;
+    Json::Value document = asDocument(LoadJsonFile(documentPathOf(m_selectedUuid)));
+    document["profilename"] = name;
+    const bool written = writeList() && SaveJsonFile(document, documentPathOf(m_selectedUuid));
+    return written ? ProfileRenameResult::Renamed : ProfileRenameResult::WriteFailed;
+}
+
+bool ProfileListStore::removeSelected()
+{
+    reloadList();
+    if (m_selected < 0 || count() <= 1)
+        return false;
+    const int removed = m_selected;
+    const std::string removedUuid = m_selectedUuid;
+    Json::Value dropped;
+    entries().removeIndex(static_cast<Json::ArrayIndex>(removed), &dropped);
+    const int next = removed == 0 ? 0 : removed - 1;
+    m_list["profileselect"] = next;
+    // The list is written first: a document left behind by a failed write is harmless, a list
+    // naming a deleted document is not.
+    if (!writeList()) {
+        reloadList();
+        return false;
+    }
+    rememberSelection(next);
+    ::unlink(documentPathOf(removedUuid).c_str());
+    return true;
+}
+
+bool ProfileListStore::resetSelected()
+{
+    reloadList();
+    const std::string path = documentPathOf(m_selectedUuid);
+    Json::Value document = asDocument(LoadJsonFile(m_defaultPath));
+    if (m_deviceKind == kHeadsetKind) {
+        const Json::Value oldEntry = deviceEntryOf(LoadJsonFile(path), 0);
+        Json::Value entry = deviceEntryOf(document, 0);
+        for (const char* section : kCarriedHeadsetSections) {
+            if (oldEntry.isMember(section))
+                shapedEntry(entry)[section] = oldEntry[section];
+        }
+        if (!entry.isNull())
+            setDeviceEntry(document, 0, entry);
+    }
+    return writeProfileDocument(document, entryName(m_selected), m_selectedUuid);
+}
+
+}  // namespace kestrion
