@@ -38,8 +38,8 @@ DpiStage dpiStageOf(Json::Value& element)
     DpiStage stage {};
     stage.active = static_cast<std::uint8_t>(readField(element, "StageActive"));
     stage.separateXY = static_cast<std::uint8_t>(readField(element, "StageXY"));
-    stage.dpiX = static_cast<std::uint16_t>(readField(element, "StageDPIX"));
-    stage.dpiY = static_cast<std::uint16_t>(readField(element, "StageDPIY"));
+    stage.setDpiX(static_cast<std::uint16_t>(readField(element, "StageDPIX")));
+    stage.setDpiY(static_cast<std::uint16_t>(readField(element, "StageDPIY")));
     stage.red = static_cast<std::uint8_t>(readField(element, "StageColorR"));
     stage.green = static_cast<std::uint8_t>(readField(element, "StageColorG"));
     stage.blue = static_cast<std::uint8_t>(readField(element, "StageColorB"));
@@ -50,8 +50,8 @@ void writeDpiStage(Json::Value& element, const DpiStage& stage)
 {
     element["StageActive"] = Json::UInt(stage.active);
     element["StageXY"] = Json::UInt(stage.separateXY);
-    element["StageDPIX"] = Json::UInt(stage.dpiX);
-    element["StageDPIY"] = Json::UInt(stage.dpiY);
+    element["StageDPIX"] = Json::UInt(stage.dpiX());
+    element["StageDPIY"] = Json::UInt(stage.dpiY());
     element["StageColorR"] = Json::UInt(stage.red);
     element["StageColorG"] = Json::UInt(stage.green);
     element["StageColorB"] = Json::UInt(stage.blue);

@@ -38,12 +38,30 @@ struct AudioLightInfo {
     std::uint8_t colorType;     // "ColorTypeFlags"
 };
 
-#pragma pack(push, 1)
+// The two records below hold 16-bit fields at odd offsets. They are kept as little-endian byte
+// pairs behind accessors, so that the records need no packing and no reference to a misaligned
+// field can ever be formed.
+using LittleEndian16 = std::uint8_t[2];
+
+constexpr std::uint16_t readLittleEndian16(const LittleEndian16& bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+constexpr void writeLittleEndian16(LittleEndian16& bytes, std::uint16_t value)
+{
+    bytes[0] = static_cast<std::uint8_t>(value);
+    bytes[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
 struct KeyRecord {
-    std::uint16_t keyIndex;
+    LittleEndian16 keyIndexBytes;
     std::uint8_t type;          // key function code, most significant byte first
     std::uint8_t param1;
     std::uint8_t param2;
+
+    constexpr std::uint16_t keyIndex() const { return readLittleEndian16(keyIndexBytes); }
+    constexpr void setKeyIndex(std::uint16_t index) { writeLittleEndian16(keyIndexBytes, index); }
 };
 
 struct KeyEntry {
@@ -54,13 +72,17 @@ struct KeyEntry {
 struct DpiStage {
     std::uint8_t active;        // "StageActive"
     std::uint8_t separateXY;    // "StageXY"
-    std::uint16_t dpiX;         // "StageDPIX", a slider position
-    std::uint16_t dpiY;         // "StageDPIY"
+    LittleEndian16 dpiXBytes;   // "StageDPIX", a slider position
+    LittleEndian16 dpiYBytes;   // "StageDPIY"
     std::uint8_t red;
     std::uint8_t green;
     std::uint8_t blue;
+
+    constexpr std::uint16_t dpiX() const { return readLittleEndian16(dpiXBytes); }
+    constexpr std::uint16_t dpiY() const { return readLittleEndian16(dpiYBytes); }
+    constexpr void setDpiX(std::uint16_t value) { writeLittleEndian16(dpiXBytes, value); }
+    constexpr void setDpiY(std::uint16_t value) { writeLittleEndian16(dpiYBytes, value); }
 };
-#pragma pack(pop)
 
 struct MouseSystemStages {
     std::uint16_t doubleClickTime;    // "SystemStages"
@@ -133,7 +155,7 @@ static_assert(sizeof(HeadsetSystemSetStages) == 32);
 static_assert(sizeof(LedEffect) == 24);
 static_assert(sizeof(LightColor) == 4);
 static_assert(std::is_trivially_copyable_v<LightInfo> && std::is_trivially_copyable_v<MouseSystemStages>
-              && std::is_trivially_copyable_v<DpiStage>);
+              && std::is_trivially_copyable_v<DpiStage> && std::is_trivially_copyable_v<KeyEntry>);
 
 // A key function code as stored in a document: type << 16 | param1 << 8 | param2.
 constexpr std::uint32_t keyCodeOf(const KeyRecord& record)
@@ -144,8 +166,13 @@ constexpr std::uint32_t keyCodeOf(const KeyRecord& record)
 
 constexpr KeyRecord keyRecordOf(std::uint16_t keyIndex, std::uint32_t code)
 {
-    return KeyRecord {keyIndex, static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
+    KeyRecord record {{0, 0}, static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
                       static_cast<std::uint8_t>(code)};
+    record.setKeyIndex(keyIndex);
+    return record;
 }
+
+static_assert(keyRecordOf(0x0102, 0x700304).keyIndexBytes[0] == 0x02);
+static_assert(keyCodeOf(keyRecordOf(1, 0x700304)) == 0x700304);
 
 }  // namespace kestrion

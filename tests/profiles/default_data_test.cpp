@@ -56,7 +56,7 @@ TEST(DefaultData, MouseDefaultsCarryTheFactoryKeysStagesAndSettings)
         EXPECT_EQ(stages[i].active, 1);
         EXPECT_GT(stages[i].red + stages[i].green + stages[i].blue, 0) << "stage " << i << " has a colour";
         if (i > 0) {
-            EXPECT_GT(stages[i].dpiX, stages[i - 1].dpiX);
+            EXPECT_GT(stages[i].dpiX(), stages[i - 1].dpiX());
         }
     }
     EXPECT_LT(mouse.GetCurrentStage(), 7);

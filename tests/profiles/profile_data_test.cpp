@@ -144,7 +144,7 @@ TEST_F(ProfileDataTest, ValuesOfTheWrongTypeReadAsZeroAndSettersReshapeThem)
     const auto keys = mouse.GetKeyList();
     ASSERT_EQ(keys.size(), 3u);
     EXPECT_EQ(keyCodeOf(keys[1].current), 0u);
-    EXPECT_EQ(keys[2].current.keyIndex, 2);
+    EXPECT_EQ(keys[2].current.keyIndex(), 2);
     EXPECT_TRUE(mouse.GetDpiStages().empty());
     EXPECT_EQ(mouse.GetCurrentStage(), 0);
     EXPECT_EQ(mouse.GetSystemStages().bleSleep1, 0);
@@ -155,7 +155,7 @@ TEST_F(ProfileDataTest, ValuesOfTheWrongTypeReadAsZeroAndSettersReshapeThem)
 
     mouse.SetAudioLightInfo(AudioLightInfo {1, 2, 3, 4, 5, 6, 7, 1, 0});
     mouse.SetSystemStages(MouseSystemStages {});
-    mouse.SetDpiStages({DpiStage {1, 0, 10, 10, 1, 2, 3}});
+    mouse.SetDpiStages({DpiStage {1, 0, {10, 0}, {10, 0}, 1, 2, 3}});
     ASSERT_TRUE(mouse.SaveProfile());
     mouse.LoadProfile(path);
     EXPECT_EQ(mouse.GetAudioLightInfo().foreBlue, 7);
@@ -181,9 +181,9 @@ TEST_F(ProfileDataTest, DpiStageCacheNeverShrinks)
     mouse.LoadProfile(dir.file("three.Json"));
     const auto stages = mouse.GetDpiStages();
     ASSERT_EQ(stages.size(), 5u);
-    EXPECT_EQ(stages[2].dpiX, 302);
-    EXPECT_EQ(stages[3].dpiX, 503);
-    EXPECT_EQ(stages[4].dpiX, 504);
+    EXPECT_EQ(stages[2].dpiX(), 302);
+    EXPECT_EQ(stages[3].dpiX(), 503);
+    EXPECT_EQ(stages[4].dpiX(), 504);
     EXPECT_EQ(mouse.GetCurrentStage(), 2);
 }
 
