@@ -64,7 +64,13 @@ std::string styledJsonText(const Json::Value& value)
 
 bool SaveJsonFile(const Json::Value& value, const std::string& path)
 {
-    return writeFileAtomically(path, styledJsonText(value));
+    const std::string text = styledJsonText(value);
+    // A document the readers would refuse is not written: it would read back as damaged.
+    if (text.size() > kMaxJsonFileBytes) {
+        debugTrace("SaveJsonFile: document too large for " + path);
+        return false;
+    }
+    return writeFileAtomically(path, text);
 }
 
 std::string MakeTimeStamp(std::chrono::system_clock::time_point when)

@@ -27,7 +27,8 @@ Json::Value parseJsonText(const std::string& text);
 // The on-disk form of a value: the styled layout followed by one empty line.
 std::string styledJsonText(const Json::Value& value);
 
-// Writes the on-disk form of value to path; false when the file could not be replaced.
+// Writes the on-disk form of value to path; false when the file could not be replaced or the text
+// would be larger than the readers accept (the old file is then left as it was).
 bool SaveJsonFile(const Json::Value& value, const std::string& path);
 
 // Local time as "2024_03_05_14_07_09_042" (year, month, day, hour, minute, second, millisecond).

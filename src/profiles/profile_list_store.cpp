@@ -90,7 +90,7 @@ Json::Value& ProfileListStore::reloadList()
         m_list = loaded;
     }
     if (entries().empty())
-        createFirstProfile();
+        recoverList();
     resyncSelection();
     return m_list;
 }
@@ -123,6 +123,40 @@ Json::Value ProfileListStore::newEntry(const std::string& name, const std::strin
     entry["profileislink"] = 0;
     entry["profilelinkmame"] = "";
     return entry;
+}
+
+std::vector<ProfileListEntry> ProfileListStore::storedDocuments() const
+{
+    std::vector<ProfileListEntry> found;
+    std::error_code error;
+    for (const auto& file : std::filesystem::directory_iterator(m_folder, error)) {
+        const std::filesystem::path& path = file.path();
+        if (path.extension() != kDocumentExtension || !file.is_regular_file(error))
+            continue;
+        const Json::Value document = LoadJsonFile(path.string());
+        if (isImportableProfile(document) && textOf(document["profileUUID"]) == path.stem().string())
+            found.push_back(ProfileListEntry {textOf(document["profilename"]), path.stem().string()});
+    }
+    // Identifiers are creation times: sorting them restores the order the profiles were made in.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.uuid < b.uuid; });
+    if (found.size() > static_cast<std::size_t>(kMaxProfiles))
+        found.resize(kMaxProfiles);
+    return found;
+}
+
+void ProfileListStore::recoverList()
+{
+    // A lost or damaged list file must not hide the profiles whose documents are still there.
+    const auto documents = storedDocuments();
+    if (documents.empty()) {
+        createFirstProfile();
+        return;
+    }
+    m_list = Json::Value(Json::objectValue);
+    for (const auto& document : documents)
+        entries().append(newEntry(document.name, document.uuid));
+    m_list["profileselect"] = 0;
+    writeList();
 }
 
 void ProfileListStore::createFirstProfile()

@@ -26,8 +26,9 @@ public:
     // deviceKind: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset.
     ProfileListStore(int deviceKind, const std::string& dataFolder, const std::string& defaultDocumentPath);
 
-    // Start-up: a missing or empty list becomes a list holding "Profile1", made from the default
-    // document; then the stored selection is selected (an index out of range selects 0).
+    // Start-up: a missing, damaged or empty list is rebuilt from the profile documents in the folder,
+    // or, when there are none, becomes a list holding "Profile1" made from the default document;
+    // then the stored selection is selected (an index out of range selects 0).
     void init();
     // Selects a profile and stores the choice; false (nothing changes) when index is out of range.
     bool select(int index);
@@ -68,6 +69,8 @@ private:
     Json::Value newEntry(const std::string& name, const std::string& uuid) const;
     bool writeProfileDocument(Json::Value document, const std::string& name, const std::string& uuid);
     ProfileAddResult appendProfile(const Json::Value& document, const std::string& name, bool selectNew);
+    std::vector<ProfileListEntry> storedDocuments() const;
+    void recoverList();
     void createFirstProfile();
     void rememberSelection(int index);
     void resyncSelection();

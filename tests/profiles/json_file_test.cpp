@@ -196,6 +196,19 @@ TEST(JsonFile, WriteErrorMidwayLeavesTheOldFileWhole)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(JsonFile, DocumentsTooLargeToReadBackAreNotWritten)
+{
+    TempDir dir;
+    const std::string path = dir.file("p.Json");
+    writeFile(path, "{}");
+    // Compact on input, far larger once styled: it must not replace a document it could not be read as.
+    Json::Value wide(Json::arrayValue);
+    for (int i = 0; i < 700000; ++i)
+        wide.append(Json::Value(Json::objectValue));
+    EXPECT_FALSE(SaveJsonFile(wide, path));
+    EXPECT_EQ(readFile(path), "{}");
+}
+
 TEST(JsonFile, SaveIntoAMissingFolderFailsAndReportsIt)
 {
     TempDir dir;

@@ -84,6 +84,22 @@ TEST_F(ProfileListStoreTest, FirstStartCreatesProfile1FromTheDefaultDocument)
     EXPECT_EQ(readFile(folder() + "/ProfileList.ini"), styledJsonText(list));
 }
 
+TEST_F(ProfileListStoreTest, ADamagedListIsRebuiltFromTheStoredDocuments)
+{
+    const auto before = storeWith({"A", "B", "C"}).profiles();
+    writeFile(dir.file("mouse/stray.Json"), R"({ "profilename" : "x", "profileUUID" : "other" })");
+    writeFile(dir.file("mouse/ProfileList.ini"), "{ \"profilelist\" : [ { \"profilen");
+    ProfileListStore store = makeStore();
+    store.init();
+    const auto after = store.profiles();
+    ASSERT_EQ(after.size(), 3u);
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].uuid, before[i].uuid);
+        EXPECT_EQ(after[i].name, "Profile" + std::to_string(i + 1)) << "names as the documents hold them";
+    }
+    EXPECT_EQ(listFile()["profilelist"].size(), 3u);
+}
+
 TEST_F(ProfileListStoreTest, SelectionSurvivesARestartAndBadIndexesAreRefused)
 {
     ProfileListStore store = storeWith({"A", "B", "C"});
