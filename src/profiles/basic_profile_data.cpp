@@ -2,6 +2,7 @@
 
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
+#include "profiles/profile_names.h"
 
 namespace kestrion {
 namespace {
@@ -131,12 +132,6 @@ std::string folderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// A name from a document used as a file name: nothing that could leave the folder.
-bool isPlainFileName(const std::string& name)
-{
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
 }
 
 }  // namespace

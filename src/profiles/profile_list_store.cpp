@@ -24,13 +24,6 @@ std::string withTrailingSlash(const std::string& folder)
     return (folder.empty() || folder.back() == '/') ? folder : folder + "/";
 }
 
-// Identifiers name files in the data folder: only plain names are usable.
-bool isUsableUuid(const Json::Value& uuid)
-{
-    const std::string text = textOf(uuid);
-    return !text.empty() && text.find('/') == std::string::npos && text != "." && text != "..";
-}
-
 // Keeps the entries a list file may safely act on: objects with a usable identifier that no earlier
 // entry already uses (two entries sharing a document would delete each other's settings).
 Json::Value usableEntries(const Json::Value& list)
@@ -38,7 +31,7 @@ Json::Value usableEntries(const Json::Value& list)
     Json::Value kept(Json::arrayValue);
     std::set<std::string> seen;
     for (const Json::Value& entry : list) {
-        if (!entry.isObject() || !isUsableUuid(entry["profileUUID"]))
+        if (!entry.isObject() || !isPlainFileName(textOf(entry["profileUUID"])))
             continue;
         if (seen.insert(entry["profileUUID"].asString()).second)
             kept.append(entry);

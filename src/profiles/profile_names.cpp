@@ -54,6 +54,12 @@ std::string baseNameOf(const std::string& path)
     return name;
 }
 
+bool isPlainFileName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of(std::string_view("/\0", 2)) == std::string::npos && name != "."
+        && name != "..";
+}
+
 bool isImportableProfile(const Json::Value& document)
 {
     return document.isObject() && document.isMember("profilename") && document.isMember("profileUUID");

@@ -29,6 +29,10 @@ std::size_t utf8CharacterCount(const std::string& text);
 // first character, or that has none, stays whole).
 std::string baseNameOf(const std::string& path);
 
+// A name taken from a document and used as a file name in a known folder: not empty, no folder
+// separator, no zero byte, not "." or "..".
+bool isPlainFileName(const std::string& name);
+
 // An importable profile is a JSON object holding both "profilename" and "profileUUID".
 bool isImportableProfile(const Json::Value& document);
 

@@ -304,6 +304,7 @@ TEST_F(ProfileListStoreTest, HostileListFilesNeverReachFilesOutsideTheFolder)
         R"({ "profilelist" : "x", "profileselect" : "y" })",
         R"({ "profilelist" : [ 1, null, { "profileUUID" : 5 } ], "profileselect" : 1e99 })",
         R"({ "profilelist" : [ { "profilename" : "evil", "profileUUID" : "../victim" },
+                               { "profilename" : "nul", "profileUUID" : "x\u0000/../../victim" },
                                { "profilename" : "fine", "profileUUID" : "u1" },
                                { "profilename" : "twin", "profileUUID" : "u1" } ],
              "profileselect" : 7 })",
