@@ -1,0 +1,65 @@
+#include "devsim/seqpacket_client.h"
+
+#include <algorithm>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace devsim::test {
+
+SeqpacketClient::SeqpacketClient(const std::string& socketPath)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof address.sun_path)
+        return;
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    m_fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (m_fd >= 0 && connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+SeqpacketClient::~SeqpacketClient()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+bool SeqpacketClient::sendRaw(const std::vector<std::uint8_t>& datagram)
+{
+    return ::send(m_fd, datagram.data(), datagram.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(datagram.size());
+}
+
+bool SeqpacketClient::send(char kind, const std::vector<std::uint8_t>& report)
+{
+    std::vector<std::uint8_t> datagram{static_cast<std::uint8_t>(kind)};
+    datagram.insert(datagram.end(), report.begin(), report.end());
+    return sendRaw(datagram);
+}
+
+std::optional<std::vector<std::uint8_t>> SeqpacketClient::receive(int timeoutMs)
+{
+    pollfd fd{m_fd, POLLIN, 0};
+    if (poll(&fd, 1, timeoutMs) <= 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> datagram(4096);
+    const ssize_t n = recv(m_fd, datagram.data(), datagram.size(), 0);
+    if (n <= 0)
+        return std::nullopt;
+    datagram.resize(static_cast<std::size_t>(n));
+    return datagram;
+}
+
+bool SeqpacketClient::closedByPeer(int timeoutMs)
+{
+    pollfd fd{m_fd, POLLIN, 0};
+    if (poll(&fd, 1, timeoutMs) <= 0)
+        return false;
+    char byte;
+    return recv(m_fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+}  // namespace devsim::test

@@ -1,0 +1,238 @@
+#include "devsim/virtual_hid_server.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <json/json.h>
+
+namespace devsim {
+namespace {
+
+constexpr char kInputKind = 'I';
+constexpr std::size_t kMaxDatagram = 4096;
+
+std::string hexBytes(const std::vector<std::uint8_t>& bytes)
+{
+    std::string text;
+    char byte[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        if (!text.empty())
+            text += ' ';
+        text += byte;
+    }
+    return text;
+}
+
+bool fillAddress(const std::string& path, sockaddr_un& address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    return true;
+}
+
+int listenOn(const std::string& path)
+{
+    sockaddr_un address;
+    if (!fillAddress(path, address))
+        return -1;
+    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    ::unlink(path.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::string identityJson(const InterfaceIdentity& identity)
+{
+    Json::Value root;
+    root["vendor"] = identity.vendor;
+    root["product"] = identity.product;
+    root["version"] = identity.version;
+    root["interface"] = identity.interfaceNumber;
+    root["descriptor"] = hexBytes(identity.descriptor);
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    return Json::writeString(builder, root) + "\n";
+}
+
+VirtualHidInterface::VirtualHidInterface(std::string folder, std::string stem, InterfaceIdentity identity,
+                                         ReportHandler handler)
+    : m_folder(std::move(folder)), m_stem(std::move(stem)), m_identity(std::move(identity)),
+      m_handler(std::move(handler))
+{
+}
+
+VirtualHidInterface::~VirtualHidInterface()
+{
+    unpublish();
+}
+
+bool VirtualHidInterface::isPublished() const
+{
+    return m_thread.joinable();
+}
+
+bool VirtualHidInterface::publish()
+{
+    if (isPublished())
+        return true;
+    std::error_code error;
+    // Other users have no business talking to this user's devices.
+    if (std::filesystem::create_directories(m_folder, error))
+        std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, error);
+    if (!std::filesystem::is_directory(m_folder, error))
+        return false;
+
+    m_listenFd = listenOn(socketPath());
+    if (m_listenFd < 0)
+        return false;
+    m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // The json appears only once the socket listens, so a host never finds one without the other.
+    if (m_stopFd < 0 || !writeJson()) {
+        closeAll();
+        return false;
+    }
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void VirtualHidInterface::unpublish()
+{
+    if (!isPublished())
+        return;
+    // The json goes first: a host enumerating now no longer sees the interface.
+    ::unlink(jsonPath().c_str());
+    ::unlink(socketPath().c_str());
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(m_stopFd, &one, sizeof one);
+    m_thread.join();
+    closeAll();
+}
+
+void VirtualHidInterface::closeAll()
+{
+    std::lock_guard lock(m_mutex);
+    for (int fd : m_connections)
+        ::close(fd);
+    m_connections.clear();
+    if (m_listenFd >= 0)
+        ::close(m_listenFd);
+    if (m_stopFd >= 0)
+        ::close(m_stopFd);
+    m_listenFd = -1;
+    m_stopFd = -1;
+}
+
+bool VirtualHidInterface::writeJson() const
+{
+    const std::string target = jsonPath();
+    const std::string temporary = m_folder + "/." + m_stem + ".json.tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << identityJson(m_identity);
+        out.flush();
+        if (!out) {
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+void VirtualHidInterface::sendInput(const std::vector<std::uint8_t>& report)
+{
+    std::vector<std::uint8_t> datagram;
+    datagram.reserve(report.size() + 1);
+    datagram.push_back(kInputKind);
+    datagram.insert(datagram.end(), report.begin(), report.end());
+    std::lock_guard lock(m_mutex);
+    for (int fd : m_connections)
+        ::send(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+std::size_t VirtualHidInterface::connectionCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_connections.size();
+}
+
+void VirtualHidInterface::run()
+{
+    for (;;) {
+        std::vector<pollfd> fds = {{m_stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
+        {
+            std::lock_guard lock(m_mutex);
+            for (int fd : m_connections)
+                fds.push_back({fd, POLLIN | POLLRDHUP, 0});
+        }
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[0].revents != 0)
+            return;
+        if (fds[1].revents & POLLIN)
+            acceptConnection();
+        for (std::size_t i = 2; i < fds.size(); ++i) {
+            if (fds[i].revents == 0 || serveConnection(fds[i].fd, fds[i].revents))
+                continue;
+            std::lock_guard lock(m_mutex);
+            m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), fds[i].fd),
+                                m_connections.end());
+            ::close(fds[i].fd);
+        }
+    }
+}
+
+void VirtualHidInterface::acceptConnection()
+{
+    int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_connections.push_back(fd);
+}
+
+// False once the peer has gone.
+bool VirtualHidInterface::serveConnection(int fd, short events)
+{
+    std::vector<std::uint8_t> datagram(kMaxDatagram);
+    const ssize_t received = ::recv(fd, datagram.data(), datagram.size(), MSG_DONTWAIT);
+    if (received < 0)
+        return errno == EAGAIN || errno == EINTR;
+    if (received == 0)
+        return (events & (POLLHUP | POLLRDHUP)) == 0;  // an empty datagram carries no kind and is ignored
+    const char kind = static_cast<char>(datagram[0]);
+    if (kind != 'O' && kind != 'S')
+        return true;
+    const std::vector<std::uint8_t> report(datagram.begin() + 1, datagram.begin() + received);
+    if (m_handler)
+        m_handler(kind, report);
+    return true;
+}
+
+}  // namespace devsim
