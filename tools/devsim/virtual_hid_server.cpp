@@ -1,5 +1,7 @@
 #include "devsim/virtual_hid_server.h"
 
+#include "devsim/hex_text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,19 +20,6 @@ namespace {
 
 constexpr char kInputKind = 'I';
 constexpr std::size_t kMaxDatagram = 4096;
-
-std::string hexBytes(const std::vector<std::uint8_t>& bytes)
-{
-    std::string text;
-    char byte[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(byte, sizeof byte, "%02X", b);
-        if (!text.empty())
-            text += ' ';
-        text += byte;
-    }
-    return text;
-}
 
 bool fillAddress(const std::string& path, sockaddr_un& address)
 {
@@ -67,7 +56,7 @@ std::string identityJson(const InterfaceIdentity& identity)
     root["product"] = identity.product;
     root["version"] = identity.version;
     root["interface"] = identity.interfaceNumber;
-    root["descriptor"] = hexBytes(identity.descriptor);
+    root["descriptor"] = hexText(identity.descriptor);
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
     return Json::writeString(builder, root) + "\n";

@@ -1,0 +1,586 @@
+#include "devsim/simulator.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "devsim/hex_text.h"
+#include "devsim/report_descriptors.h"
+
+namespace devsim {
+namespace {
+
+enum class Role { Notification, Command, Both };
+enum class Descriptor { MouseInput, MouseCommand, PadInput, PadCommand, Headset };
+
+struct InterfaceSpec {
+    Port port;
+    const char* stem;
+    std::uint16_t vendor;
+    std::uint16_t product;
+    std::uint8_t interfaceNumber;
+    std::uint8_t collection;  // the collection a host opens; 0 when the interface has only one
+    Role role;
+    Descriptor descriptor;
+    std::uint8_t notificationReportId;
+};
+
+constexpr std::uint16_t kReceiverVersion = 0x0104;
+constexpr std::uint16_t kAccessoryVersion = 0x0100;
+
+constexpr std::array<InterfaceSpec, 7> kInterfaces = {{
+    {Port::Cable, "devsim-mouse-wired-if0", 0x320F, 0x22A4, 0, 3, Role::Notification, Descriptor::MouseInput,
+     kMouseNotificationReportId},
+    {Port::Cable, "devsim-mouse-wired-if1", 0x320F, 0x22A4, 1, 2, Role::Command, Descriptor::MouseCommand, 0},
+    {Port::Receiver, "devsim-mouse-receiver-if0", 0x320F, 0x226F, 0, 3, Role::Notification,
+     Descriptor::MouseInput, kMouseNotificationReportId},
+    {Port::Receiver, "devsim-mouse-receiver-if1", 0x320F, 0x226F, 1, 2, Role::Command, Descriptor::MouseCommand, 0},
+    {Port::Pad, "devsim-pad-if0", 0x320F, 0x1004, 0, 3, Role::Notification, Descriptor::PadInput,
+     kPadNotificationReportId},
+    {Port::Pad, "devsim-pad-if1", 0x320F, 0x1004, 1, 4, Role::Command, Descriptor::PadCommand, 0},
+    {Port::Headset, "devsim-headset-if3", 0x0C76, 0x1630, 3, 0, Role::Both, Descriptor::Headset,
+     kHeadsetNotificationReportId},
+}};
+
+struct PortNameEntry {
+    Port port;
+    const char* name;
+};
+constexpr std::array<PortNameEntry, 4> kPortNames = {{
+    {Port::Cable, "cable"}, {Port::Receiver, "receiver"}, {Port::Pad, "pad"}, {Port::Headset, "headset"}}};
+
+const std::vector<std::uint8_t>& descriptorBytes(Descriptor which)
+{
+    switch (which) {
+    case Descriptor::MouseInput: return mouseInputDescriptor();
+    case Descriptor::MouseCommand: return mouseCommandDescriptor();
+    case Descriptor::PadInput: return padInputDescriptor();
+    case Descriptor::PadCommand: return padCommandDescriptor();
+    case Descriptor::Headset: break;
+    }
+    return headsetDescriptor();
+}
+
+Product productOf(Port port)
+{
+    switch (port) {
+    case Port::Pad: return Product::Pad;
+    case Port::Headset: return Product::Headset;
+    default: return Product::Mouse;
+    }
+}
+
+std::size_t portIndex(Port port)
+{
+    return static_cast<std::size_t>(port);
+}
+
+std::string hostPath(const InterfaceSpec& spec)
+{
+    char ids[64];
+    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", spec.vendor, spec.product, spec.interfaceNumber);
+    std::string path = std::string("vhid:") + spec.stem + ids;
+    if (spec.collection != 0) {
+        std::snprintf(ids, sizeof ids, "&col%02x", spec.collection);
+        path += ids;
+    }
+    return path;
+}
+
+// What a receiver sends back for a mouse that does not answer.
+std::vector<std::uint8_t> unreachableReply()
+{
+    std::vector<std::uint8_t> reply(packet::kSize, 0);
+    reply[packet::kReportId] = packet::kCommandReportId;
+    reply[packet::kCode] = packet::kUnreachable;
+    const std::uint16_t sum = packetChecksum(reply);
+    reply[packet::kChecksumLow] = static_cast<std::uint8_t>(sum & 0xFF);
+    reply[packet::kChecksumHigh] = static_cast<std::uint8_t>(sum >> 8);
+    return reply;
+}
+
+}  // namespace
+
+struct Simulator::Endpoint {
+    const InterfaceSpec& spec;
+    std::unique_ptr<VirtualHidInterface> iface;
+};
+
+const char* portName(Port port)
+{
+    return kPortNames[portIndex(port)].name;
+}
+
+bool portFromName(const std::string& name, Port& port)
+{
+    for (const PortNameEntry& entry : kPortNames) {
+        if (name == entry.name) {
+            port = entry.port;
+            return true;
+        }
+    }
+    return false;
+}
+
+Simulator::Simulator(std::string folder) : m_folder(std::move(folder)), m_sensor(kSensors[0].id)
+{
+    for (const InterfaceSpec& spec : kInterfaces)
+        m_endpoints.push_back(std::make_unique<Endpoint>(Endpoint{spec, nullptr}));
+    refreshPowerState();
+}
+
+Simulator::~Simulator()
+{
+    for (const PortNameEntry& entry : kPortNames)
+        unplug(entry.port);
+}
+
+void Simulator::setLogSink(LogSink sink)
+{
+    std::lock_guard lock(m_logMutex);
+    m_logSink = std::move(sink);
+}
+
+void Simulator::log(const std::string& line) const
+{
+    std::lock_guard lock(m_logMutex);
+    if (m_logSink)
+        m_logSink(line);
+}
+
+bool Simulator::plug(Port port)
+{
+    std::lock_guard plugLock(m_plugMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_plugged[portIndex(port)])
+            return true;
+        m_plugged[portIndex(port)] = true;
+        refreshPowerState();
+    }
+    for (auto& endpoint : m_endpoints) {
+        if (endpoint->spec.port == port && !publish(*endpoint)) {
+            log(std::string("plug ") + portName(port) + " failed: cannot publish in " + m_folder);
+            unpublishPort(port);
+            return false;
+        }
+    }
+    log(std::string("plugged ") + portName(port));
+    return true;
+}
+
+void Simulator::unplug(Port port)
+{
+    std::lock_guard plugLock(m_plugMutex);
+    if (!plugged(port))
+        return;
+    unpublishPort(port);
+    log(std::string("unplugged ") + portName(port));
+}
+
+bool Simulator::plugged(Port port) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plugged[portIndex(port)];
+}
+
+bool Simulator::publish(Endpoint& endpoint)
+{
+    const InterfaceSpec& spec = endpoint.spec;
+    std::uint16_t version = kAccessoryVersion;
+    if (spec.port == Port::Cable) {
+        std::lock_guard lock(m_mutex);
+        version = m_firmwareVersion;
+    } else if (spec.port == Port::Receiver) {
+        version = kReceiverVersion;
+    }
+    InterfaceIdentity identity{spec.vendor, spec.product, version, spec.interfaceNumber,
+                               descriptorBytes(spec.descriptor)};
+    endpoint.iface = std::make_unique<VirtualHidInterface>(
+        m_folder, spec.stem, identity,
+        [this, &endpoint](char kind, const std::vector<std::uint8_t>& report) { onReport(endpoint, kind, report); });
+    return endpoint.iface->publish();
+}
+
+// Called with the plug mutex held.
+void Simulator::unpublishPort(Port port)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_plugged[portIndex(port)] = false;
+        ++m_interruptions;
+        refreshPowerState();
+    }
+    m_interrupted.notify_all();
+    for (auto& endpoint : m_endpoints) {
+        if (endpoint->spec.port == port && endpoint->iface)
+            endpoint->iface->unpublish();
+    }
+}
+
+std::string Simulator::commandPath(Port port) const
+{
+    for (const InterfaceSpec& spec : kInterfaces) {
+        if (spec.port == port && spec.role != Role::Notification)
+            return hostPath(spec);
+    }
+    return {};
+}
+
+std::string Simulator::notificationPath(Port port) const
+{
+    for (const InterfaceSpec& spec : kInterfaces) {
+        if (spec.port == port && spec.role != Role::Command)
+            return hostPath(spec);
+    }
+    return {};
+}
+
+void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::uint8_t>& report)
+{
+    const InterfaceSpec& spec = endpoint.spec;
+    const std::string prefix = std::string(spec.stem) + " " + kind + " ";
+    if (spec.role == Role::Notification)
+        return;
+    if (spec.port == Port::Headset && !report.empty() && report[0] == kHeadsetLightReportId) {
+        std::lock_guard lock(m_mutex);
+        m_headsetReports.push_back({kind, report});
+        log(prefix + "light " + hexText(report));
+        return;
+    }
+    CommandRequest request;
+    if (!decodeRequest(report, request)) {
+        log(prefix + "ignored " + hexText(report));
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    log(prefix + "request " + hexText(report));
+    std::vector<std::uint8_t> reply = answer(spec.port, request);
+    int delayMs = 0;
+    switch (applyFault(reply, delayMs)) {
+    case FaultAction::Drop:
+        log(prefix + "reply dropped");
+        return;
+    case FaultAction::Delay:
+        if (!waitWhilePlugged(lock, spec.port, delayMs)) {
+            log(prefix + "reply lost: unplugged while delayed");
+            return;
+        }
+        break;
+    case FaultAction::None:
+        break;
+    }
+    log(prefix + "reply " + hexText(reply));
+    lock.unlock();
+    endpoint.iface->sendInput(reply);
+}
+
+std::vector<std::uint8_t> Simulator::answer(Port port, const CommandRequest& request)
+{
+    if (port == Port::Receiver && !m_mouseOn)
+        return unreachableReply();
+    DeviceModel::Outcome outcome = model(productOf(port)).handle(request);
+    for (const std::string& note : outcome.notes)
+        log(std::string(portName(port)) + ": " + note);
+    return outcome.reply;
+}
+
+Simulator::FaultAction Simulator::applyFault(std::vector<std::uint8_t>& reply, int& delayMs)
+{
+    if (m_fault.remaining == 0)
+        return FaultAction::None;
+    if (m_fault.remaining > 0)
+        --m_fault.remaining;
+    switch (m_fault.kind) {
+    case FaultKind::Drop:
+        return FaultAction::Drop;
+    case FaultKind::Corrupt:
+        // A wrong echo is what a host can tell apart from a good answer.
+        reply[packet::kCode] ^= 0x80;
+        return FaultAction::None;
+    case FaultKind::Delay:
+        delayMs = m_fault.delayMs;
+        return FaultAction::Delay;
+    }
+    return FaultAction::None;
+}
+
+// False when the port was unplugged meanwhile: the reply then has nowhere to go.
+bool Simulator::waitWhilePlugged(std::unique_lock<std::mutex>& lock, Port port, int delayMs)
+{
+    const unsigned seen = m_interruptions;
+    return !m_interrupted.wait_for(lock, std::chrono::milliseconds(delayMs), [&] {
+        return m_interruptions != seen || !m_plugged[portIndex(port)];
+    });
+}
+
+void Simulator::setMouseOn(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    m_mouseOn = on;
+    log(std::string("mouse switched ") + (on ? "on" : "off"));
+}
+
+bool Simulator::mouseOn() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mouseOn;
+}
+
+std::uint8_t Simulator::pressDpiButton()
+{
+    std::lock_guard plugLock(m_plugMutex);
+    std::uint16_t code = 0;
+    std::uint8_t stage = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::uint8_t>& settings = m_mouse.area(Area::Settings);
+        const std::size_t profile = settings[page::kActiveProfile] % page::kMouseCount;
+        const std::size_t base = profile * page::kMouseStride;
+        stage = nextDpiStage(settings, base);
+        settings[base + page::kActiveStage] = stage;
+        code = static_cast<std::uint16_t>(0x1100 | (stage & 0x0F) << 4 | (profile & 0x0F));
+        log("dpi button: profile " + std::to_string(profile) + " stage " + std::to_string(stage));
+    }
+    for (Port port : {Port::Cable, Port::Receiver}) {
+        notify(port, code);
+        notify(port, 0x0401);
+    }
+    return stage;
+}
+
+bool Simulator::clickButton()
+{
+    std::lock_guard plugLock(m_plugMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        const std::vector<std::uint8_t>& settings = m_mouse.area(Area::Settings);
+        const std::size_t base = (settings[page::kActiveProfile] % page::kMouseCount) * page::kMouseStride;
+        if (settings[base + page::kLedMode] != page::kReactiveMode)
+            return false;
+    }
+    for (Port port : {Port::Cable, Port::Receiver})
+        notify(port, 0x0403);
+    return true;
+}
+
+void Simulator::sendNotification(Port port, std::uint16_t code)
+{
+    std::lock_guard plugLock(m_plugMutex);
+    notify(port, code);
+}
+
+// Called with the plug mutex held.
+void Simulator::notify(Port port, std::uint16_t code)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_plugged[portIndex(port)] || (port == Port::Receiver && !m_mouseOn))
+            return;
+    }
+    for (auto& endpoint : m_endpoints) {
+        const InterfaceSpec& spec = endpoint->spec;
+        if (spec.port != port || spec.role == Role::Command || !endpoint->iface)
+            continue;
+        const std::vector<std::uint8_t> report = {spec.notificationReportId, static_cast<std::uint8_t>(code & 0xFF),
+                                                  static_cast<std::uint8_t>(code >> 8)};
+        endpoint->iface->sendInput(report);
+        log(std::string(spec.stem) + " notification " + hexText(report));
+    }
+}
+
+void Simulator::setBattery(int percent)
+{
+    std::lock_guard lock(m_mutex);
+    m_battery = std::clamp(percent, 0, 100);
+    refreshPowerState();
+}
+
+void Simulator::setCharging(bool charging)
+{
+    std::lock_guard lock(m_mutex);
+    m_charging = charging;
+    refreshPowerState();
+}
+
+// Called with the state mutex held (or before any thread runs).
+void Simulator::refreshPowerState()
+{
+    std::vector<std::uint8_t>& bytes = m_mouse.area(Area::Status);
+    bytes[status::kBattery] = static_cast<std::uint8_t>(m_battery);
+    if (m_charging)
+        bytes[status::kPowerState] = status::kCharging;
+    else
+        bytes[status::kPowerState] = m_plugged[portIndex(Port::Cable)] ? status::kExternal : status::kOnBattery;
+}
+
+void Simulator::loadFreshInfo()
+{
+    std::lock_guard lock(m_mutex);
+    m_mouse.resetInfo(freshInfoBlock(*findSensor(m_sensor), Product::Mouse));
+}
+
+void Simulator::loadCorruptInfo()
+{
+    std::lock_guard lock(m_mutex);
+    m_mouse.resetInfo(corruptInfoBlock());
+}
+
+bool Simulator::setSensor(std::uint16_t sensorId)
+{
+    const std::optional<SensorProfile> sensor = findSensor(sensorId);
+    if (!sensor)
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_sensor = sensorId;
+    std::vector<std::uint8_t>& block = m_mouse.area(Area::Info);
+    writeWord(block, info::kSensor, sensor->id);
+    block[info::kDpiStep] = sensor->dpiStep;
+    writeWord(block, info::kSliderRange, sensor->sliderRange);
+    writeWord(block, info::kDpiBase, sensor->dpiBase);
+    return true;
+}
+
+void Simulator::setFirmwareVersion(std::uint16_t version)
+{
+    std::lock_guard plugLock(m_plugMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        m_firmwareVersion = version;
+    }
+    if (!plugged(Port::Cable))
+        return;
+    unpublishPort(Port::Cable);
+    {
+        std::lock_guard lock(m_mutex);
+        m_plugged[portIndex(Port::Cable)] = true;
+        refreshPowerState();
+    }
+    for (auto& endpoint : m_endpoints) {
+        if (endpoint->spec.port == Port::Cable && !publish(*endpoint)) {
+            unpublishPort(Port::Cable);
+            return;
+        }
+    }
+}
+
+std::uint16_t Simulator::firmwareVersion() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_firmwareVersion;
+}
+
+DeviceModel& Simulator::model(Product product)
+{
+    switch (product) {
+    case Product::Pad: return m_pad;
+    case Product::Headset: return m_headset;
+    case Product::Mouse: break;
+    }
+    return m_mouse;
+}
+
+const DeviceModel& Simulator::model(Product product) const
+{
+    return const_cast<Simulator*>(this)->model(product);
+}
+
+std::vector<std::uint8_t> Simulator::memory(Product product, Area area) const
+{
+    std::lock_guard lock(m_mutex);
+    const DeviceModel& device = model(product);
+    if (device.capacity(area) == 0)
+        return {};
+    return device.area(area);
+}
+
+bool Simulator::readMemory(Product product, Area area, std::size_t offset, std::size_t length,
+                           std::vector<std::uint8_t>& out) const
+{
+    std::lock_guard lock(m_mutex);
+    const DeviceModel& device = model(product);
+    const std::size_t size = device.capacity(area) == 0 ? 0 : device.area(area).size();
+    if (offset > size || length > size - offset)
+        return false;
+    const auto first = device.area(area).begin() + static_cast<std::ptrdiff_t>(offset);
+    out.assign(first, first + static_cast<std::ptrdiff_t>(length));
+    return true;
+}
+
+bool Simulator::writeMemory(Product product, Area area, std::size_t offset, const std::vector<std::uint8_t>& bytes)
+{
+    std::lock_guard lock(m_mutex);
+    DeviceModel& device = model(product);
+    const std::size_t size = device.capacity(area) == 0 ? 0 : device.area(area).size();
+    if (offset > size || bytes.size() > size - offset)
+        return false;
+    std::copy(bytes.begin(), bytes.end(), device.area(area).begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+std::vector<std::uint8_t> Simulator::settingsPage(int profile) const
+{
+    std::vector<std::uint8_t> bytes;
+    if (profile < 0 || !readMemory(Product::Mouse, Area::Settings, static_cast<std::size_t>(profile) * page::kMouseStride,
+                                   page::kMouseStride, bytes))
+        return {};
+    return bytes;
+}
+
+ContainerCheck Simulator::macroCheck() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mouse.check(Area::Macro);
+}
+
+ContainerCheck Simulator::shootCheck() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mouse.check(Area::Shoot);
+}
+
+bool Simulator::softwareLightingEnabled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mouse.softwareLighting();
+}
+
+int Simulator::readyNotices() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mouse.readyNotices();
+}
+
+std::vector<HostReport> Simulator::headsetLightReports() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_headsetReports;
+}
+
+void Simulator::injectFault(FaultKind kind, int count, int delayMs)
+{
+    std::lock_guard lock(m_mutex);
+    m_fault = {kind, count < 0 ? kAll : count, std::max(delayMs, 0)};
+}
+
+void Simulator::clearFaults()
+{
+    std::lock_guard lock(m_mutex);
+    m_fault = {};
+}
+
+std::string Simulator::describeState() const
+{
+    std::lock_guard lock(m_mutex);
+    static constexpr const char* kFaultNames[] = {"drop", "corrupt", "delay"};
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "cable=%d receiver=%d pad=%d headset=%d mouse=%s battery=%d charging=%d firmware=%04X "
+                  "sensor=%04X fault=%s",
+                  m_plugged[0], m_plugged[1], m_plugged[2], m_plugged[3], m_mouseOn ? "on" : "off", m_battery,
+                  m_charging, m_firmwareVersion, m_sensor,
+                  m_fault.remaining == 0 ? "none" : kFaultNames[static_cast<int>(m_fault.kind)]);
+    return text;
+}
+
+}  // namespace devsim
