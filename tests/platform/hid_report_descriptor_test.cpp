@@ -137,8 +137,9 @@ TEST(ReportDescriptor, MalformedInputIsHandled)
         SCOPED_TRACE(c.name);
         const std::vector<HidCollectionInfo> found = parseReportDescriptor(c.bytes.data(), c.bytes.size());
         ASSERT_EQ(found.size(), c.collections);
-        if (c.collections > 0)
+        if (c.collections > 0) {
             EXPECT_EQ(found[0].inputReportLength, c.inputLength);
+        }
     }
 }
 
