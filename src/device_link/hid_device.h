@@ -43,7 +43,9 @@ struct HidInputElement {
 // with the report id byte, 0 when the collection uses no ids.
 //
 // One reader and one writer may run at once; close() may be called from any thread and ends a
-// waiting read or write promptly. The node is only closed once no call uses it any more.
+// waiting read or write promptly. The node is only closed once no call uses it any more, and
+// the input buffer and decoded data stay allocated until the next open, so that a notification
+// thread still holding them after a cancelled read never touches freed memory.
 class HidDevice {
 public:
     HidDevice();

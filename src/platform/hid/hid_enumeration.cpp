@@ -74,17 +74,8 @@ int openHidInterface(const HidEnvironment& environment, const HidInterfaceEntry&
 bool hidPathPresent(const HidEnvironment& environment, const std::string& path)
 {
     const PathParts parts = splitPath(path);
-    if (parts.backend == HidBackend::Virtual) {
-        const fs::path dir = environment.effectiveVirtualDir();
-        std::error_code ec;
-        if (parts.name.empty() || !fs::exists(dir / (parts.name + ".json"), ec))
-            return false;
-        const int fd = connectVirtualSocket((dir / (parts.name + ".sock")).string());
-        if (fd < 0)
-            return errorMeansPresent(errno);
-        ::close(fd);
-        return true;
-    }
+    if (parts.backend == HidBackend::Virtual)
+        return virtualInterfacePresent(environment, parts.name);
     if (!isHidrawNodeName(parts.name))
         return false;
     const int fd = environment.open(environment.devRoot + "/" + parts.name, O_PATH | O_CLOEXEC);

@@ -1,11 +1,13 @@
 #include "platform/hid/virtual_backend.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <sys/socket.h>
@@ -97,6 +99,21 @@ bool usableStem(const std::string& stem)
 }
 
 }  // namespace
+
+bool virtualInterfacePresent(const HidEnvironment& environment, const std::string& stem)
+{
+    if (!usableStem(stem))
+        return false;
+    const fs::path dir = environment.effectiveVirtualDir();
+    std::error_code ec;
+    if (!fs::exists(dir / (stem + kDescriptionSuffix), ec))
+        return false;
+    const int fd = connectVirtualSocket((dir / (stem + kSocketSuffix)).string());
+    if (fd < 0)
+        return errno == EACCES || errno == EPERM;
+    ::close(fd);
+    return true;
+}
 
 int connectVirtualSocket(const std::string& socketPath)
 {

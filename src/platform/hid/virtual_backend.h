@@ -17,6 +17,10 @@ std::vector<HidInterfaceEntry> describeVirtualInterface(const HidEnvironment& en
 // Appends the entries of every virtual interface, in stem order. A missing folder is no failure.
 bool enumerateVirtual(const HidEnvironment& environment, std::vector<HidInterfaceEntry>& entries);
 
+// Whether <stem>.json exists and <stem>.sock accepts a connection (or refuses it for lack of
+// rights, which still means someone is there).
+bool virtualInterfacePresent(const HidEnvironment& environment, const std::string& stem);
+
 // A non-blocking connection to a virtual interface's socket, or -1 with errno set.
 int connectVirtualSocket(const std::string& socketPath);
 
