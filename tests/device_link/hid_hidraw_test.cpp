@@ -63,7 +63,10 @@ public:
         return m_peers.at(node).back();
     }
 
-    void send(const std::string& node, const Report& report) { ASSERT_GT(::send(device(node), report.data(), report.size(), 0), 0); }
+    void send(const std::string& node, const Report& report)
+    {
+        ASSERT_GT(::send(device(node), report.data(), report.size(), 0), 0);
+    }
 
     Report receive(const std::string& node)
     {
@@ -267,7 +270,8 @@ TEST_F(HidrawTest, ConcurrentReaderAndWriterBothEndOnClose)
         Report buffer(64);
         readResult = device.readReport(buffer.data(), buffer.size(), nullptr, kHidInfinite);
     });
-    std::thread writer([&] { writeResult = device.writeReport(request.data(), request.size(), nullptr, kHidInfinite); });
+    std::thread writer(
+        [&] { writeResult = device.writeReport(request.data(), request.size(), nullptr, kHidInfinite); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     device.close();
     reader.join();

@@ -54,7 +54,8 @@ TEST(HidinfoTool, JsonListsFakeTreeAndVirtualInterfaces)
                                           [](char, const std::vector<std::uint8_t>&) {});
     ASSERT_TRUE(simulated.publish());
 
-    const ToolRun run = runHidinfo("--json --sysfs " + std::string(KESTRION_TEST_DATA) + "/sysfs-kestrion --dev " + dev.path());
+    const std::string tree = std::string(KESTRION_TEST_DATA) + "/sysfs-kestrion";
+    const ToolRun run = runHidinfo("--json --sysfs " + tree + " --dev " + dev.path());
     simulated.unpublish();
     ASSERT_EQ(run.exitCode, 0);
     Json::Value list;

@@ -33,7 +33,8 @@ Report commandReport(std::uint8_t code)
 class VirtualHidTest : public testing::Test {
 protected:
     VirtualHidTest()
-        : iface(virtualHidDir(), "mouse-if1", {0x320F, 0x22A4, 0x0104, 1, test::descriptorBytes("kestrion-mouse-if1.bin")},
+        : iface(virtualHidDir(), "mouse-if1",
+                {0x320F, 0x22A4, 0x0104, 1, test::descriptorBytes("kestrion-mouse-if1.bin")},
                 [this](char kind, const Report& report) { onReport(kind, report); })
     {
         HidEnvironment environment;
@@ -209,7 +210,8 @@ TEST_F(VirtualHidTest, PeerGoingAwayEndsWaitingAndLaterReads)
 
 TEST_F(VirtualHidTest, MalformedDescriptionIsSkipped)
 {
-    devsim::VirtualHidInterface other(virtualHidDir(), "broken", {0x320F, 0x22A4, 0x0104, 0, test::descriptorBytes("kestrion-mouse-if0.bin")},
+    devsim::VirtualHidInterface other(virtualHidDir(), "broken",
+                                      {0x320F, 0x22A4, 0x0104, 0, test::descriptorBytes("kestrion-mouse-if0.bin")},
                                       [](char, const Report&) {});
     ASSERT_TRUE(other.publish());
     test::writeFile(other.jsonPath(), "{\"vendor\": 13071, \"product\": \"x\"");

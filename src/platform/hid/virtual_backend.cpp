@@ -50,8 +50,9 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text)
     std::vector<std::uint8_t> bytes;
     std::string token;
     while (in >> token) {
-        if (token.size() > 2 || bytes.size() >= kMaxDescriptorSize ||
-            !std::all_of(token.begin(), token.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+        const bool hex = std::all_of(token.begin(), token.end(),
+                                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+        if (!hex || token.size() > 2 || bytes.size() >= kMaxDescriptorSize)
             return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(std::stoul(token, nullptr, 16)));
     }
