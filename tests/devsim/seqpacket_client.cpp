@@ -53,6 +53,17 @@ std::optional<std::vector<std::uint8_t>> SeqpacketClient::receive(int timeoutMs)
     return datagram;
 }
 
+std::optional<std::vector<std::uint8_t>> SeqpacketClient::transact(const std::vector<std::uint8_t>& report,
+                                                                   int timeoutMs)
+{
+    if (!send('O', report))
+        return std::nullopt;
+    std::optional<std::vector<std::uint8_t>> datagram = receive(timeoutMs);
+    if (!datagram || datagram->empty() || (*datagram)[0] != 'I')
+        return std::nullopt;
+    return std::vector<std::uint8_t>(datagram->begin() + 1, datagram->end());
+}
+
 bool SeqpacketClient::closedByPeer(int timeoutMs)
 {
     pollfd fd{m_fd, POLLIN, 0};
@@ -60,6 +71,26 @@ bool SeqpacketClient::closedByPeer(int timeoutMs)
         return false;
     char byte;
     return recv(m_fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+std::vector<std::uint8_t> commandPacket(std::uint8_t code, std::uint16_t offset, std::uint8_t length,
+                                        const std::vector<std::uint8_t>& data, bool withChecksum)
+{
+    std::vector<std::uint8_t> packet(64, 0);
+    packet[0] = 0x04;
+    packet[3] = code;
+    packet[4] = length;
+    packet[5] = static_cast<std::uint8_t>(offset & 0xFF);
+    packet[6] = static_cast<std::uint8_t>(offset >> 8);
+    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 56), packet.begin() + 8);
+    if (withChecksum) {
+        unsigned sum = 0;
+        for (std::size_t i = 3; i < 64; ++i)
+            sum += packet[i];
+        packet[1] = static_cast<std::uint8_t>(sum & 0xFF);
+        packet[2] = static_cast<std::uint8_t>(sum >> 8 & 0xFF);
+    }
+    return packet;
 }
 
 }  // namespace devsim::test

@@ -48,22 +48,4 @@ std::vector<std::uint8_t> encodeReply(const CommandRequest& request, std::uint8_
     return reply;
 }
 
-std::vector<std::uint8_t> encodeRequest(std::uint8_t code, std::uint16_t offset, std::uint8_t length,
-                                        const std::vector<std::uint8_t>& data, bool withChecksum)
-{
-    std::vector<std::uint8_t> request(packet::kSize, 0);
-    request[packet::kReportId] = packet::kCommandReportId;
-    request[packet::kCode] = code;
-    request[packet::kLength] = length;
-    request[packet::kOffsetLow] = static_cast<std::uint8_t>(offset & 0xFF);
-    request[packet::kOffsetHigh] = static_cast<std::uint8_t>(offset >> 8);
-    std::copy_n(data.begin(), std::min(data.size(), packet::kMaxData), request.begin() + packet::kData);
-    if (withChecksum) {
-        const std::uint16_t sum = packetChecksum(request);
-        request[packet::kChecksumLow] = static_cast<std::uint8_t>(sum & 0xFF);
-        request[packet::kChecksumHigh] = static_cast<std::uint8_t>(sum >> 8);
-    }
-    return request;
-}
-
 }  // namespace devsim

@@ -47,8 +47,5 @@ bool decodeRequest(const std::vector<std::uint8_t>& report, CommandRequest& requ
 // A reply echoing the request's header with the given status and data, checksum set.
 std::vector<std::uint8_t> encodeReply(const CommandRequest& request, std::uint8_t status,
                                       const std::vector<std::uint8_t>& data = {});
-// Builds a request the way a host does; the tests and the self-checks use it.
-std::vector<std::uint8_t> encodeRequest(std::uint8_t code, std::uint16_t offset, std::uint8_t length,
-                                        const std::vector<std::uint8_t>& data = {}, bool withChecksum = true);
 
 }  // namespace devsim

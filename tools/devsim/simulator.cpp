@@ -236,6 +236,17 @@ std::string Simulator::notificationPath(Port port) const
     return {};
 }
 
+std::size_t Simulator::connections(Port port) const
+{
+    std::lock_guard plugLock(m_plugMutex);
+    std::size_t count = 0;
+    for (const auto& endpoint : m_endpoints) {
+        if (endpoint->spec.port == port && endpoint->iface)
+            count += endpoint->iface->connectionCount();
+    }
+    return count;
+}
+
 void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::uint8_t>& report)
 {
     const InterfaceSpec& spec = endpoint.spec;

@@ -54,6 +54,8 @@ public:
     // The paths a host opens, e.g. "vhid:devsim-mouse-wired-if1#vid_320f&pid_22a4&mi_01&col02".
     std::string commandPath(Port port) const;
     std::string notificationPath(Port port) const;
+    // Open host connections to the port's interfaces (a notification reaches only those).
+    std::size_t connections(Port port) const;
 
     // The mouse's power switch: while off, its receiver answers every command with 0xAA.
     void setMouseOn(bool on);
