@@ -166,6 +166,9 @@ TEST_F(HidrawTest, MissingRightsAreToldApartFromAMissingDevice)
     EXPECT_FALSE(device.open("/dev/hidraw7#vid_320f&pid_22a4&mi_01", true, true, true, false));
     EXPECT_EQ(device.lastOpenError(), HidOpenError::NotFound);
     EXPECT_FALSE(hidInterfacePresent("/dev/..#vid_320f"));
+    // hidraw2 now belongs to another device: a path that named a mouse there is gone.
+    EXPECT_TRUE(hidInterfacePresent(kConsumerPath));
+    EXPECT_FALSE(hidInterfacePresent("/dev/hidraw2#vid_320f&pid_22a4&mi_01&col02"));
 }
 
 TEST_F(HidrawTest, ReadsKeepTheReportIdAndSkipOtherCollections)

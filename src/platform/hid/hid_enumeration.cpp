@@ -78,6 +78,11 @@ bool hidPathPresent(const HidEnvironment& environment, const std::string& path)
         return virtualInterfacePresent(environment, parts.name);
     if (!isHidrawNodeName(parts.name))
         return false;
+    // Node numbers are reused: the node must still belong to the interface the path names.
+    const std::optional<HidInterfaceEntry> entry = resolveHidPath(environment, path);
+    if (!entry || entry->vendorId != parseVendorId(path) || entry->productId != parseProductId(path) ||
+        entry->interfaceNumber != parseInterfaceNumber(path))
+        return false;
     const int fd = environment.open(environment.devRoot + "/" + parts.name, O_PATH | O_CLOEXEC);
     if (fd < 0)
         return errorMeansPresent(errno);

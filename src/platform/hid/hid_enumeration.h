@@ -21,8 +21,8 @@ std::optional<HidInterfaceEntry> resolveHidPath(const HidEnvironment& environmen
 int openHidInterface(const HidEnvironment& environment, const HidInterfaceEntry& entry, int accessMode,
                      HidOpenError& error);
 
-// Whether the interface a path names is still there. Lacking the rights to open it still
-// counts as present.
+// Whether the interface a path names is still there, and a reused hidraw node still carries
+// the same vendor, product and interface. Lacking the rights to open it still counts as present.
 bool hidPathPresent(const HidEnvironment& environment, const std::string& path);
 
 }  // namespace kestrion
