@@ -493,7 +493,12 @@ DeviceModel& Simulator::model(Product product)
 
 const DeviceModel& Simulator::model(Product product) const
 {
-    return const_cast<Simulator*>(this)->model(product);
+    switch (product) {
+    case Product::Pad: return m_pad;
+    case Product::Headset: return m_headset;
+    case Product::Mouse: break;
+    }
+    return m_mouse;
 }
 
 std::vector<std::uint8_t> Simulator::memory(Product product, Area area) const
