@@ -475,5 +475,21 @@ TEST_F(SimulatorTest, PadAndHeadsetServeTheirPages)
     EXPECT_EQ(reports[1].bytes, light);
 }
 
+TEST_F(SimulatorTest, HeadsetKeepsOnlyTheMostRecentLightingReports)
+{
+    ASSERT_TRUE(sim.plug(Port::Headset));
+    auto headset = commandLink(Port::Headset);
+    const std::size_t sent = Simulator::kKeptHeadsetReports + 5;
+    for (std::size_t i = 0; i < sent; ++i)
+        ASSERT_TRUE(headset->send('S', {0xFF, 0x22, 0xAA, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8)}));
+    ASSERT_TRUE(headset->transact(commandPacket(0x01)));
+
+    const std::vector<HostReport> kept = sim.headsetLightReports();
+    EXPECT_EQ(sim.headsetLightReportCount(), sent);
+    ASSERT_EQ(kept.size(), Simulator::kKeptHeadsetReports);
+    EXPECT_EQ(kept.front().bytes[3], 5);
+    EXPECT_EQ(kept.back().bytes[3] | kept.back().bytes[4] << 8, static_cast<int>(sent - 1));
+}
+
 }  // namespace
 }  // namespace devsim

@@ -327,7 +327,7 @@ std::string ControlCommands::headsetReports(const Args& args)
     if (!args.empty())
         return usageError("headset-reports");
     const std::vector<HostReport> reports = m_simulator.headsetLightReports();
-    std::string reply = "ok " + std::to_string(reports.size());
+    std::string reply = "ok " + std::to_string(m_simulator.headsetLightReportCount());
     if (!reports.empty())
         reply += std::string(" last ") + reports.back().kind + " " + hexText(reports.back().bytes);
     return reply;

@@ -256,6 +256,9 @@ void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::u
     if (spec.port == Port::Headset && !report.empty() && report[0] == kHeadsetLightReportId) {
         std::lock_guard lock(m_mutex);
         m_headsetReports.push_back({kind, report});
+        ++m_headsetReportCount;
+        if (m_headsetReports.size() > kKeptHeadsetReports)
+            m_headsetReports.pop_front();
         log(prefix + "light " + hexText(report));
         return;
     }
@@ -570,7 +573,13 @@ int Simulator::readyNotices() const
 std::vector<HostReport> Simulator::headsetLightReports() const
 {
     std::lock_guard lock(m_mutex);
-    return m_headsetReports;
+    return {m_headsetReports.begin(), m_headsetReports.end()};
+}
+
+std::size_t Simulator::headsetLightReportCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_headsetReportCount;
 }
 
 void Simulator::injectFault(FaultKind kind, int count, int delayMs)

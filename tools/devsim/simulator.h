@@ -3,6 +3,7 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -91,7 +92,11 @@ public:
     ContainerCheck shootCheck() const;
     bool softwareLightingEnabled() const;
     int readyNotices() const;
+    // The most recent lighting reports (at most kKeptHeadsetReports), oldest first, and how many
+    // arrived in all: a streaming host sends a dozen per frame.
     std::vector<HostReport> headsetLightReports() const;
+    std::size_t headsetLightReportCount() const;
+    static constexpr std::size_t kKeptHeadsetReports = 1200;
 
     // Misbehaviour of the next count command replies (kAll: every one until cleared).
     void injectFault(FaultKind kind, int count, int delayMs = 0);
@@ -140,7 +145,8 @@ private:
     std::uint16_t m_sensor;
     std::uint16_t m_firmwareVersion = 0x0104;
     FaultPlan m_fault;
-    std::vector<HostReport> m_headsetReports;
+    std::deque<HostReport> m_headsetReports;
+    std::size_t m_headsetReportCount = 0;
 
     mutable std::mutex m_logMutex;
     LogSink m_logSink;
