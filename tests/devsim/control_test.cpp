@@ -50,7 +50,10 @@ public:
             close(m_fd);
     }
     bool connected() const { return m_fd >= 0; }
-    void sendText(const std::string& text) { ASSERT_EQ(send(m_fd, text.data(), text.size(), MSG_NOSIGNAL), ssize_t(text.size())); }
+    void sendText(const std::string& text)
+    {
+        ASSERT_EQ(send(m_fd, text.data(), text.size(), MSG_NOSIGNAL), ssize_t(text.size()));
+    }
     // The next reply line, or "<none>" when nothing complete arrives.
     std::string readLine()
     {
@@ -96,7 +99,8 @@ protected:
     Simulator sim{folder()};
     std::atomic<bool> quitAsked = false;
     ControlCommands commands{sim, [this] { quitAsked = true; }};
-    ControlServer server{folder() + "/devsim.control", [this](const std::string& line) { return commands.execute(line); }};
+    ControlServer server{
+        folder() + "/devsim.control", [this](const std::string& line) { return commands.execute(line); }};
 };
 
 TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
@@ -209,7 +213,10 @@ public:
     }
     bool running() const { return m_pid > 0; }
     void signal(int number) { kill(m_pid, number); }
-    void writeStdin(const std::string& text) { ASSERT_EQ(write(m_stdin, text.data(), text.size()), ssize_t(text.size())); }
+    void writeStdin(const std::string& text)
+    {
+        ASSERT_EQ(write(m_stdin, text.data(), text.size()), ssize_t(text.size()));
+    }
     // The exit status, or -1 when the process did not end within about five seconds.
     int waitForExit()
     {

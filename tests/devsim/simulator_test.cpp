@@ -481,7 +481,8 @@ TEST_F(SimulatorTest, HeadsetKeepsOnlyTheMostRecentLightingReports)
     auto headset = commandLink(Port::Headset);
     const std::size_t sent = Simulator::kKeptHeadsetReports + 5;
     for (std::size_t i = 0; i < sent; ++i)
-        ASSERT_TRUE(headset->send('S', {0xFF, 0x22, 0xAA, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8)}));
+        ASSERT_TRUE(
+            headset->send('S', {0xFF, 0x22, 0xAA, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8)}));
     ASSERT_TRUE(headset->transact(commandPacket(0x01)));
 
     const std::vector<HostReport> kept = sim.headsetLightReports();

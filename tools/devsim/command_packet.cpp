@@ -17,8 +17,8 @@ bool decodeRequest(const std::vector<std::uint8_t>& report, CommandRequest& requ
     if (report.empty() || report[packet::kReportId] != packet::kCommandReportId)
         return false;
     // A host may hand over a short report; the missing bytes are zero on the wire.
-    std::vector<std::uint8_t> padded(report.begin(),
-                                     report.begin() + static_cast<std::ptrdiff_t>(std::min(report.size(), packet::kSize)));
+    std::vector<std::uint8_t> padded(
+        report.begin(), report.begin() + static_cast<std::ptrdiff_t>(std::min(report.size(), packet::kSize)));
     padded.resize(packet::kSize, 0);
     request.code = padded[packet::kCode];
     request.length = padded[packet::kLength];
@@ -27,7 +27,8 @@ bool decodeRequest(const std::vector<std::uint8_t>& report, CommandRequest& requ
         static_cast<std::uint16_t>(padded[packet::kChecksumLow] | padded[packet::kChecksumHigh] << 8);
     request.checksumValid = stored == packetChecksum(padded);
     const std::size_t carried = std::min<std::size_t>(request.length, packet::kMaxData);
-    request.data.assign(padded.begin() + packet::kData, padded.begin() + packet::kData + static_cast<std::ptrdiff_t>(carried));
+    request.data.assign(
+        padded.begin() + packet::kData, padded.begin() + packet::kData + static_cast<std::ptrdiff_t>(carried));
     return true;
 }
 

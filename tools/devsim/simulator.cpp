@@ -540,8 +540,9 @@ bool Simulator::writeMemory(Product product, Area area, std::size_t offset, cons
 std::vector<std::uint8_t> Simulator::settingsPage(int profile) const
 {
     std::vector<std::uint8_t> bytes;
-    if (profile < 0 || !readMemory(Product::Mouse, Area::Settings, static_cast<std::size_t>(profile) * page::kMouseStride,
-                                   page::kMouseStride, bytes))
+    if (profile < 0
+        || !readMemory(Product::Mouse, Area::Settings, static_cast<std::size_t>(profile) * page::kMouseStride,
+            page::kMouseStride, bytes))
         return {};
     return bytes;
 }
