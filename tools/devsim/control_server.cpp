@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -45,17 +46,22 @@ bool ControlServer::start()
 {
     if (m_thread.joinable())
         return true;
+    // Bound under a temporary name and renamed once listening: a client that finds the socket
+    // can connect at once.
+    const std::string temporary = m_path + ".binding";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (m_path.size() >= sizeof address.sun_path)
+    if (temporary.size() >= sizeof address.sun_path)
         return false;
-    std::copy(m_path.begin(), m_path.end(), address.sun_path);
+    std::copy(temporary.begin(), temporary.end(), address.sun_path);
     m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     m_stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    ::unlink(m_path.c_str());
-    if (m_listenFd < 0 || m_stopFd < 0 ||
-        ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listenFd, 8) != 0) {
+    ::unlink(temporary.c_str());
+    const bool listening = m_listenFd >= 0 && m_stopFd >= 0 &&
+                           ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                           ::listen(m_listenFd, 8) == 0;
+    if (!listening || std::rename(temporary.c_str(), m_path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         stop();
         return false;
     }

@@ -18,7 +18,7 @@ public:
     ControlServer(const ControlServer&) = delete;
     ControlServer& operator=(const ControlServer&) = delete;
 
-    // Binds the socket (replacing a stale one) and starts the serving thread.
+    // Listens on the socket path (replacing a stale socket) and starts the serving thread.
     bool start();
     // Closes every connection, removes the socket file, joins the thread.
     void stop();
