@@ -1,5 +1,6 @@
 #include "shell/ui/skin.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,16 @@ constexpr const char* kIndexFile = "res.xml";
 constexpr const char* kInstalledSkin = "/../share/kestrion-config/skin";
 // Layouts and the style sheet name their images "skin:images/...".
 constexpr const char* kSearchPrefix = "skin";
+
+// Combo items carry values (a sleep time in minutes, for one) in the combo's "itemValues" list.
+void applyItemValues(QWidget* root)
+{
+    for (auto* combo : root->findChildren<QComboBox*>()) {
+        const QStringList values = combo->property("itemValues").toStringList();
+        for (int i = 0; i < values.size() && i < combo->count(); ++i)
+            combo->setItemData(i, values[i].toInt());
+    }
+}
 
 bool hasIndex(const QString& folder)
 {
@@ -112,7 +123,10 @@ QWidget* Skin::build(const QString& layoutName, ControlFactory& factory, QWidget
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    return factory.load(&file, parent);
+    QWidget* root = factory.load(&file, parent);
+    if (root)
+        applyItemValues(root);
+    return root;
 }
 
 }  // namespace kestrion::ui
