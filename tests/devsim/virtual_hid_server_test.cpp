@@ -147,6 +147,18 @@ TEST_F(VirtualHidInterfaceTest, UnpublishRemovesFilesAndHangsUpOnHosts)
     EXPECT_TRUE(again.receive());
 }
 
+TEST_F(VirtualHidInterfaceTest, PublishReplacesFilesLeftByACrashedRun)
+{
+    std::filesystem::create_directories(folder());
+    kestrion::test::writeFile(folder() + "/mouse-if1.sock", "stale");
+    kestrion::test::writeFile(folder() + "/mouse-if1.json", "{\"vendor\": 1}");
+    ASSERT_TRUE(iface.publish());
+    SeqpacketClient client(iface.socketPath());
+    ASSERT_TRUE(client.send('O', {0x04, 0x01}));
+    EXPECT_TRUE(client.receive());
+    EXPECT_NE(kestrion::test::readFile(iface.jsonPath()).find("\"product\":8868"), std::string::npos);
+}
+
 TEST_F(VirtualHidInterfaceTest, PublishFailsWhenTheFolderCannotBeMade)
 {
     kestrion::test::writeFile(dir.file("plain-file"), "x");

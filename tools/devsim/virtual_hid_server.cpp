@@ -31,16 +31,21 @@ bool fillAddress(const std::string& path, sockaddr_un& address)
     return true;
 }
 
+// Bound under a temporary name and renamed once listening, so the socket file never exists
+// without a listener behind it.
 int listenOn(const std::string& path)
 {
+    const std::string temporary = path + ".binding";
     sockaddr_un address;
-    if (!fillAddress(path, address))
+    if (!fillAddress(temporary, address))
         return -1;
     int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
-    ::unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0) {
+    ::unlink(temporary.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0 ||
+        std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         ::close(fd);
         return -1;
     }
