@@ -72,9 +72,9 @@ TEST(CommandPacket, HeaderAndChecksum)
 
     const std::vector<std::uint8_t> data(56, 0xFF);
     const Packet write = buildRequest(CommandCode::WriteSettings, 56, 0x01B8, data.data(), data.size());
-    // 0x06 + 56 + 0xB8 + 0x01 + 56 * 0xFF = 0x3A7F
-    EXPECT_EQ(write[1], 0x7F);
-    EXPECT_EQ(write[2], 0x3A);
+    // 0x06 + 56 + 0xB8 + 0x01 + 56 * 0xFF = 0x38BF
+    EXPECT_EQ(write[1], 0xBF);
+    EXPECT_EQ(write[2], 0x38);
     EXPECT_EQ(write[4], 56);
     EXPECT_EQ(write[5], 0xB8);
     EXPECT_EQ(write[6], 0x01);
@@ -91,7 +91,7 @@ TEST(CommandPacket, TraceIsTwoLinesOfGroupedBytes)
     Packet p{};
     std::iota(p.begin(), p.end(), 0);
     const std::string trace = formatPacketTrace(p);
-    EXPECT_EQ(trace.substr(0, 40), "00 01 02 03   04 05 06 07   08 09 0a 0b   ");
+    EXPECT_EQ(trace.substr(0, 42), "00 01 02 03   04 05 06 07   08 09 0a 0b   ");
     EXPECT_NE(trace.find("0c 0d 0e 0f  10 11 12 13  14 15 16 17  18 19 1a 1b  1c 1d 1e 1f\n20 21"),
               std::string::npos);
     EXPECT_EQ(trace.back(), '\n');
