@@ -13,7 +13,7 @@ namespace {
 enum class Role { Notification, Command, Both };
 enum class Descriptor { MouseInput, MouseCommand, PadInput, PadCommand, Headset };
 
-struct InterfaceSpec {
+struct InterfaceRow {
     Port port;
     const char* stem;
     std::uint16_t vendor;
@@ -28,7 +28,7 @@ struct InterfaceSpec {
 constexpr std::uint16_t kReceiverVersion = 0x0104;
 constexpr std::uint16_t kAccessoryVersion = 0x0100;
 
-constexpr std::array<InterfaceSpec, 7> kInterfaces = {{
+constexpr std::array<InterfaceRow, 7> kInterfaces = {{
     {Port::Cable, "devsim-mouse-wired-if0", 0x320F, 0x22A4, 0, 3, Role::Notification, Descriptor::MouseInput,
      kMouseNotificationReportId},
     {Port::Cable, "devsim-mouse-wired-if1", 0x320F, 0x22A4, 1, 2, Role::Command, Descriptor::MouseCommand, 0},
@@ -75,13 +75,13 @@ std::size_t portIndex(Port port)
     return static_cast<std::size_t>(port);
 }
 
-std::string hostPath(const InterfaceSpec& spec)
+std::string hostPath(const InterfaceRow& row)
 {
     char ids[64];
-    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", spec.vendor, spec.product, spec.interfaceNumber);
-    std::string path = std::string("vhid:") + spec.stem + ids;
-    if (spec.collection != 0) {
-        std::snprintf(ids, sizeof ids, "&col%02x", spec.collection);
+    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", row.vendor, row.product, row.interfaceNumber);
+    std::string path = std::string("vhid:") + row.stem + ids;
+    if (row.collection != 0) {
+        std::snprintf(ids, sizeof ids, "&col%02x", row.collection);
         path += ids;
     }
     return path;
@@ -102,7 +102,7 @@ std::vector<std::uint8_t> unreachableReply()
 }  // namespace
 
 struct Simulator::Endpoint {
-    const InterfaceSpec& spec;
+    const InterfaceRow& row;
     std::unique_ptr<VirtualHidInterface> iface;
 };
 
@@ -124,8 +124,8 @@ bool portFromName(const std::string& name, Port& port)
 
 Simulator::Simulator(std::string folder) : m_folder(std::move(folder)), m_sensor(kSensors[0].id)
 {
-    for (const InterfaceSpec& spec : kInterfaces)
-        m_endpoints.push_back(std::make_unique<Endpoint>(Endpoint{spec, nullptr}));
+    for (const InterfaceRow& row : kInterfaces)
+        m_endpoints.push_back(std::make_unique<Endpoint>(Endpoint{row, nullptr}));
     refreshPowerState();
 }
 
@@ -159,7 +159,7 @@ bool Simulator::plug(Port port)
         refreshPowerState();
     }
     for (auto& endpoint : m_endpoints) {
-        if (endpoint->spec.port == port && !publish(*endpoint)) {
+        if (endpoint->row.port == port && !publish(*endpoint)) {
             log(std::string("plug ") + portName(port) + " failed: cannot publish in " + m_folder);
             unpublishPort(port);
             return false;
@@ -186,18 +186,18 @@ bool Simulator::plugged(Port port) const
 
 bool Simulator::publish(Endpoint& endpoint)
 {
-    const InterfaceSpec& spec = endpoint.spec;
+    const InterfaceRow& row = endpoint.row;
     std::uint16_t version = kAccessoryVersion;
-    if (spec.port == Port::Cable) {
+    if (row.port == Port::Cable) {
         std::lock_guard lock(m_mutex);
         version = m_firmwareVersion;
-    } else if (spec.port == Port::Receiver) {
+    } else if (row.port == Port::Receiver) {
         version = kReceiverVersion;
     }
-    InterfaceIdentity identity{spec.vendor, spec.product, version, spec.interfaceNumber,
-                               descriptorBytes(spec.descriptor)};
+    InterfaceIdentity identity{row.vendor, row.product, version, row.interfaceNumber,
+                               descriptorBytes(row.descriptor)};
     endpoint.iface = std::make_unique<VirtualHidInterface>(
-        m_folder, spec.stem, identity,
+        m_folder, row.stem, identity,
         [this, &endpoint](char kind, const std::vector<std::uint8_t>& report) { onReport(endpoint, kind, report); });
     return endpoint.iface->publish();
 }
@@ -213,25 +213,25 @@ void Simulator::unpublishPort(Port port)
     }
     m_interrupted.notify_all();
     for (auto& endpoint : m_endpoints) {
-        if (endpoint->spec.port == port && endpoint->iface)
+        if (endpoint->row.port == port && endpoint->iface)
             endpoint->iface->unpublish();
     }
 }
 
 std::string Simulator::commandPath(Port port) const
 {
-    for (const InterfaceSpec& spec : kInterfaces) {
-        if (spec.port == port && spec.role != Role::Notification)
-            return hostPath(spec);
+    for (const InterfaceRow& row : kInterfaces) {
+        if (row.port == port && row.role != Role::Notification)
+            return hostPath(row);
     }
     return {};
 }
 
 std::string Simulator::notificationPath(Port port) const
 {
-    for (const InterfaceSpec& spec : kInterfaces) {
-        if (spec.port == port && spec.role != Role::Command)
-            return hostPath(spec);
+    for (const InterfaceRow& row : kInterfaces) {
+        if (row.port == port && row.role != Role::Command)
+            return hostPath(row);
     }
     return {};
 }
@@ -241,7 +241,7 @@ std::size_t Simulator::connections(Port port) const
     std::lock_guard plugLock(m_plugMutex);
     std::size_t count = 0;
     for (const auto& endpoint : m_endpoints) {
-        if (endpoint->spec.port == port && endpoint->iface)
+        if (endpoint->row.port == port && endpoint->iface)
             count += endpoint->iface->connectionCount();
     }
     return count;
@@ -249,11 +249,11 @@ std::size_t Simulator::connections(Port port) const
 
 void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::uint8_t>& report)
 {
-    const InterfaceSpec& spec = endpoint.spec;
-    const std::string prefix = std::string(spec.stem) + " " + kind + " ";
-    if (spec.role == Role::Notification)
+    const InterfaceRow& row = endpoint.row;
+    const std::string prefix = std::string(row.stem) + " " + kind + " ";
+    if (row.role == Role::Notification)
         return;
-    if (spec.port == Port::Headset && !report.empty() && report[0] == kHeadsetLightReportId) {
+    if (row.port == Port::Headset && !report.empty() && report[0] == kHeadsetLightReportId) {
         std::lock_guard lock(m_mutex);
         m_headsetReports.push_back({kind, report});
         ++m_headsetReportCount;
@@ -269,14 +269,14 @@ void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::u
     }
     std::unique_lock lock(m_mutex);
     log(prefix + "request " + hexText(report));
-    std::vector<std::uint8_t> reply = answer(spec.port, request);
+    std::vector<std::uint8_t> reply = answer(row.port, request);
     int delayMs = 0;
     switch (applyFault(reply, delayMs)) {
     case FaultAction::Drop:
         log(prefix + "reply dropped");
         return;
     case FaultAction::Delay:
-        if (!waitWhilePlugged(lock, spec.port, delayMs)) {
+        if (!waitWhilePlugged(lock, row.port, delayMs)) {
             log(prefix + "reply lost: unplugged while delayed");
             return;
         }
@@ -393,13 +393,13 @@ void Simulator::notify(Port port, std::uint16_t code)
             return;
     }
     for (auto& endpoint : m_endpoints) {
-        const InterfaceSpec& spec = endpoint->spec;
-        if (spec.port != port || spec.role == Role::Command || !endpoint->iface)
+        const InterfaceRow& row = endpoint->row;
+        if (row.port != port || row.role == Role::Command || !endpoint->iface)
             continue;
-        const std::vector<std::uint8_t> report = {spec.notificationReportId, static_cast<std::uint8_t>(code & 0xFF),
+        const std::vector<std::uint8_t> report = {row.notificationReportId, static_cast<std::uint8_t>(code & 0xFF),
                                                   static_cast<std::uint8_t>(code >> 8)};
         endpoint->iface->sendInput(report);
-        log(std::string(spec.stem) + " notification " + hexText(report));
+        log(std::string(row.stem) + " notification " + hexText(report));
     }
 }
 
@@ -471,7 +471,7 @@ void Simulator::setFirmwareVersion(std::uint16_t version)
         refreshPowerState();
     }
     for (auto& endpoint : m_endpoints) {
-        if (endpoint->spec.port == Port::Cable && !publish(*endpoint)) {
+        if (endpoint->row.port == Port::Cable && !publish(*endpoint)) {
             unpublishPort(Port::Cable);
             return;
         }
