@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QStyleOption>
 
+#include <algorithm>
+
 #include "shell/ui/device_key_button.h"
 
 namespace kestrion::ui {
@@ -69,7 +71,9 @@ void CSelectPanelUI::mouseMoveEvent(QMouseEvent* event)
         QWidget::mouseMoveEvent(event);
         return;
     }
-    m_selection = QRect(m_start, event->position().toPoint()).normalized();
+    const QPoint at = event->position().toPoint();
+    m_selection = QRect(QPoint(std::min(m_start.x(), at.x()), std::min(m_start.y(), at.y())),
+                        QPoint(std::max(m_start.x(), at.x()), std::max(m_start.y(), at.y())));
     m_overlay->show(m_selection);
 }
 

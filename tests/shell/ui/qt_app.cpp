@@ -1,0 +1,41 @@
+#include "shell/ui/qt_app.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdlib>
+
+namespace kestrion::test {
+
+void ensureQtApp()
+{
+    if (QApplication::instance())
+        return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "ui_test";
+    static char* argv[] = {name, nullptr};
+    // Lives until the process ends: widgets of every test are made on it.
+    static QApplication app(argc, argv);
+}
+
+RealSkin::RealSkin()
+    : skin((ensureQtApp(), QStringLiteral(KESTRION_SOURCE_ROOT "/skin"))), factory(&skin), language(skin)
+{
+    skin.load();
+    language.load("lan_en.xml");
+}
+
+std::unique_ptr<QWidget> buildMousePage(RealSkin& real)
+{
+    std::unique_ptr<QWidget> page(real.skin.build("XML\\DeviceXml\\mousedevice.xml", real.factory));
+    real.language.apply(page.get());
+    return page;
+}
+
+QString uiTestData(const QString& relative)
+{
+    return QStringLiteral(KESTRION_UI_TEST_DATA "/") + relative;
+}
+
+}  // namespace kestrion::test
