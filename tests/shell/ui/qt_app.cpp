@@ -15,8 +15,10 @@ void ensureQtApp()
     static int argc = 1;
     static char name[] = "ui_test";
     static char* argv[] = {name, nullptr};
-    // Lives until the process ends: widgets of every test are made on it.
-    static QApplication app(argc, argv);
+    // Kept until the process ends and never destroyed: destroying it among the static objects
+    // of the exiting process runs after parts of Qt it needs are gone.
+    static QApplication* app = new QApplication(argc, argv);
+    static_cast<void>(app);
 }
 
 RealSkin::RealSkin()
