@@ -41,3 +41,12 @@ QString uiTestData(const QString& relative)
 }
 
 }  // namespace kestrion::test
+
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig keeps a cache block for the life of the process that it never frees; Qt's font
+// database loads it on first text layout.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+#endif
