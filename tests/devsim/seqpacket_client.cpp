@@ -1,6 +1,7 @@
 #include "devsim/seqpacket_client.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -69,8 +70,10 @@ bool SeqpacketClient::closedByPeer(int timeoutMs)
     pollfd fd{m_fd, POLLIN, 0};
     if (poll(&fd, 1, timeoutMs) <= 0)
         return false;
+    // A connection the device never accepted is reset rather than closed in order.
     char byte;
-    return recv(m_fd, &byte, 1, MSG_DONTWAIT) == 0;
+    const ssize_t n = recv(m_fd, &byte, 1, MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 std::vector<std::uint8_t> commandPacket(std::uint8_t code, std::uint16_t offset, std::uint8_t length,
