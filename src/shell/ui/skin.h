@@ -18,7 +18,8 @@ public:
 
     explicit Skin(QString folder = defaultFolder());
 
-    // Reads res.xml; false (and nothing known) when it is missing or malformed.
+    // Reads res.xml; false (and nothing known) when it is missing or malformed. On success image
+    // names "skin:images/..." of layouts and the style sheet resolve in this skin's folder.
     bool load();
     const QString& folder() const { return m_folder; }
     const QString& errorText() const { return m_error; }
@@ -31,7 +32,8 @@ public:
     // The style sheet with its image references made absolute; empty when absent.
     QString styleSheet() const;
 
-    // Builds a layout by name; null when the name is unknown or the file does not build.
+    // Builds a layout by name; null when the name is unknown or the file does not build. Combo
+    // items take their values from the combo's "itemValues" list.
     QWidget* build(const QString& layoutName, ControlFactory& factory, QWidget* parent = nullptr) const;
 
 private:

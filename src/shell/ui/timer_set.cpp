@@ -31,12 +31,6 @@ void TimerSet::killTimer(int id)
         found->second->stop();
 }
 
-void TimerSet::killAll()
-{
-    for (auto& entry : m_timers)
-        entry.second->stop();
-}
-
 bool TimerSet::isActive(int id) const
 {
     const auto found = m_timers.find(id);

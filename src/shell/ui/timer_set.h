@@ -24,7 +24,6 @@ public:
     // computed from a zero sleep time, for one) stops the timer instead of spinning it.
     void setTimer(int id, int ms, bool oneShot);
     void killTimer(int id);
-    void killAll();
     bool isActive(int id) const;
 
 private:

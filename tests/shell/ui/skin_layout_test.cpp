@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -273,6 +276,47 @@ TEST(SkinFiles, BothLanguagesTextEveryIdInUse)
     needed.insert(std::begin(kProgramTextIds), std::end(kProgramTextIds));
     for (const QString& id : needed)
         EXPECT_TRUE(english.count(id)) << id.toStdString();
+}
+
+QJsonObject defaultData(const char* name)
+{
+    QFile file(QStringLiteral(KESTRION_SOURCE_ROOT "/DefaultData/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+// The language list names its files; each must be a language file of the skin.
+TEST(SkinFiles, EveryListedLanguageFileIsInTheSkin)
+{
+    ensureQtApp();
+    ui::Skin skin(QStringLiteral(KESTRION_SOURCE_ROOT "/skin"));
+    ASSERT_TRUE(skin.load());
+    const QJsonArray languages = defaultData("Language.config")["Language"].toArray();
+    ASSERT_FALSE(languages.isEmpty());
+    ui::LanguageManager texts(skin);
+    for (const auto& entry : languages) {
+        const QString file = entry.toObject()["Language_file"].toString();
+        EXPECT_TRUE(texts.load(file)) << file.toStdString();
+        EXPECT_TRUE(texts.contains("message_text_22")) << file.toStdString();
+    }
+    EXPECT_TRUE(texts.load("lan_cn.xml"));
+}
+
+TEST(SkinFiles, EveryFactoryLightNameHasAText)
+{
+    const auto english = languageIds(QStringLiteral(KESTRION_SOURCE_ROOT "/skin/lang/English.xml"));
+    const QJsonObject lights = defaultData("default_light.json");
+    int names = 0;
+    for (const char* member : {"DefaultLightName", "AreaLightName"}) {
+        for (const auto& perDevice : lights[member].toArray()) {
+            for (const auto& mode : perDevice.toArray()) {
+                const QString id = mode.toObject()["LightName"].toString();
+                ++names;
+                EXPECT_TRUE(english.count(id)) << id.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(names, 0);
 }
 
 }  // namespace
