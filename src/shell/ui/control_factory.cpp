@@ -29,7 +29,7 @@ constexpr std::array kKeyButtons{
 };
 
 // Roots of the device layouts. Until the device objects register their creators a plain
-// container stands in, so that a page can be built and inspected.
+// container stands in, so that a page can be built and examined.
 constexpr std::array kDeviceRoots{
     OwnControl{"quellonmousedevice", "QuellonMouseDevice"},
     OwnControl{"quellonkeyboarddevice", "QuellonKeyboardDevice"},
