@@ -93,6 +93,12 @@ void LanguageManager::setTextId(QWidget* control, const QString& id) const
     applyOne(control);
 }
 
+void LanguageManager::setLiteralText(QWidget* control, const QString& text)
+{
+    control->setProperty(kTextId, QVariant());
+    setShownText(control, text);
+}
+
 void LanguageManager::applyOne(QWidget* widget) const
 {
     const QString textId = widget->property(kTextId).toString();

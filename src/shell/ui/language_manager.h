@@ -33,6 +33,8 @@ public:
     void apply(QWidget* root) const;
     // Gives a control a text id and shows its text.
     void setTextId(QWidget* control, const QString& id) const;
+    // Shows a text that is no id (a macro name, a built message); later loads leave it alone.
+    static void setLiteralText(QWidget* control, const QString& text);
 
 signals:
     void languageChanged();

@@ -81,8 +81,7 @@ void CMsgWnd::setTitle(const QString& title)
         m_language.setTextId(m_title, title);
         return;
     }
-    m_title->setProperty("textId", QVariant());
-    m_title->setText(title);
+    LanguageManager::setLiteralText(m_title, title);
 }
 
 void CMsgWnd::setMessage(const QString& text, bool textIsId)
@@ -93,8 +92,7 @@ void CMsgWnd::setMessage(const QString& text, bool textIsId)
         m_language.setTextId(m_message, text);
         return;
     }
-    m_message->setProperty("textId", QVariant());
-    m_message->setText(text);
+    LanguageManager::setLiteralText(m_message, text);
 }
 
 void CMsgWnd::setMode(int mode)
