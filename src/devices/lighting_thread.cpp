@@ -1,0 +1,117 @@
+#include "devices/lighting_thread.h"
+
+#include <chrono>
+
+#include "profiles/basic_profile_data.h"
+
+namespace kestrion {
+namespace {
+
+constexpr std::int64_t kClosedChannelWaitMs = 100;
+
+}  // namespace
+
+std::int64_t LightingThread::steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+LightingThread::LightingThread(ChannelOpen channelOpen, Clock clock)
+    : m_channelOpen(std::move(channelOpen)), m_clock(std::move(clock))
+{
+}
+
+LightingThread::~LightingThread()
+{
+    stop();
+}
+
+void LightingThread::start()
+{
+    stop();
+    m_thread = std::thread(&LightingThread::run, this);
+}
+
+void LightingThread::stop()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    std::lock_guard lock(m_mutex);
+    m_stopRequested = false;
+}
+
+void LightingThread::loadLightingPreview(CBasicProfiledata& record)
+{
+    const LightInfo light = record.GetLightInfo();
+    load(light, record.GetCustomLightEffects());
+}
+
+void LightingThread::load(const LightInfo& light, std::vector<LedEffect> customEffects)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_player.load(light, std::move(customEffects), m_clock());
+        m_reloaded = true;
+    }
+    m_wake.notify_all();
+}
+
+void LightingThread::triggerReactive()
+{
+    std::uniform_int_distribution<int> wheelPosition(0, lighting::kWheelSize - 1);
+    std::lock_guard lock(m_mutex);
+    std::array<std::uint8_t, lighting::kLedCount> positions {};
+    for (std::uint8_t& position : positions)
+        position = static_cast<std::uint8_t>(wheelPosition(m_random));
+    m_player.triggerReactive(positions);
+}
+
+LightFrame LightingThread::snapshot() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_player.preview().frame();
+}
+
+void LightingThread::setKeyColour(int index, std::uint32_t colour)
+{
+    std::lock_guard lock(m_mutex);
+    m_player.preview().setKeyColour(index, colour);
+}
+
+std::uint32_t LightingThread::getKeyColour(int index) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_player.preview().getKeyColour(index);
+}
+
+void LightingThread::run()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopRequested) {
+        lock.unlock();
+        const bool channelOpen = m_channelOpen();
+        lock.lock();
+        if (!channelOpen) {
+            waitWhileRunning(lock, kClosedChannelWaitMs);
+            continue;
+        }
+        waitWhileRunning(lock, m_player.advance(m_clock()));
+    }
+}
+
+// Sleeps for the given time unless a stop or a reload comes first.
+void LightingThread::waitWhileRunning(std::unique_lock<std::mutex>& lock, std::int64_t milliseconds)
+{
+    m_reloaded = false;
+    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                           [this] { return m_stopRequested || m_reloaded; });
+}
+
+}  // namespace kestrion

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "devices/lighting_player.h"
+#include "devices/lighting_preview.h"
+
+namespace kestrion {
+
+class CBasicProfiledata;
+
+// The mouse object's lighting thread and the preview state it animates. Everything is guarded
+// by one mutex; the page reads the frame as a snapshot. The thread sleeps until the next step is
+// due (or 100 ms while the command channel is closed) and wakes at once for stop and reload.
+class LightingThread {
+public:
+    using Clock = std::function<std::int64_t()>;  // monotonic milliseconds
+    using ChannelOpen = std::function<bool()>;    // called from the thread, must be thread-safe
+
+    static std::int64_t steadyMilliseconds();
+
+    explicit LightingThread(ChannelOpen channelOpen, Clock clock = steadyMilliseconds);
+    ~LightingThread();
+    LightingThread(const LightingThread&) = delete;
+    LightingThread& operator=(const LightingThread&) = delete;
+
+    // Starts the thread, first stopping one that runs (readAll restarts it).
+    void start();
+    // Asks the thread to end and joins it; returns at once when none runs.
+    void stop();
+    bool isRunning() const { return m_thread.joinable(); }
+
+    // loadLightingPreview from the record: its lighting, then the effect list of its mode
+    // (the record's light configuration must be loaded for modes above 10).
+    void loadLightingPreview(CBasicProfiledata& record);
+    void load(const LightInfo& light, std::vector<LedEffect> customEffects);
+    // Notification 0x0403 from the wired notification link.
+    void triggerReactive();
+
+    LightFrame snapshot() const;
+    void setKeyColour(int index, std::uint32_t colour);
+    std::uint32_t getKeyColour(int index) const;
+
+private:
+    void run();
+    void waitWhileRunning(std::unique_lock<std::mutex>& lock, std::int64_t milliseconds);
+
+    ChannelOpen m_channelOpen;
+    Clock m_clock;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopRequested = false;
+    bool m_reloaded = false;
+    LightingPlayer m_player;
+    std::minstd_rand m_random {std::random_device {}()};
+    std::thread m_thread;
+};
+
+}  // namespace kestrion
