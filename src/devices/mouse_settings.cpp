@@ -96,6 +96,11 @@ int MouseSettingsLink::readDeviceData()
     return kCommandOk;
 }
 
+int MouseSettingsLink::refreshDeviceInfo()
+{
+    return deviceReachable() ? readInfoBlock() : kCommandReadFailed;
+}
+
 int MouseSettingsLink::readSettingsPage(CMouseProfiledata& record, const std::vector<int>& modeCodes,
                                         int& activeProfile)
 {
@@ -176,10 +181,13 @@ bool MouseSettingsLink::deviceReachable()
 
 int MouseSettingsLink::readInfoBlock()
 {
+    // A read that fails half-way must not leave a half-new image behind.
+    DeviceInfoBlock block;
     m_channel.beginConfig();
-    const int result = m_channel.readDeviceInfo(m_info.data());
+    const int result = m_channel.readDeviceInfo(block.data());
     if (result != kCommandOk)
         return result;
+    m_info = block;
     m_channel.endConfig();
     return kCommandOk;
 }

@@ -49,6 +49,8 @@ public:
 
     // Information block, then the key table; 1 when both were read.
     int readDeviceData();
+    // Reads the information block alone again, as a transfer does before it writes; 1 when read.
+    int refreshDeviceInfo();
     // Reads the active profile's page into the record and saves it; 1 on success.
     int readSettingsPage(CMouseProfiledata& record, const std::vector<int>& modeCodes, int& activeProfile);
     // Writes the record as page n; 1 when every step was sent.
