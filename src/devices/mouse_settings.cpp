@@ -80,7 +80,7 @@ int MouseSettingsLink::readDeviceData()
     if (result != kCommandOk)
         return result;
     if (m_info.isFresh()) {
-        result = initialiseFreshDevice();
+        result = writeInitialisedMarker();
         if (result != kCommandOk)
             return result;
     }
@@ -192,7 +192,7 @@ int MouseSettingsLink::readInfoBlock()
     return kCommandOk;
 }
 
-int MouseSettingsLink::initialiseFreshDevice()
+int MouseSettingsLink::writeInitialisedMarker()
 {
     m_info.setMarker(DeviceInfoBlock::kMarkerInitialised);
     m_channel.beginConfig();

@@ -57,6 +57,8 @@ public:
     int writeSettingsPage(CMouseProfiledata& record, int page, std::uint8_t byte0);
     // Battery state; 1 when read. Skipped while paused (window hidden to the tray).
     int readPowerStatus(PowerRecord& record);
+    // Marks the information block initialised and writes it back; the result of the write.
+    int writeInitialisedMarker();
     // Keeps the device's own profile and stage changes in the page image; false when ignored.
     bool applyNotification(const MouseNotification& notification);
 
@@ -69,7 +71,6 @@ public:
 private:
     bool deviceReachable();
     int readInfoBlock();
-    int initialiseFreshDevice();
     void reportDeviceState(bool usable);
     int readKeyTable();
     void checkFirmware();

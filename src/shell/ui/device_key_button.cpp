@@ -11,6 +11,7 @@ namespace {
 // The ring drawn around a selected button, in the skin's accent colour.
 constexpr QRgb kSelectionColour = 0xff2ee6d6;
 constexpr qreal kSelectionWidth = 2.0;
+constexpr qreal kLightInset = 3.0;
 
 }  // namespace
 
@@ -53,11 +54,24 @@ void CDeviceKeyButtonUI::setKeySelected(bool selected)
     update();
 }
 
+void CDeviceKeyButtonUI::setLightColour(const QColor& colour)
+{
+    if (colour == m_lightColour)
+        return;
+    m_lightColour = colour;
+    update();
+}
+
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event)
 {
     QPushButton::paintEvent(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (m_lightColour.alpha() > 0) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_lightColour);
+        painter.drawEllipse(QRectF(rect()).adjusted(kLightInset, kLightInset, -kLightInset, -kLightInset));
+    }
     if (m_lightFlag && !m_lightPixmap.isNull())
         painter.drawPixmap(rect(), m_lightPixmap);
     if (!m_keyImageFlag && !m_keySetPixmap.isNull())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPushButton>
 
 namespace kestrion::ui {
@@ -31,6 +32,10 @@ public:
     void setKeyImageFlag(bool on);
     bool isKeySelected() const { return m_selected; }
     void setKeySelected(bool selected);
+    // The lighting preview's colour of this button's LED; its alpha is the LED's brightness.
+    // Repaints only when the colour changed, so a preview ticking every few milliseconds stays cheap.
+    QColor lightColour() const { return m_lightColour; }
+    void setLightColour(const QColor& colour);
 
 signals:
     void doubleClicked();
@@ -45,6 +50,7 @@ private:
     QString m_gmNameTextColor;
     QPixmap m_lightPixmap;
     QPixmap m_keySetPixmap;
+    QColor m_lightColour = Qt::transparent;
     bool m_lightFlag = false;
     bool m_keyImageFlag = true;
     bool m_selected = false;
