@@ -15,6 +15,8 @@
 namespace kestrion {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kIndexFileName = "macro.config";
 constexpr const char* kMacroExtension = ".mac";
 constexpr const char* kProfileExtension = ".Json";
@@ -58,10 +60,10 @@ std::optional<std::uint32_t> codeAfterRemoval(std::uint32_t code, std::uint32_t 
     return code - kMacroNumberStep;
 }
 
-bool fileExists(const std::filesystem::path& path)
+bool fileExists(const fs::path& path)
 {
     std::error_code error;
-    return std::filesystem::exists(path, error);
+    return fs::exists(path, error);
 }
 
 Json::Value emptyIndex()
@@ -92,11 +94,44 @@ std::string uniqueName(std::string name, const std::function<bool(const std::str
     return name;
 }
 
-std::vector<std::filesystem::path> filesWithExtension(const std::filesystem::path& folder, const char* extension)
+// A macro file chosen for import, as read.
+struct MacroSource {
+    std::string bytes;
+    Json::Value document;
+};
+
+std::optional<MacroSource> readMacroSource(const fs::path& path)
 {
-    std::vector<std::filesystem::path> found;
+    MacroSource source;
+    if (!readWholeFile(path.string(), kMaxJsonFileBytes, source.bytes))
+        return std::nullopt;
+    // Like every reader of the tool, the document ends at the first zero byte (c_str stops there).
+    source.document = parseJsonText(source.bytes.c_str());
+    if (!isMacroDocument(source.document))
+        return std::nullopt;
+    return source;
+}
+
+struct ImportedCopy {
+    std::string bytes;
+    bool shortened;
+};
+
+// The file as it came, or, when it holds too many events, its document with the first ones only.
+ImportedCopy importedCopy(const MacroSource& source)
+{
+    if (source.document[kEventsKey].size() <= static_cast<Json::ArrayIndex>(MacroLibrary::kMaxEvents))
+        return {source.bytes, false};
+    Json::Value document = source.document;
+    document[kEventsKey].resize(MacroLibrary::kMaxEvents);
+    return {styledJsonText(document), true};
+}
+
+std::vector<fs::path> filesWithExtension(const fs::path& folder, const char* extension)
+{
+    std::vector<fs::path> found;
     std::error_code error;
-    for (const auto& file : std::filesystem::directory_iterator(folder, error)) {
+    for (const auto& file : fs::directory_iterator(folder, error)) {
         if (file.path().extension() == extension && file.is_regular_file(error))
             found.push_back(file.path());
     }
@@ -129,7 +164,7 @@ bool renumberDocument(Json::Value& document, int removed)
 
 // Rewrites every profile document in the folder that holds a key playing or following the removed
 // macro. False when one of them could not be written.
-bool renumberProfileDocuments(const std::filesystem::path& folder, int removed)
+bool renumberProfileDocuments(const fs::path& folder, int removed)
 {
     bool allWritten = true;
     for (const auto& path : filesWithExtension(folder, kProfileExtension)) {
@@ -142,16 +177,16 @@ bool renumberProfileDocuments(const std::filesystem::path& folder, int removed)
 
 }  // namespace
 
-MacroLibrary::MacroLibrary(std::filesystem::path deviceFolder) : m_folder(std::move(deviceFolder)), m_index(emptyIndex())
+MacroLibrary::MacroLibrary(fs::path deviceFolder) : m_folder(std::move(deviceFolder)), m_index(emptyIndex())
 {
 }
 
-std::filesystem::path MacroLibrary::indexPath() const
+fs::path MacroLibrary::indexPath() const
 {
     return m_folder / kIndexFileName;
 }
 
-std::filesystem::path MacroLibrary::pathOfGuid(const std::string& guid) const
+fs::path MacroLibrary::pathOfGuid(const std::string& guid) const
 {
     // The identifier names a file in the device folder, so it must not lead anywhere else.
     if (!isPlainFileName(guid))
@@ -220,14 +255,14 @@ std::string MacroLibrary::guidAt(int index) const
     return entry && entry->isObject() ? textOf(entry->get(kGuidKey, Json::Value())) : std::string();
 }
 
-std::filesystem::path MacroLibrary::macroPath(int index) const
+fs::path MacroLibrary::macroPath(int index) const
 {
     return pathOfGuid(guidAt(index));
 }
 
 std::optional<Json::Value> MacroLibrary::eventsAt(int index) const
 {
-    const std::filesystem::path path = macroPath(index);
+    const fs::path path = macroPath(index);
     if (path.empty())
         return std::nullopt;
     const Json::Value document = LoadJsonFile(path.string());
@@ -326,12 +361,12 @@ MacroRemoveResult MacroLibrary::remove(int index)
     // An index that lists one identifier twice must not lose the file the other entry still plays.
     if (usersOfGuid(guid) == 0 && !pathOfGuid(guid).empty()) {
         std::error_code error;
-        std::filesystem::remove(pathOfGuid(guid), error);
+        fs::remove(pathOfGuid(guid), error);
     }
     return profilesWritten ? MacroRemoveResult::Removed : MacroRemoveResult::ProfilesNotUpdated;
 }
 
-MacroImportResult MacroLibrary::importMacro(const std::filesystem::path& sourcePath)
+MacroImportResult MacroLibrary::importMacro(const fs::path& sourcePath)
 {
     const std::string fileName = sourcePath.filename().string();
     const std::string baseName = baseNameOf(fileName);
@@ -340,36 +375,26 @@ MacroImportResult MacroLibrary::importMacro(const std::filesystem::path& sourceP
         return MacroImportResult::FileNameTooLong;
     if (count() >= kMaxMacros)
         return MacroImportResult::LimitReached;
-
-    std::string bytes;
-    if (!readWholeFile(sourcePath.string(), kMaxJsonFileBytes, bytes))
-        return MacroImportResult::NotAMacro;
-    // Like every reader of the tool, the document ends at the first zero byte (c_str stops there).
-    Json::Value document = parseJsonText(bytes.c_str());
-    if (!isMacroDocument(document))
+    const std::optional<MacroSource> source = readMacroSource(sourcePath);
+    if (!source)
         return MacroImportResult::NotAMacro;
 
-    const std::string guid = newGuid();
-    const std::string target = pathOfGuid(guid).string();
-    Json::Value& events = document[kEventsKey];
-    const bool shortened = events.size() > static_cast<Json::ArrayIndex>(kMaxEvents);
-    if (shortened)
-        events.resize(kMaxEvents);
-    if (!(shortened ? SaveJsonFile(document, target) : writeFileAtomically(target, bytes)))
+    const std::string target = pathOfGuid(newGuid()).string();
+    const ImportedCopy copy = importedCopy(*source);
+    if (!writeFileAtomically(target, copy.bytes))
         return MacroImportResult::WriteFailed;
-
     const std::string name = uniqueName(baseName, [this](const std::string& candidate) { return isNameTaken(candidate); });
-    if (appendMacro(name, guid) != MacroAddResult::Added) {
+    if (appendMacro(name, fs::path(target).stem().string()) != MacroAddResult::Added) {
         std::error_code error;
-        std::filesystem::remove(target, error);
+        fs::remove(target, error);
         return MacroImportResult::WriteFailed;
     }
-    return shortened ? MacroImportResult::Shortened : MacroImportResult::Imported;
+    return copy.shortened ? MacroImportResult::Shortened : MacroImportResult::Imported;
 }
 
-MacroExportResult MacroLibrary::exportMacro(int index, const std::filesystem::path& targetPath) const
+MacroExportResult MacroLibrary::exportMacro(int index, const fs::path& targetPath) const
 {
-    const std::filesystem::path source = macroPath(index);
+    const fs::path source = macroPath(index);
     if (source.empty())
         return MacroExportResult::NoMacro;
     std::string bytes;
@@ -383,7 +408,7 @@ MacroSaveResult MacroLibrary::saveMacro(int index, const Json::Value& events)
 {
     if (!entryAt(index))
         return MacroSaveResult::NoMacro;
-    const std::filesystem::path path = macroPath(index);
+    const fs::path path = macroPath(index);
     if (path.empty())
         return MacroSaveResult::NoIdentifier;
     if (!events.isArray())
