@@ -1,10 +1,11 @@
-// Renders the mouse page and a question prompt from the skin into PNG files, for the
-// documentation: kestrion-skinshot <output folder> [language name] [skin folder].
+// Renders the mouse page, a question prompt and the main window with no device from the skin
+// into PNG files, for the documentation: kestrion-skinshot <output folder> [language name] [skin folder].
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 
 #include <cstdio>
+#include <memory>
 
 #include "shell/ui/control_factory.h"
 #include "shell/ui/language_manager.h"
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr const char* kMousePage = "XML\\DeviceXml\\mousedevice.xml";
+constexpr const char* kMainWindow = "XML_MAIN";
 constexpr const char* kPromptText = "message_text_22";
 
 bool save(QWidget& widget, const QString& file)
@@ -59,5 +61,13 @@ int main(int argc, char** argv)
     prompt.setMode(kestrion::ui::CMsgWnd::Question);
     saved = save(prompt, output + "/prompt.png") && saved;
     delete page;
+
+    std::unique_ptr<QWidget> main(skin.build(kMainWindow, factory));
+    if (!main) {
+        std::fprintf(stderr, "the skin does not build the main window\n");
+        return 1;
+    }
+    texts.apply(main.get());
+    saved = save(*main, output + "/main-no-device.png") && saved;
     return saved ? 0 : 1;
 }
