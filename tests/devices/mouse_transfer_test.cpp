@@ -21,8 +21,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kBegin = 0x01, kEnd = 0x02, kReadInfo = 0x03, kWriteKeys = 0x09, kWriteMacros = 0x15,
-              kWriteShoot = 0x17, kLinkQuery = 0xAA;
+constexpr int kBegin = 0x01, kEnd = 0x02, kReadInfo = 0x03, kWriteMacros = 0x15, kWriteShoot = 0x17,
+              kLinkQuery = 0xAA;
 
 // Factory assignments of the eleven positions, as a profile stores them.
 constexpr std::uint32_t kDefaults[kKeyPositions] = {0x100100, 0x100200, 0x100400, 0x101000, 0x100800, 0x130100,
@@ -251,7 +251,6 @@ TEST_F(TransferOnSimulator, PositionWithoutItsFactorySlotIsNotWritten)
 
     ASSERT_EQ(transfer.writeKeys(0, keys), kCommandOk);
 
-    const Bytes after = sim.keyTable();
     EXPECT_EQ(slotBytes(4), (Bytes{0x10, 0x20, 0x00}));
     for (std::uint16_t k = 0; k < kKeyPositions; ++k) {
         if (k != 3) {
