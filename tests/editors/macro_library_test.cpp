@@ -194,25 +194,25 @@ TEST_F(MacroLibraryTest, FiftyMacrosIsTheLimitAndEveryMacroGetsItsOwnIdentifier)
 
 TEST_F(MacroLibraryTest, NewIdentifiersNeverTakeAnExistingMacroFile)
 {
-    // Stray macro files stamped with every millisecond of the next seconds: a new macro made now
-    // must neither list nor overwrite one of them.
-    const auto now = std::chrono::system_clock::now();
-    std::set<std::string> stray;
-    for (int ms = 0; ms < 3000; ++ms) {
-        const std::string guid = MakeTimeStamp(now + std::chrono::milliseconds(ms));
-        stray.insert(guid);
-        writeFile(folder() + "/" + guid + ".mac", "stray");
+    // Something stamped with every millisecond from now until a little ahead of the clock already
+    // lies in the folder: a new macro made now must not take one of those names.
+    using Clock = std::chrono::system_clock;
+    constexpr auto kLead = std::chrono::milliseconds(300);
+    std::set<std::string> taken;
+    auto next = Clock::now();
+    for (int i = 0; i < 20000 && next < Clock::now() + kLead; ++i, next += std::chrono::milliseconds(1)) {
+        taken.insert(MakeTimeStamp(next));
+        fs::create_directory(folder() + "/" + MakeTimeStamp(next) + ".mac");
     }
+    ASSERT_GT(next, Clock::now() + kLead / 2) << "the folder could not be filled ahead of the clock";
     MacroLibrary library(folder());
     library.load();
     ASSERT_EQ(library.add(), MacroAddResult::Added);
     ASSERT_EQ(library.importMacro(writeSource("a.mac", macroDocument("a", "a", 1))), MacroImportResult::Imported);
     for (int i = 0; i < library.count(); ++i) {
-        EXPECT_EQ(stray.count(library.guidAt(i)), 0u) << library.guidAt(i);
+        EXPECT_EQ(taken.count(library.guidAt(i)), 0u) << library.guidAt(i);
         EXPECT_EQ(library.saveMacro(i, eventList(1)), MacroSaveResult::Saved);
     }
-    for (const std::string& guid : stray)
-        ASSERT_EQ(readFile(folder() + "/" + guid + ".mac"), "stray");
 }
 
 TEST_F(MacroLibraryTest, FailedIndexWriteLeavesTheLibraryAsItWas)
@@ -497,6 +497,28 @@ TEST_F(MacroRemovalTest, RemovingAMacroRenumbersTheKeysOfEveryProfile)
     EXPECT_EQ(LoadJsonFile(store.documentPath(0))["Device"][0]["LightInfo"]["Red"], 9);
     EXPECT_EQ(store.count(), 3);
     EXPECT_EQ(store.profiles()[1].name, "Profile2");
+}
+
+TEST_F(MacroRemovalTest, AProfileThatCannotBeRewrittenIsReported)
+{
+    MacroLibrary library = libraryWith({"m0", "m1", "m2"});
+    ProfileListStore store(kMouse, folder(), defaultPath());
+    store.init();
+    setKeys(store.documentPath(0), keyList(false));
+    // Readable, but too large to write back: the writer escapes each two-byte character to six.
+    std::string padding;
+    while (padding.size() < kMaxJsonFileBytes / 2)
+        padding += "é";
+    const std::string bigPath = folder() + "/2024_01_01_00_00_00_999.Json";
+    writeFile(bigPath, "{\"Device\":[{\"KeyList\":[{\"Assignment\":" + std::to_string(macroCode(kPlay, 2))
+                           + ",\"DefaultAssignment\":0}],\"Pad\":\"" + padding + "\"}]}");
+    const std::string big = readFile(bigPath);
+    ASSERT_EQ(LoadJsonFile(bigPath)["Device"][0]["KeyList"][0]["Assignment"].asUInt(), macroCode(kPlay, 2));
+
+    EXPECT_EQ(library.remove(1), MacroRemoveResult::ProfilesNotUpdated);
+    EXPECT_EQ(storedNames(), (std::vector<std::string> {"m0", "m2"}));
+    EXPECT_EQ(storedCodes(store.documentPath(0)), codesOf(keyList(true)));
+    EXPECT_EQ(readFile(bigPath), big);
 }
 
 TEST_F(MacroRemovalTest, RemovingTheLastMacroLeavesAnEmptyIndex)
