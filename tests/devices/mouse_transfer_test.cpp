@@ -87,6 +87,18 @@ std::vector<Bytes> factoryPattern(int gun)
     return events;
 }
 
+TEST(FunctionKeyIndex, OnlyTheDeviceSlotsCountAndTheFirstMatchWins)
+{
+    // Position 0's assignment in slots 2 and 4, position 1's only past the three slots the device has.
+    const Bytes table = {0x00, 0x00, 0x00, 0x10, 0x04, 0x00, 0x10, 0x01, 0x00, 0x10, 0x02, 0x00, 0x10, 0x01, 0x00};
+    const FunctionKeyIndex index = functionKeyIndex(table.data(), 3);
+    FunctionKeyIndex expected;
+    expected.fill(kNoSlot);
+    expected[0] = 2;
+    expected[2] = 1;
+    EXPECT_EQ(index, expected);
+}
+
 class TransferOnSimulator : public testing::Test {
 protected:
     void SetUp() override
