@@ -134,16 +134,18 @@ void SingleInstance::onNewConnection()
     }
 }
 
+// Requests are whole lines; a peer that says anything else is cut off.
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kMaxRequest)
+    while (socket->canReadLine()) {
+        if (socket->readLine(kMaxRequest) != kActivateRequest) {
             socket->abort();
-        return;
-    }
-    const QByteArray line = socket->readLine(kMaxRequest);
-    if (line == kActivateRequest)
+            return;
+        }
         emit activationRequested();
+    }
+    if (socket->bytesAvailable() > kMaxRequest)
+        socket->abort();
 }
 
 }  // namespace kestrion::ui
