@@ -12,6 +12,7 @@
 #include "platform/diagnostics.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
+#include "shell/ui/power_display.h"
 
 namespace kestrion {
 namespace {
@@ -164,7 +165,8 @@ void CQuellonMouseDevice::rereadSettings()
 
 void CQuellonMouseDevice::readPowerStatus()
 {
-    m_settings.readPowerStatus(m_power);
+    if (m_settings.readPowerStatus(m_power) == kCommandOk && powerControl())
+        powerControl()->showPowerRecord(m_power.bytes);
 }
 
 bool CQuellonMouseDevice::isLinkAlive()
@@ -244,6 +246,22 @@ int CQuellonMouseDevice::dpiFromSlider(int slider) const
 int CQuellonMouseDevice::sliderFromDpi(int dpi) const
 {
     return kestrion::sliderFromDpi(m_settings.deviceInfo().sensorInfo(), dpi);
+}
+
+void CQuellonMouseDevice::selectStage(int stage)
+{
+    if (stage < 0 || stage >= kStageRows)
+        return;
+    for (int i = 0; i < kStageRows; ++i) {
+        StageRow& row = m_stages[i];
+        if (row.select)
+            row.select->setChecked(i == stage);
+        if (row.enable) {
+            if (i == stage)
+                row.enable->setChecked(true);
+            row.enable->setEnabled(i != stage && row.slider && row.slider->isEnabled());
+        }
+    }
 }
 
 void CQuellonMouseDevice::applyDpiEdit(int stage)

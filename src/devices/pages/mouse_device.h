@@ -54,6 +54,8 @@ public:
 
     int dpiFromSlider(int slider) const;
     int sliderFromDpi(int dpi) const;
+    // Makes stage n the current one on the page (its select box alone ticked).
+    void selectStage(int stage);
     // A DPI typed into stage row n's edit box: limited, moved onto the slider, shown converted.
     void applyDpiEdit(int stage);
 

@@ -129,6 +129,20 @@ void CQuellonUSBDevice::detachNotificationLink(int deviceKind)
     notify.link.close();
 }
 
+bool CQuellonUSBDevice::switchCommandLink(const std::string& path)
+{
+    std::lock_guard lock(m_channel.ioLock());
+    const bool toWired = m_channel.receiverMode();
+    m_channel.setOpen(false);
+    HidDevice& link = toWired ? m_channel.wiredLink() : m_channel.receiverLink();
+    link.close();
+    if (!link.open(path, true, true, true, false))
+        return false;
+    m_channel.setOpen(true);
+    m_channel.setLinkMode(toWired ? 1 : 2);
+    return true;
+}
+
 void CQuellonUSBDevice::closeLinks()
 {
     for (NotificationLink& notify : m_notify) {
@@ -138,6 +152,11 @@ void CQuellonUSBDevice::closeLinks()
         notify.open = false;
         notify.link.close();
     }
+    closeCommandLinks();
+}
+
+void CQuellonUSBDevice::closeCommandLinks()
+{
     std::lock_guard lock(m_channel.ioLock());
     m_channel.setOpen(false);
     m_channel.wiredLink().close();

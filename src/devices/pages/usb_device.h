@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -12,8 +13,10 @@
 
 #include "device_link/command_channel.h"
 #include "device_link/hid_device.h"
+#include "device_link/supported_devices.h"
 #include "devices/notification_reader.h"
 #include "devices/pages/device_selector.h"
+#include "shell/ui/power_display.h"
 
 namespace kestrion {
 
@@ -58,17 +61,28 @@ public:
     bool attachCommandLink(const std::string& path, int deviceKind);
     bool attachNotificationLink(const std::string& path, int deviceKind);
     void detachNotificationLink(int deviceKind);
+    // The other form of the mouse came or went: the command channel moves to `path` on the other
+    // link (receiver mode to the wired link, wired mode to the receiver link); false when it
+    // cannot be opened, the channel then stays closed.
+    bool switchCommandLink(const std::string& path);
+    // The command interface went away: both command links closed.
+    void closeCommandLinks();
     // The product went away: readers stopped, every link closed.
     void closeLinks();
     CommandChannel& commandChannel() { return m_channel; }
     bool notificationLinkOpen(LinkKind kind) const;
 
+    // The table row this device was found by (its wired form for a mouse behind its receiver).
+    void setIdentity(const SupportedDeviceEntry& identity) { m_identity = identity; }
+    const SupportedDeviceEntry& identity() const { return m_identity; }
     void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
     void setWireless(bool wireless) { m_wireless = wireless; }
     bool isWireless() const { return m_wireless; }
     void setSelectorEntry(DeviceSelector* entry) { m_selector = entry; }
+    void setPowerControl(ui::CMpDevicePowerUI* power) { m_powerControl = power; }
+    ui::CMpDevicePowerUI* powerControl() const { return m_powerControl; }
     DeviceSelector* selectorEntry() const { return m_selector; }
     void setPageSetup(const DevicePageSetup& setup) { m_setup = setup; }
     const DevicePageSetup& pageSetup() const { return m_setup; }
@@ -137,7 +151,9 @@ private:
     std::array<NotificationLink, 2> m_notify;
     ui::MainWindowSink* m_mainWindow = nullptr;
     DeviceSelector* m_selector = nullptr;
+    QPointer<ui::CMpDevicePowerUI> m_powerControl;
     DevicePageSetup m_setup;
+    SupportedDeviceEntry m_identity{};
     QWidget* m_page = nullptr;
     QList<ui::CDeviceKeyButtonUI*> m_keyButtons;
     QList<ui::CDeviceKeyButtonUI*> m_lightButtons;

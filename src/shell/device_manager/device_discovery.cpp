@@ -56,7 +56,7 @@ std::optional<DeviceSlot> DeviceDiscovery::slot(int index) const
     return m_slots[static_cast<std::size_t>(index)];
 }
 
-std::vector<DeviceSlot> DeviceDiscovery::slots() const
+std::vector<DeviceSlot> DeviceDiscovery::slotList() const
 {
     std::lock_guard lock(m_slotMutex);
     return m_slots;

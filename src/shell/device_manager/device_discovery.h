@@ -48,7 +48,7 @@ public:
 
     // Copies for the UI thread; nullopt for an index outside the table.
     std::optional<DeviceSlot> slot(int index) const;
-    std::vector<DeviceSlot> slots() const;
+    std::vector<DeviceSlot> slotList() const;
     std::size_t slotCount() const { return kSupportedDeviceTable.size(); }
 
 private:

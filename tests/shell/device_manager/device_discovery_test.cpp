@@ -189,7 +189,7 @@ TEST_F(DiscoveryOnSimulator, EveryPortArrivesOnceWithItsSlotAlreadyMarked)
     EXPECT_EQ(log.count(Event::Kind::FirstPass), 1);
     EXPECT_EQ(log.count(Event::Kind::Denied), 0);
 
-    const std::vector<DeviceSlot> slots = discovery.slots();
+    const std::vector<DeviceSlot> slots = discovery.slotList();
     ASSERT_EQ(slots.size(), kSupportedDeviceTable.size());
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const auto path = expected.find(static_cast<int>(i));

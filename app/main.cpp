@@ -1,0 +1,94 @@
+// Kestrion Config: finds the supported devices, shows their settings and writes them back.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLocale>
+
+#include <cstdio>
+
+#include "profiles/program_folders.h"
+#include "shell/main_window/main_window.h"
+#include "shell/ui/about_window.h"
+#include "shell/ui/control_factory.h"
+#include "shell/ui/language_manager.h"
+#include "shell/ui/product_names.h"
+#include "shell/ui/single_instance.h"
+#include "shell/ui/skin.h"
+#include "shell/ui/tray.h"
+
+namespace {
+
+constexpr const char* kInstalledData = "/../share/kestrion-config/DefaultData";
+
+// The factory documents installed beside the program, else those of the source tree.
+QString defaultDataFolder()
+{
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + kInstalledData);
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return QStringLiteral(KESTRION_SOURCE_ROOT "/DefaultData");
+}
+
+QString languageForLocale()
+{
+    return QLocale::system().language() == QLocale::Chinese ? QStringLiteral("lan_cn.xml")
+                                                             : QStringLiteral("lan_en.xml");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrion-config"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kestrion::ui::SingleInstance instance(QString::fromLatin1(kestrion::ui::kProductString));
+    if (instance.start() == kestrion::ui::SingleInstance::Role::Secondary)
+        return 0;
+
+    kestrion::ui::Skin skin;
+    if (!skin.load()) {
+        std::fprintf(stderr, "kestrion-config: cannot load the skin: %s\n", qPrintable(skin.errorText()));
+        return 1;
+    }
+    kestrion::setProgramDataDir(defaultDataFolder().toStdString());
+    app.setStyleSheet(skin.styleSheet());
+    kestrion::ui::ControlFactory factory(&skin);
+    kestrion::ui::LanguageManager language(skin);
+    language.load(languageForLocale());
+    const kestrion::ui::UiResources resources{skin, factory, language};
+
+    kestrion::CMainWnd window(resources);
+    const QIcon icon(skin.folder() + QStringLiteral("/images/logo.png"));
+    window.setWindowIcon(icon);
+    kestrion::ui::Tray tray(language, icon);
+    QObject::connect(&tray, &kestrion::ui::Tray::toggleWindowRequested, &window, [&window] {
+        if (window.isVisible())
+            window.hideToTray();
+        else
+            window.activate();
+    });
+    QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
+        kestrion::ui::AboutWnd about(resources, &window);
+        about.run();
+    });
+    const auto quit = [&window] {
+        window.stopThreads();
+        QApplication::exit(0);
+    };
+    QObject::connect(&tray, &kestrion::ui::Tray::exitRequested, &window, quit);
+    QObject::connect(&window, &kestrion::CMainWnd::exitRequested, &window, quit);
+    QObject::connect(&instance, &kestrion::ui::SingleInstance::activationRequested, &window,
+                     &kestrion::CMainWnd::activate);
+
+    if (!window.initWindow()) {
+        std::fprintf(stderr, "kestrion-config: the skin has no main window layout\n");
+        return 1;
+    }
+    tray.show();
+    const int result = app.exec();
+    window.stopThreads();
+    return result;
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/pages/device_selector.h"
+#include "shell/device_manager/device_discovery.h"
+#include "shell/ui/main_window_sink.h"
+#include "shell/ui/message_box.h"
+
+namespace kestrion {
+
+class CQuellonMouseDevice;
+class CQuellonUSBDevice;
+
+namespace ui {
+class CDeviceOptionUI;
+class CMpDevicePowerUI;
+class NotificationBridge;
+class TimerSet;
+}  // namespace ui
+
+// The main window: the frame built from the skin's "XML_MAIN", the device manager (discovery,
+// device objects, their selector entries and battery displays, the link switch between the
+// mouse's cable and receiver) and the routing of the pages' notifications to the devices.
+class CMainWnd : public QWidget, public ui::MainWindowSink {
+    Q_OBJECT
+public:
+    // Answers a prompt: title and text ids; 1 confirmed, 0 declined. Tests replace the dialog.
+    using PromptHandler = std::function<int(const QString& titleId, const QString& textId)>;
+
+    explicit CMainWnd(const ui::UiResources& resources, QWidget* parent = nullptr);
+    ~CMainWnd() override;
+
+    // Builds the frame, creates the mouse's device object and starts discovery; false when the
+    // skin cannot build the frame. The window shows after the first discovery pass.
+    bool initWindow();
+    // Ends discovery and closes every device link; safe to call twice.
+    void stopThreads();
+
+    void notify(const ui::UiNotification& notification) override;
+    void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
+
+    // Restores the window and brings it to the front.
+    void activate();
+    // Hides to the tray and tells the devices (they stop polling the battery).
+    void hideToTray();
+    void setPromptHandler(PromptHandler handler) { m_prompt = std::move(handler); }
+
+    CQuellonMouseDevice* mouse() const;
+    ui::CDeviceOptionUI* entry(int index) const;
+    CQuellonUSBDevice* selectedDevice() const;
+    bool isControlShown(const QString& name) const;
+    const DeviceDiscovery& discovery() const { return *m_discovery; }
+
+signals:
+    void firstPassDone();
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    struct DeviceRecord {
+        CQuellonUSBDevice* device = nullptr;
+        ui::CDeviceOptionUI* entry = nullptr;
+        ui::CMpDevicePowerUI* power = nullptr;
+        std::unique_ptr<DeviceSelector> selector;
+        int modelIndex = -1;
+    };
+
+    // Discovery, on the UI thread.
+    void startDiscovery();
+    void runOnUiAndWait(std::function<void()> call);
+    void onDeviceArrived(int slot);
+    void onDeviceRemoved(int slot);
+    void onAccessDenied(const std::string& path);
+    void onFirstPass();
+    bool createDevice(int modelIndex);
+    DeviceRecord* recordForSlot(int slot);
+    int indexOf(const DeviceRecord* record) const;
+    void attachCommand(int slot);
+    void attachNotification(int slot);
+    void removeCommand(int slot);
+    bool otherFormAttached(int slot) const;
+    void switchLink(int slot);
+    void selectDevice(int index, bool show, bool select);
+    void hideDevice(int index);
+    int onlineCount() const;
+    void refreshDeviceLayout();
+    void showNoDeviceLayout(bool shown, const char* logLine);
+
+    // Messages from the device objects.
+    void onDeviceOnline(int index, bool online);
+    void onFirmwareVersion(int version);
+    void onDeviceState(bool usable);
+
+    // Routing.
+    void onClick(const QString& name);
+    void onSelectChanged(const QString& name, QWidget* control);
+    void onValueChanged(const QString& name);
+    void onKillFocus(const QString& name);
+    void onItemSelect(const QString& name);
+    void applyAndSave();
+    void selectNeighbour(int step);
+    void restoreFactorySettings();
+
+    int prompt(const QString& titleId, const QString& textId);
+    QWidget* control(const QString& name) const;
+
+    ui::UiResources m_resources;
+    QWidget* m_frame = nullptr;
+    ui::NotificationBridge* m_bridge = nullptr;
+    std::vector<DeviceRecord> m_devices;
+    std::unique_ptr<DeviceDiscovery> m_discovery;
+    PromptHandler m_prompt;
+    std::string m_lastNotificationPath;
+    std::string m_deniedPath;
+    QPoint m_dragOffset;
+    bool m_layoutGate = true;
+    bool m_firmwarePromptShown = false;
+    bool m_dragging = false;
+};
+
+}  // namespace kestrion

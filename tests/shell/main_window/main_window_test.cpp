@@ -1,0 +1,242 @@
+// The application window end to end: the real skin, the discovery thread, and the simulator as
+// its own process, driven through its command line.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSlider>
+
+#include <string>
+
+#include "devices/pages/mouse_device.h"
+#include "profiles/program_folders.h"
+#include "shell/main_window/main_window.h"
+#include "shell/ui/device_option.h"
+#include "shell/ui/qt_app.h"
+#include "support/temp_dir.h"
+
+namespace kestrion {
+namespace {
+
+constexpr std::size_t kFirstStageByte = 14;
+constexpr std::size_t kStageSize = 9;
+constexpr std::size_t kReportRateByte = 11;
+
+template <typename Condition>
+bool waitFor(Condition condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void pause(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// devsim as a child process; commands go to its standard input, one reply line each.
+class SimulatorProcess {
+public:
+    SimulatorProcess()
+    {
+        m_process.setProgram(QStringLiteral(KESTRION_DEVSIM));
+        m_process.start();
+        m_started = m_process.waitForStarted(5000) && waitForLine("devsim ready").has_value();
+    }
+    ~SimulatorProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            command("quit");
+            if (!m_process.waitForFinished(3000))
+                m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+    bool started() const { return m_started; }
+
+    std::string command(const std::string& line)
+    {
+        m_process.write(QByteArray::fromStdString(line + "\n"));
+        m_process.waitForBytesWritten(1000);
+        return waitForLine("").value_or("<no reply>");
+    }
+
+    // Bytes of a memory area, from the hexadecimal dump reply.
+    std::vector<int> dump(const std::string& area, int offset, int length)
+    {
+        const std::string reply =
+            command("dump mouse " + area + " " + std::to_string(offset) + " " + std::to_string(length));
+        std::vector<int> bytes;
+        for (const QString& word : QString::fromStdString(reply).split(' ', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int value = word.toInt(&ok, 16);
+            if (ok && word.size() == 2)
+                bytes.push_back(value);
+        }
+        return bytes;
+    }
+
+private:
+    std::optional<std::string> waitForLine(const std::string& prefix)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 5000) {
+            while (m_process.canReadLine()) {
+                const std::string line = m_process.readLine().trimmed().toStdString();
+                if (line.rfind(prefix, 0) == 0)
+                    return line;
+            }
+            m_process.waitForReadyRead(100);
+        }
+        return std::nullopt;
+    }
+
+    QProcess m_process;
+    bool m_started = false;
+};
+
+class Application : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
+        ASSERT_TRUE(sim.started());
+        window.setPromptHandler([this](const QString&, const QString& text) {
+            prompts.push_back(text.toStdString());
+            return 0;
+        });
+    }
+
+    bool start()
+    {
+        bool shown = false;
+        QObject::connect(&window, &CMainWnd::firstPassDone, [&shown] { shown = true; });
+        return window.initWindow() && waitFor([&] { return shown; }, 5000);
+    }
+
+    bool mouseOnline(bool online, int timeoutMs = 3000)
+    {
+        return waitFor([&] { return window.entry(0) && window.entry(0)->isOnline() == online; }, timeoutMs);
+    }
+
+    int stageOnDevice(int stage)
+    {
+        const std::vector<int> bytes = sim.dump("settings", kFirstStageByte + stage * kStageSize + 2, 2);
+        return bytes.size() == 2 ? bytes[0] | bytes[1] << 8 : -1;
+    }
+
+    // Moves a stage's slider as the user does, one step with the keyboard.
+    int stepSlider(int stage)
+    {
+        auto* slider = window.mouse()->page()->findChild<QSlider*>("DPI_slider_" + QString::number(stage));
+        slider->triggerAction(slider->value() < slider->maximum() ? QAbstractSlider::SliderSingleStepAdd
+                                                                   : QAbstractSlider::SliderSingleStepSub);
+        return slider->value();
+    }
+
+    test::QtApp app;
+    test::RealSkin real;
+    SimulatorProcess sim;
+    ui::UiResources resources{real.skin, real.factory, real.language};
+    CMainWnd window{resources};
+    std::vector<std::string> prompts;
+};
+
+TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
+{
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+    ASSERT_NE(window.mouse(), nullptr);
+    EXPECT_FALSE(window.entry(0)->isOnline());
+    EXPECT_EQ(window.entry(1), nullptr);
+
+    // Cable: the entry shows, the first read runs, a DPI change reaches device and disk.
+    sim.command("plug cable");
+    ASSERT_TRUE(mouseOnline(true));
+    EXPECT_FALSE(window.isControlShown("No_device_Link"));
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().isOpen()
+                                  && !window.mouse()->profile().GetProfilePath().empty(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) >= 0; }, 1000));
+    const int position = stepSlider(1);
+    ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) == position; }, 3000));
+    CMouseProfiledata stored;
+    stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetDpiStages().at(1).dpiX(), position);
+
+    // Receiver joins, cable goes: one entry, now on the receiver, still configurable.
+    sim.command("plug receiver");
+    pause(400);
+    sim.command("unplug cable");
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().receiverMode(); }, 3000));
+    EXPECT_TRUE(window.entry(0)->isOnline());
+    auto* option = window.mouse()->page()->findChild<QAbstractButton*>("polling_rate_option_3");
+    option->click();
+    ASSERT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{3}; }, 3000));
+
+    // The mouse switched off behind the receiver: hidden, and the first read waits for it.
+    sim.command("mouse off");
+    ASSERT_TRUE(mouseOnline(false, 5000));
+    sim.command("unplug receiver");
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->commandChannel().isOpen(); }, 3000));
+    sim.command("plug receiver");
+    ASSERT_TRUE(waitFor([&] { return window.entry(0)->timers().isActive(kTimerFirstRead); }, 3000));
+    pause(1200);
+    EXPECT_FALSE(window.entry(0)->isOnline());
+    EXPECT_TRUE(window.entry(0)->timers().isActive(kTimerFirstRead));
+    sim.command("mouse on");
+    EXPECT_TRUE(mouseOnline(true, 7000));
+
+    // Everything pulled: the no-device layout again.
+    sim.command("unplug receiver");
+    ASSERT_TRUE(mouseOnline(false));
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+    EXPECT_TRUE(prompts.empty());
+}
+
+TEST(SecondInstance, ExitsAtOnceAndTheFirstComesToTheFront)
+{
+    test::TempDir trace;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("KESTRION_DEBUG", QString::fromStdString(trace.file("first.log")));
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(QStringLiteral(KESTRION_APP), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    const auto activations = [&] { return countOf(test::readFile(trace.file("first.log")), "window activated"); };
+    ASSERT_TRUE(waitFor([&] { return activations() > 0; }, 10000));
+    const std::size_t before = activations();
+
+    QProcess second;
+    environment.insert("KESTRION_DEBUG", QString::fromStdString(trace.file("second.log")));
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(KESTRION_APP), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(waitFor([&] { return activations() > before; }, 5000));
+    first.terminate();
+    first.waitForFinished(5000);
+}
+
+}  // namespace
+}  // namespace kestrion
