@@ -1,9 +1,11 @@
 // Kestrion Config: finds the supported devices, shows their settings and writes them back.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -20,6 +22,7 @@
 namespace {
 
 constexpr const char* kInstalledData = "/../share/kestrion-config/DefaultData";
+constexpr int kScreenshotDelayMs = 2000;
 
 // The factory documents installed beside the program, else those of the source tree.
 QString defaultDataFolder()
@@ -43,6 +46,16 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrion-config"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Configures Kestrion gaming peripherals."));
+    options.addHelpOption();
+    const QCommandLineOption trayOption(QStringLiteral("tray"), QStringLiteral("Start hidden in the tray."));
+    const QCommandLineOption shotOption(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the window as a picture once it shows, then exit."),
+                                        QStringLiteral("file"));
+    options.addOption(trayOption);
+    options.addOption(shotOption);
+    options.process(app);
 
     kestrion::ui::SingleInstance instance(QString::fromLatin1(kestrion::ui::kProductString));
     if (instance.start() == kestrion::ui::SingleInstance::Role::Secondary)
@@ -83,6 +96,18 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &kestrion::ui::SingleInstance::activationRequested, &window,
                      &kestrion::CMainWnd::activate);
 
+    if (options.isSet(trayOption))
+        QObject::connect(&window, &kestrion::CMainWnd::firstPassDone, &window, &kestrion::CMainWnd::hideToTray);
+    if (options.isSet(shotOption)) {
+        // Leaves the first read of an attached device time to reach the page.
+        QObject::connect(&window, &kestrion::CMainWnd::firstPassDone, &window, [&window, &options, &shotOption] {
+            QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption)] {
+                const bool saved = window.grab().save(file);
+                window.stopThreads();
+                QApplication::exit(saved ? 0 : 1);
+            });
+        });
+    }
     if (!window.initWindow()) {
         std::fprintf(stderr, "kestrion-config: the skin has no main window layout\n");
         return 1;

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Sets up and builds the tool, then shows the HID interfaces it finds and which of them it
-# supports. When no supported device is plugged in, the device simulator stands in with a mouse
-# on its cable for as long as this script runs.
+# Sets up and builds the tool and starts it. When no supported device is plugged in, the device
+# simulator stands in with a mouse on its cable for as long as the tool runs.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="$here/build"
 "$here/scripts/setup.sh" "$build_dir"
-cmake --build "$build_dir" -j 2 --target kestrion-hidinfo devsim
+cmake --build "$build_dir" -j 2 --target kestrion-config kestrion-hidinfo devsim
 bin="$build_dir/bin"
 
 simulator=""
@@ -30,3 +29,9 @@ if ! "$bin/kestrion-hidinfo" | grep -q 'supported=[0-9]'; then
 fi
 
 "$bin/kestrion-hidinfo"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: the tool runs without a visible window (Ctrl-C ends it)."
+  export QT_QPA_PLATFORM=offscreen
+fi
+"$bin/kestrion-config"
