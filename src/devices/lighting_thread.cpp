@@ -65,7 +65,7 @@ void LightingThread::load(const LightInfo& light, std::vector<LedEffect> customE
 
 void LightingThread::triggerReactive()
 {
-    std::uniform_int_distribution<int> wheelPosition(0, lighting::kWheelSize - 1);
+    std::uniform_int_distribution<int> wheelPosition(0, static_cast<int>(lighting::kWheelSize) - 1);
     std::lock_guard lock(m_mutex);
     std::array<std::uint8_t, lighting::kLedCount> positions {};
     for (std::uint8_t& position : positions)
