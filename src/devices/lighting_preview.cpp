@@ -142,8 +142,9 @@ void LightingPreview::previewRingWave(const EffectParams& params, std::int64_t)
         m_phase -= static_cast<int>(kWheelSize);
         m_colourIndex = wrap(m_colourIndex + kRingTurnWheelStep, kWheelSize);
     }
+    const Rgb colour = entryAt(kColourWheel, m_colourIndex);
     for (std::size_t led = 0; led < kLedCount; ++led)
-        m_frame[led] = keyColourOf(entryAt(kColourWheel, m_colourIndex), intensityBrightness(params, m_ring[kLedColumn[led]]));
+        m_frame[led] = keyColourOf(colour, intensityBrightness(params, m_ring[kLedColumn[led]]));
 }
 
 void LightingPreview::previewBreathingCycle(const EffectParams& params, std::int64_t)

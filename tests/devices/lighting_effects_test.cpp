@@ -245,7 +245,8 @@ TEST(LightingCustomList, EntriesTakeTurnsAfterTheirTime)
 
 TEST(LightingCustomList, WaitsForWhicheverComesFirstStepOrSwitch)
 {
-    const std::vector<LedEffect> entries = {entryOf({0, 4, 0, 0, false, {}}, 10), entryOf({0, 4, 0, 0, false, {}}, 10)};
+    const std::vector<LedEffect> entries = {entryOf({0, 4, 0, 0, false, {}}, 10),
+                                            entryOf({0, 4, 0, 0, false, {}}, 10)};
     LightingPlayer player;
     player.load(lightInfoOf({12, 0, 0, 0, false, {}}), entries, 0);
     EXPECT_EQ(player.advance(0), 10);
