@@ -42,8 +42,6 @@ std::string picture(std::string_view prefix, const char* state)
     return std::string(kIconFolder).append(prefix).append("_device_").append(state).append(".png");
 }
 
-}  // namespace
-
 std::optional<std::string_view> deviceIconPrefix(int kind, int role)
 {
     for (const auto& row : kIconRows) {
@@ -55,6 +53,8 @@ std::optional<std::string_view> deviceIconPrefix(int kind, int role)
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<DeviceIcons> deviceIcons(int kind, int role)
 {

@@ -17,9 +17,8 @@ struct DeviceIcons {
     std::string toolTipId;         // language text id
 };
 
-// The file-name prefix of a (kind, role) pair; none for a mouse pad of an unknown role.
-std::optional<std::string_view> deviceIconPrefix(int kind, int role);
-
+// None for a mouse pad of a role other than 0 (hard pad) or 1 (soft pad); kinds without a
+// picture of their own get the unknown-device pictures.
 std::optional<DeviceIcons> deviceIcons(int kind, int role);
 
 // Every prefix a device can be given, for checking that the skin carries their pictures.

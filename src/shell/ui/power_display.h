@@ -23,6 +23,7 @@ public:
     // False when the skin could not build the layout; the display then shows nothing.
     bool isBuilt() const { return m_built; }
 
+    // The phone picture belongs to mouse pads only and is hidden for every other kind.
     void setKind(int kind, int role);
     int kind() const { return m_kind; }
     int role() const { return m_role; }

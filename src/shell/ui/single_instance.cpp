@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -27,6 +28,8 @@ constexpr int kConnectAttempts = 40;
 constexpr int kConnectPauseMs = 50;
 constexpr int kIoTimeoutMs = 1000;
 
+// Without a runtime folder, a private one under the temporary folder; one that another user
+// made first is not used.
 QString instanceFolder()
 {
     const std::string runtime = runtimeDir();
@@ -34,6 +37,8 @@ QString instanceFolder()
         return QString::fromStdString(runtime);
     const QString folder = QDir::tempPath() + QStringLiteral("/kestrion-%1").arg(getuid());
     QDir().mkpath(folder);
+    if (QFileInfo(folder).ownerId() != getuid())
+        return {};
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return folder;
 }
@@ -65,6 +70,8 @@ QString SingleInstance::lockPath() const
 
 SingleInstance::Role SingleInstance::start()
 {
+    if (m_folder.isEmpty())
+        return Role::Unguarded;
     switch (takeLock()) {
     case Lock::Taken:
         listen();

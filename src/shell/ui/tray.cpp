@@ -36,6 +36,11 @@ Tray::Tray(const LanguageManager& language, const QIcon& icon, QObject* parent)
     connect(&m_language, &LanguageManager::languageChanged, this, &Tray::retext);
 }
 
+bool Tray::isAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void Tray::show()
 {
     m_icon.show();

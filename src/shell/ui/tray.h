@@ -16,6 +16,8 @@ class Tray : public QObject {
 public:
     Tray(const LanguageManager& language, const QIcon& icon, QObject* parent = nullptr);
 
+    // Many desktops show no tray; a window hidden there could not be brought back.
+    static bool isAvailable();
     void show();
     void hide();
     QSystemTrayIcon& icon() { return m_icon; }
