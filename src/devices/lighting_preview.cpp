@@ -79,14 +79,14 @@ ScaledFrame scaledFrame(const LightFrame& frame)
 
 std::uint32_t packKeyColour(const KeyColour& colour)
 {
-    return std::uint32_t {colour.red} | std::uint32_t {colour.green} << 8 | std::uint32_t {colour.blue} << 16
-        | std::uint32_t {colour.brightness} << 24;
+    return std::uint32_t {colour.brightness} << 24 | std::uint32_t {colour.red} << 16
+        | std::uint32_t {colour.green} << 8 | std::uint32_t {colour.blue};
 }
 
 KeyColour unpackKeyColour(std::uint32_t packed)
 {
-    return KeyColour {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
-                      static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 24)};
+    return KeyColour {static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 8),
+                      static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 24)};
 }
 
 EffectParams effectParamsOf(const LightInfo& light)

@@ -25,7 +25,8 @@ using ScaledFrame = std::array<std::uint8_t, lighting::kLedCount * 3>;
 
 ScaledFrame scaledFrame(const LightFrame& frame);
 
-// The 32-bit form of a key colour: red in the low byte, then green, blue and brightness.
+// The 32-bit form of a key colour, as the page's light buttons take it: brightness in the top
+// byte (their alpha), then red, green and blue.
 std::uint32_t packKeyColour(const KeyColour& colour);
 KeyColour unpackKeyColour(std::uint32_t packed);
 

@@ -6,10 +6,10 @@
 namespace kestrion {
 namespace {
 
-TEST(LightingKeyColour, PacksRedInTheLowByteAndBrightnessInTheHighByte)
+TEST(LightingKeyColour, PacksBrightnessRedGreenBlueFromTheHighByte)
 {
-    EXPECT_EQ(unpackKeyColour(0x80304050), (KeyColour {0x50, 0x40, 0x30, 0x80}));
-    EXPECT_EQ(packKeyColour({0x50, 0x40, 0x30, 0x80}), 0x80304050u);
+    EXPECT_EQ(unpackKeyColour(0x80304050), (KeyColour {0x30, 0x40, 0x50, 0x80}));
+    EXPECT_EQ(packKeyColour({0x30, 0x40, 0x50, 0x80}), 0x80304050u);
 }
 
 TEST(LightingKeyColour, StoredAndReadInsideTheFrameOnly)

@@ -134,7 +134,7 @@ TEST_F(LightingThreadTest, KeyColoursReachTheSnapshotAndOutOfRangeIsIgnored)
     thread.setKeyColour(15, 0x80FF0000);
     EXPECT_EQ(thread.getKeyColour(2), 0x80FF0000u);
     EXPECT_EQ(thread.getKeyColour(15), 0u);
-    EXPECT_EQ(thread.snapshot()[2], (KeyColour {0, 0, 255, 128}));
+    EXPECT_EQ(thread.snapshot()[2], (KeyColour {255, 0, 0, 128}));
 }
 
 // The record's mode 11 names an effect list file through the light configuration; its two
