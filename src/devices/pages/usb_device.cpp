@@ -168,6 +168,18 @@ bool CQuellonUSBDevice::notificationLinkOpen(LinkKind kind) const
     return m_notify[kind == LinkKind::Receiver ? 1 : 0].open;
 }
 
+void CQuellonUSBDevice::setWindowHidden(bool hidden)
+{
+    const bool changed = hidden != m_windowHidden;
+    m_windowHidden = hidden;
+    if (!changed)
+        return;
+    if (hidden)
+        killSelectorTimer(kTimerLightFrame);
+    else if (m_channel.isOpen())
+        armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+}
+
 bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
 {
     QWidget* built = skin.build(m_setup.pageLayout, factory, this);
@@ -278,7 +290,8 @@ void CQuellonUSBDevice::runFirstRead()
         reportOnline(true);
     }
     readAll();
-    armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+    if (!m_windowHidden)
+        armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
     m_channel.sendReadyNotice();
     if (m_channel.receiverMode())
         armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);

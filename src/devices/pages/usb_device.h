@@ -88,8 +88,9 @@ public:
     const DevicePageSetup& pageSetup() const { return m_setup; }
     virtual void setModelValue(int value) { m_modelValue = value; }
     int modelValue() const { return m_modelValue; }
-    // The main window hid to the tray (true) or showed again.
-    virtual void setWindowHidden(bool hidden) { m_windowHidden = hidden; }
+    // The main window hid to the tray (true) or showed again. Nobody sees the preview while
+    // hidden, so its frame timer rests.
+    virtual void setWindowHidden(bool hidden);
     bool windowHidden() const { return m_windowHidden; }
 
     // Builds the page layout named by the setup into this object and runs initPage; false when
