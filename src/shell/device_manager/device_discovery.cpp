@@ -98,17 +98,7 @@ void DeviceDiscovery::discover()
             complete = false;
             break;
         }
-        HidOpenError why = HidOpenError::None;
-        const int index = matchSupportedInterface(m_workSlots, *path, &why);
-        if (index >= 0) {
-            publish(index);
-            if (m_callbacks.arrived)
-                m_callbacks.arrived(index);
-        } else if (why == HidOpenError::AccessDenied) {
-            denied.insert(*path);
-            if (!m_deniedPaths.contains(*path) && m_callbacks.accessDenied)
-                m_callbacks.accessDenied(*path);
-        }
+        offer(*path, denied);
     }
     // A pass cut short has not seen every path: it only adds to what was told.
     if (complete)
@@ -116,6 +106,24 @@ void DeviceDiscovery::discover()
     else
         m_deniedPaths.merge(denied);
     m_interfaces.clear();
+}
+
+// Matches one listed path; a slot it takes is marked before it is told.
+void DeviceDiscovery::offer(const std::string& path, std::set<std::string>& denied)
+{
+    HidOpenError why = HidOpenError::None;
+    const int index = matchSupportedInterface(m_workSlots, path, &why);
+    if (index >= 0) {
+        publish(index);
+        if (m_callbacks.arrived)
+            m_callbacks.arrived(index);
+        return;
+    }
+    if (why != HidOpenError::AccessDenied)
+        return;
+    denied.insert(path);
+    if (!m_deniedPaths.contains(path) && m_callbacks.accessDenied)
+        m_callbacks.accessDenied(path);
 }
 
 // Every vanished slot is freed before the first removal is told, so a handler looking at a

@@ -54,6 +54,7 @@ public:
 private:
     void run();
     void discover();
+    void offer(const std::string& path, std::set<std::string>& denied);
     void checkPresence();
     bool hasFreeSlot() const;
     void publish(int index);

@@ -15,11 +15,17 @@ struct IconRule {
 
 // First matching rule wins.
 constexpr IconRule kIconRules[] = {
-    {1, kAnyRole, "kb"},      {2, kAnyRole, "ms"}, {3, 0, "hard_mp"}, {3, 1, "soft_mp"},
-    {3, kAnyRole, ""},        {4, kAnyRole, "hd"}, {7, kAnyRole, "hd"}, {5, kAnyRole, "hub"},
+    {1, kAnyRole, "kb"},
+    {2, kAnyRole, "ms"},
+    {3, 0, "hard_mp"},
+    {3, 1, "soft_mp"},
+    {3, kAnyRole, ""},
+    {4, kAnyRole, "hd"},
+    {7, kAnyRole, "hd"},
+    {5, kAnyRole, "hub"},
 };
 
-constexpr std::string_view kUnknownPrefix = "unknow";
+constexpr std::string_view kUnknownPrefix = "unknow";  // the image files' own spelling
 constexpr std::string_view kIconFolder = "common/device_ico/";
 
 }  // namespace
@@ -41,7 +47,8 @@ std::optional<int> modelForTableRow(const SupportedDeviceEntry& row, InterfaceRo
         return findDeviceModel(row.vendorId, row.productId, row.deviceKind, role);
     const bool partnered = row.hasPartner && row.partnerIndex >= 0 &&
                            static_cast<std::size_t>(row.partnerIndex) < kSupportedDeviceTable.size();
-    const SupportedDeviceEntry& ids = partnered ? kSupportedDeviceTable[static_cast<std::size_t>(row.partnerIndex)] : row;
+    const SupportedDeviceEntry& ids =
+        partnered ? kSupportedDeviceTable[static_cast<std::size_t>(row.partnerIndex)] : row;
     return findDeviceModel(ids.vendorId, ids.productId, DeviceKind::Mouse, role);
 }
 

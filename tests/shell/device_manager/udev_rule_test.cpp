@@ -24,7 +24,8 @@ Rule parseRule(const std::string& line)
     Rule rule;
     auto at = line.cbegin();
     std::smatch match;
-    while (at != line.cend() && std::regex_search(at, line.cend(), match, key, std::regex_constants::match_continuous)) {
+    while (at != line.cend() &&
+           std::regex_search(at, line.cend(), match, key, std::regex_constants::match_continuous)) {
         EXPECT_TRUE(rule.emplace(match[1].str() + match[2].str(), match[3].str()).second) << line;
         at = match[0].second;
     }
