@@ -99,7 +99,8 @@ CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
     : CQuellonUSBDevice(parent),
       m_settings(commandChannel(), [this](int message, std::intptr_t wParam, std::intptr_t lParam) {
           sendToMainWindow(static_cast<std::uint32_t>(message), wParam, lParam);
-      })
+      }),
+      m_lighting([this] { return commandChannel().isOpen(); })
 {
     setProperty("controlClass", controlClass());
     setModelValue(1);
@@ -109,6 +110,7 @@ CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
 CQuellonMouseDevice::~CQuellonMouseDevice()
 {
     closeLinks();
+    m_lighting.stop();
 }
 
 QString CQuellonMouseDevice::controlClass() const
@@ -122,10 +124,15 @@ void CQuellonMouseDevice::setModelValue(int value)
     m_record.SetDeviceIndex(0);
 }
 
+// Nobody sees the preview while the window is hidden: its thread rests until it shows again.
 void CQuellonMouseDevice::setWindowHidden(bool hidden)
 {
     CQuellonUSBDevice::setWindowHidden(hidden);
     m_settings.setPaused(hidden);
+    if (hidden)
+        m_lighting.stop();
+    else if (m_lightingWanted && !m_lighting.isRunning())
+        m_lighting.start();
 }
 
 void CQuellonMouseDevice::initPage()
@@ -148,12 +155,17 @@ void CQuellonMouseDevice::initPage()
 
 void CQuellonMouseDevice::readAll()
 {
+    m_lighting.stop();
     if (m_settings.readDeviceData() == kCommandOk)
         applySliderRanges();
     loadProfile();
     int activeProfile = 0;
     m_settings.readSettingsPage(m_record, m_modeCodes, activeProfile);
     refreshPage();
+    loadLightingPreview();
+    m_lightingWanted = true;
+    if (!windowHidden())
+        m_lighting.start();
 }
 
 void CQuellonMouseDevice::rereadSettings()
@@ -161,6 +173,22 @@ void CQuellonMouseDevice::rereadSettings()
     int activeProfile = 0;
     m_settings.readSettingsPage(m_record, m_modeCodes, activeProfile);
     refreshPage();
+    loadLightingPreview();
+}
+
+void CQuellonMouseDevice::loadLightingPreview()
+{
+    m_lighting.loadLightingPreview(m_record);
+}
+
+void CQuellonMouseDevice::setKeyColour(int index, std::uint32_t colour)
+{
+    m_lighting.setKeyColour(index, colour);
+}
+
+std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
+{
+    return m_lighting.getKeyColour(index);
 }
 
 void CQuellonMouseDevice::readPowerStatus()
@@ -279,8 +307,11 @@ void CQuellonMouseDevice::handleNotification(LinkKind link, const std::uint8_t* 
     const MouseNotification notification = decodeNotification(notificationCode(report, length));
     if (notification.kind == MouseNotification::Kind::Ignored)
         return;
-    if (notification.kind == MouseNotification::Kind::ButtonFlash && link != LinkKind::Wired)
+    if (notification.kind == MouseNotification::Kind::ButtonFlash) {
+        if (link == LinkKind::Wired)
+            m_lighting.triggerReactive();
         return;
+    }
     runOnUiThread([this, notification] { applyNotification(notification); });
 }
 

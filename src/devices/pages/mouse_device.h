@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "devices/lighting_thread.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/usb_device.h"
 #include "profiles/mouse_profile_data.h"
@@ -33,6 +34,9 @@ public:
     void setWindowHidden(bool hidden) override;
 
     void initPage() override;
+    void loadLightingPreview() override;
+    void setKeyColour(int index, std::uint32_t colour) override;
+    std::uint32_t getKeyColour(int index) const override;
     void readAll() override;
     void rereadSettings() override;
     void readPowerStatus() override;
@@ -66,6 +70,7 @@ public:
     const std::vector<QString>& modeNames() const { return m_modeNames; }
     const std::vector<QString>& macroNames() const { return m_macroNames; }
     const PowerRecord& powerRecord() const { return m_power; }
+    const LightingThread& lighting() const { return m_lighting; }
 
 protected:
     void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
@@ -96,6 +101,8 @@ private:
 
     MouseSettingsLink m_settings;
     CMouseProfiledata m_record;
+    LightingThread m_lighting;
+    bool m_lightingWanted = false;
     std::unique_ptr<ProfileListStore> m_profiles;
     PowerRecord m_power;
     std::array<StageRow, kStageRows> m_stages;

@@ -218,10 +218,9 @@ void CQuellonUSBDevice::bindKeyButtons(QWidget* root)
 
 void CQuellonUSBDevice::pushLightFrame()
 {
-    const int count = std::min<int>(m_lightButtons.size(), static_cast<int>(m_keyColours.size()));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < m_lightButtons.size(); ++i) {
         if (m_lightButtons[i])
-            m_lightButtons[i]->setLightColour(previewColour(m_keyColours[i]));
+            m_lightButtons[i]->setLightColour(previewColour(getKeyColour(i)));
     }
 }
 

@@ -105,8 +105,10 @@ public:
     virtual void initPage();
     virtual void loadLightingPreview() {}
     virtual void pushLightFrame();
-    void setKeyColour(int index, std::uint32_t colour);
-    std::uint32_t getKeyColour(int index) const;
+    // Preview colours: brightness in the top byte, then red, green, blue. An index past the
+    // light buttons changes nothing and reads 0.
+    virtual void setKeyColour(int index, std::uint32_t colour);
+    virtual std::uint32_t getKeyColour(int index) const;
     virtual void readAll() {}
     virtual void rereadSettings() {}
     virtual void pollHookA() {}

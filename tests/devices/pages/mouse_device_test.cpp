@@ -299,6 +299,31 @@ TEST_F(MousePage, PreviewColoursReachTheLightButtonsAndIgnoreBadIndexes)
     EXPECT_EQ(device.lightButtons()[4]->lightColour().alpha(), 0);
 }
 
+TEST_F(MousePage, ClickInReactiveModeLightsThePreview)
+{
+    std::vector<std::uint8_t> page = sim.settingsPage(0);
+    page[1] = 9;  // reactive
+    page[2] = 4;  // full brightness
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Mouse, devsim::Area::Settings, 0, page));
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(device.lighting().isRunning());
+    const auto lit = [&] {
+        device.pushLightFrame();
+        return std::any_of(device.lightButtons().begin(), device.lightButtons().end(),
+                           [](const auto* button) { return button->lightColour().alpha() > 0; });
+    };
+    EXPECT_FALSE(lit());
+
+    ASSERT_TRUE(sim.clickButton());
+    EXPECT_TRUE(waitFor(lit));
+    // Hidden to the tray, the preview rests; shown again, it goes on.
+    device.setWindowHidden(true);
+    EXPECT_FALSE(device.lighting().isRunning());
+    device.setWindowHidden(false);
+    EXPECT_TRUE(device.lighting().isRunning());
+}
+
 TEST_F(MousePage, ClosingTheLinksEndsTheWaitingReadersPromptly)
 {
     attach(devsim::Port::Cable);

@@ -211,6 +211,54 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     EXPECT_TRUE(prompts.empty());
 }
 
+// The window's answers to the device objects' messages, without a device.
+class WindowMessages : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.setPromptHandler([this](const QString& title, const QString& text) {
+            prompts.push_back((title + "/" + text).toStdString());
+            return answer;
+        });
+        QObject::connect(&window, &CMainWnd::exitRequested, [this] { ++exits; });
+        ASSERT_TRUE(window.initWindow());
+    }
+
+    test::QtApp app;
+    test::RealSkin real;
+    ui::UiResources resources{real.skin, real.factory, real.language};
+    CMainWnd window{resources};
+    std::vector<std::string> prompts;
+    int answer = 0;
+    int exits = 0;
+};
+
+TEST_F(WindowMessages, DeviceInErrorFreezesTheNoDeviceLayoutUntilItIsUsable)
+{
+    window.sendMessage(ui::WM_USB_MAINMESS_DEVICE_IS_INITUI, 0, 0);
+    EXPECT_TRUE(window.isControlShown("Error_device_Link"));
+    const bool noDevice = window.isControlShown("No_device_Link");
+    window.sendMessage(ui::WM_USB_MAINMESS_DEVICE_ONLINE, 0, 0);
+    EXPECT_EQ(window.isControlShown("No_device_Link"), noDevice);
+
+    window.sendMessage(ui::WM_USB_MAINMESS_DEVICE_IS_INITUI, 1, 0);
+    EXPECT_FALSE(window.isControlShown("Error_device_Link"));
+    window.sendMessage(ui::WM_USB_MAINMESS_DEVICE_ONLINE, 0, 0);
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+}
+
+TEST_F(WindowMessages, OldFirmwareOffersTheUpdateAndDecliningEndsTheTool)
+{
+    window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0104);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_FALSE(window.isControlShown("No_device_Link"));
+
+    window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0103);
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateTiShiText"});
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+    EXPECT_EQ(exits, 1);
+}
+
 TEST(SecondInstance, ExitsAtOnceAndTheFirstComesToTheFront)
 {
     test::TempDir trace;
