@@ -13,6 +13,9 @@ enum Sensor : std::uint16_t {
     kSensor0070 = 0x0070,
 };
 
+// 0x3325 counts its first 48 positions in the block's DPI step, the rest in 200 DPI.
+constexpr int kPaw3325Steps = 48;
+
 // A damaged information block may carry step 0; treat it as 1 rather than divide by it.
 int safeStep(const SensorInfo& s)
 {
@@ -31,7 +34,7 @@ int dpiFromSlider(const SensorInfo& sensor, int s)
     case kSensor8925:
         return s < 100 ? 50 * s + 50 : 100 * s - 4900;
     case kPaw3325:
-        return s <= 48 ? step * s + base : 48 * step + 200 * s + base - 9600;
+        return s <= kPaw3325Steps ? step * s + base : kPaw3325Steps * step + 200 * s + base - 9600;
     case kPaw3104: {
         int dpi = 0;
         if (s <= 0)
@@ -65,21 +68,25 @@ int sliderFromDpi(const SensorInfo& sensor, int d)
     case kSensor8925:
         s = d <= 5000 ? (d - 50) / 50 : (d / 2 - 50) / 50 + 50;
         break;
-    case kPaw3325:
-        s = d <= 5000 ? (d - base) / step : (d - base - 5000) / 200 + 48;
+    // Each rule below changes range where its slider rule does, so that a DPI the slider shows
+    // selects a position that shows it again.
+    case kPaw3325: {
+        const int upperStart = kPaw3325Steps * step + base;
+        s = d <= upperStart ? (d - base) / step : (d - upperStart) / 200 + kPaw3325Steps;
         break;
+    }
     case kPaw3104:
         if (d <= 350)
             s = 0;
         else if (d < 450)
             s = 1;
-        else if (d <= 2600)
+        else if (d <= 2900)
             s = (d - 400) / 50 + 2;
         else
             s = (d - 3000) / 100 + 54;
         break;
     case kSensor0070:
-        s = (d > 30000 && d % 2 == 1) ? d - 9 : d - 10;
+        s = (d > 30010 && d % 2 == 1) ? d - 9 : d - 10;
         break;
     default:
         s = (d - base) / step;

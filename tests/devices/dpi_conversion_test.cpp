@@ -41,6 +41,7 @@ TEST(DpiConversion, TypedDpiSelectsSlider)
     const Case cases[] = {
         {k3395, 26000, 519}, {k8925, 7000, 119}, {k8925, 5000, 99}, {k3104, 400, 1},
         {k3104, 2600, 46},   {k3104, 8000, 104}, {k3104, 300, 0},   {k0070, 30011, 30002},
+        {k3104, 2700, 48},   {k3325, 4900, 48},  {k3325, 5100, 49}, {k0070, 30009, 29999},
         {kGeneric, 550, 3},  {kGeneric, 100, 0},
     };
     for (const Case& c : cases) {
@@ -49,26 +50,24 @@ TEST(DpiConversion, TypedDpiSelectsSlider)
     }
 }
 
-TEST(DpiConversion, SliderPositionsSurviveTheRoundTrip)
+// Typing the DPI a slider position shows selects a position that shows the same DPI (some
+// sensors show two positions alike: 0x3104 at 1 and 2, at 52 and 53; 0x0070 above 30000).
+TEST(DpiConversion, ShownDpiSurvivesTheRoundTrip)
 {
     struct Range {
         SensorInfo sensor;
-        int first;
         int last;
     };
-    // 0x0070 above 30000 shows odd positions on the next even DPI, and DPI 30001 to 30009 come from
-    // positions below 30000: only even positions from 30000 up come back.
-    // 0x3325's two ranges only meet where 48 steps reach 5000 DPI; its lower range is exact.
-    // 0x3104 shows positions 1 and 2 both as 400 DPI, and its typed-DPI rule changes range at
-    // 2600 while the slider rule does at 2900.
-    const Range ranges[] = {{k3395, 0, 519}, {k8925, 0, 149}, {k3325, 0, 48}, {k3104, 3, 46}, {k3104, 53, 104},
-                            {k0070, 0, 29990}, {kGeneric, 0, 400}};
-    for (const Range& r : ranges)
-        for (int s = r.first; s <= r.last; ++s)
-            ASSERT_EQ(sliderFromDpi(r.sensor, dpiFromSlider(r.sensor, s)), s)
+    const SensorInfo k3325Offset{0x3325, 50, 300, 0};
+    const Range ranges[] = {{k3395, 519}, {k8925, 149}, {k3325, 200},    {k3325Offset, 200},
+                            {k3104, 104}, {k0070, 45000}, {kGeneric, 400}};
+    for (const Range& r : ranges) {
+        for (int s = 0; s <= r.last; ++s) {
+            const int shown = dpiFromSlider(r.sensor, s);
+            ASSERT_EQ(dpiFromSlider(r.sensor, sliderFromDpi(r.sensor, shown)), shown)
                 << std::hex << r.sensor.sensorId << std::dec << " slider " << s;
-    for (int s = 30000; s <= 44990; s += 2)
-        ASSERT_EQ(sliderFromDpi(k0070, dpiFromSlider(k0070, s)), s) << s;
+        }
+    }
 }
 
 TEST(DpiConversion, LimitsAndDamagedBlocks)
