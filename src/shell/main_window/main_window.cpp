@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QStackedWidget>
-#include <QSystemTrayIcon>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -25,6 +24,7 @@
 #include "shell/ui/notification_bridge.h"
 #include "shell/ui/power_display.h"
 #include "shell/ui/skin.h"
+#include "shell/ui/tray.h"
 
 namespace kestrion {
 namespace {
@@ -234,19 +234,34 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
 void CMainWnd::activate()
 {
     debugTrace("main window activated");
-    for (DeviceRecord& record : m_devices)
-        record.device->setWindowHidden(false);
     show();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
+    tellDevicesHidden(false);
 }
 
 void CMainWnd::hideToTray()
 {
-    hide();
+    // Without a tray there would be no way back to a hidden window.
+    if (ui::Tray::isAvailable())
+        hide();
+    else
+        showMinimized();
+    tellDevicesHidden(true);
+}
+
+void CMainWnd::tellDevicesHidden(bool hidden)
+{
     for (DeviceRecord& record : m_devices)
-        record.device->setWindowHidden(true);
+        record.device->setWindowHidden(hidden);
+}
+
+void CMainWnd::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        tellDevicesHidden(isMinimized() || isHidden());
+    QWidget::changeEvent(event);
 }
 
 CQuellonMouseDevice* CMainWnd::mouse() const
@@ -281,7 +296,7 @@ bool CMainWnd::isControlShown(const QString& name) const
 void CMainWnd::closeEvent(QCloseEvent* event)
 {
     // Without a tray to come back from, closing the window ends the tool.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (ui::Tray::isAvailable()) {
         event->ignore();
         hideToTray();
         return;
@@ -643,6 +658,8 @@ void CMainWnd::onClick(const QString& name)
 {
     if (name == QLatin1String("closebtn")) {
         hideToTray();
+    } else if (name == QLatin1String("control_light_status")) {
+        toggleLightControl();
     } else if (name == QLatin1String("minbtn")) {
         showMinimized();
     } else if (name == QLatin1String("nodevice_ok_btn") || name == QLatin1String("errordevice_ok_btn")) {
@@ -733,6 +750,14 @@ void CMainWnd::applyAndSave()
     mouse->collectPage();
     mouse->profile().SaveProfile();
     mouse->writeSettingsPage(0, 0);
+}
+
+void CMainWnd::toggleLightControl()
+{
+    m_lightControl = !m_lightControl;
+    if (QWidget* status = control(QStringLiteral("control_light_status")))
+        m_resources.language.setTextId(status, m_lightControl ? QStringLiteral("control_light_on_text")
+                                                              : QStringLiteral("control_light_off_text"));
 }
 
 void CMainWnd::selectNeighbour(int step)

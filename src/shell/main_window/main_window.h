@@ -49,7 +49,8 @@ public:
 
     // Restores the window and brings it to the front.
     void activate();
-    // Hides to the tray and tells the devices (they stop polling the battery).
+    // Hides to the tray and tells the devices (they stop polling the battery and the preview);
+    // only minimises when the desktop has no tray.
     void hideToTray();
     void setPromptHandler(PromptHandler handler) { m_prompt = std::move(handler); }
 
@@ -65,6 +66,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -111,6 +113,8 @@ private:
     void onItemSelect(const QString& name);
     void applyAndSave();
     void selectNeighbour(int step);
+    void toggleLightControl();
+    void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();
 
     int prompt(const QString& titleId, const QString& textId);
@@ -126,6 +130,7 @@ private:
     std::string m_deniedPath;
     QPoint m_dragOffset;
     bool m_layoutGate = true;
+    bool m_lightControl = true;
     bool m_firmwarePromptShown = false;
     bool m_dragging = false;
 };

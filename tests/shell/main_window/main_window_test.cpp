@@ -259,6 +259,25 @@ TEST_F(WindowMessages, OldFirmwareOffersTheUpdateAndDecliningEndsTheTool)
     EXPECT_EQ(exits, 1);
 }
 
+TEST_F(WindowMessages, CloseHidesAndTellsTheDevicesAndLightControlToggles)
+{
+    window.activate();
+    window.notify({"click", "closebtn", nullptr});
+    EXPECT_TRUE(window.mouse()->windowHidden());
+    EXPECT_FALSE(window.isVisible() && !window.isMinimized());
+    window.activate();
+    EXPECT_FALSE(window.mouse()->windowHidden());
+
+    QWidget* status = window.findChild<QWidget*>("control_light_status");
+    ASSERT_NE(status, nullptr);
+    std::vector<std::string> ids;
+    for (int i = 0; i < 2; ++i) {
+        window.notify({"click", "control_light_status", status});
+        ids.push_back(status->property("textId").toString().toStdString());
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"control_light_off_text", "control_light_on_text"}));
+}
+
 TEST(SecondInstance, ExitsAtOnceAndTheFirstComesToTheFront)
 {
     test::TempDir trace;
