@@ -77,12 +77,8 @@ int main(int argc, char** argv)
     const QIcon icon(skin.folder() + QStringLiteral("/images/logo.png"));
     window.setWindowIcon(icon);
     kestrion::ui::Tray tray(language, icon);
-    QObject::connect(&tray, &kestrion::ui::Tray::toggleWindowRequested, &window, [&window] {
-        if (window.isVisible())
-            window.hideToTray();
-        else
-            window.activate();
-    });
+    QObject::connect(&tray, &kestrion::ui::Tray::toggleWindowRequested, &window,
+                     &kestrion::CMainWnd::toggleFromTray);
     QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
         kestrion::ui::AboutWnd about(resources, &window);
         about.run();

@@ -20,6 +20,7 @@
 #include "shell/device_manager/device_models.h"
 #include "shell/log.h"
 #include "shell/ui/device_option.h"
+#include "shell/ui/display_scale.h"
 #include "shell/ui/language_manager.h"
 #include "shell/ui/notification_bridge.h"
 #include "shell/ui/power_display.h"
@@ -146,6 +147,8 @@ bool CMainWnd::initWindow()
         return false;
     layout()->addWidget(m_frame);
     m_resources.language.apply(m_frame);
+    // Qt's own high-DPI scaling sizes the window for the monitor; the layouts are drawn for this.
+    setFixedSize(ui::kMainWindowSize.width, ui::kMainWindowSize.height);
     m_bridge = new ui::NotificationBridge(*this, this);
     m_bridge->attach(m_frame);
     if (QWidget* error = control(kErrorDevice))
@@ -249,6 +252,18 @@ void CMainWnd::hideToTray()
     else
         showMinimized();
     tellDevicesHidden(true);
+}
+
+void CMainWnd::toggleFromTray()
+{
+    if (onlineCount() > 0)
+        showNoDeviceLayout(false, "UIMSG_TRAYICON>pNoDeviceLinkLyout    false");
+    else
+        showNoDeviceLayout(true, "UIMSG_TRAYICON>pNoDeviceLinkLyout    true");
+    if (isVisible() && !isMinimized())
+        hideToTray();
+    else
+        activate();
 }
 
 void CMainWnd::tellDevicesHidden(bool hidden)

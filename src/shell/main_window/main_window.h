@@ -52,6 +52,8 @@ public:
     // Hides to the tray and tells the devices (they stop polling the battery and the preview);
     // only minimises when the desktop has no tray.
     void hideToTray();
+    // A click on the tray icon: hides a shown window, shows a hidden one.
+    void toggleFromTray();
     void setPromptHandler(PromptHandler handler) { m_prompt = std::move(handler); }
 
     CQuellonMouseDevice* mouse() const;
