@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QPointer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "platform/diagnostics.h"
 #include "shell/ui/control_factory.h"
 #include "shell/ui/device_key_button.h"
+#include "shell/ui/family_name.h"
 #include "shell/ui/main_window_sink.h"
 #include "shell/ui/skin.h"
 
@@ -32,17 +32,6 @@ constexpr int kKeepAliveLeadMs = 10000;
 constexpr const char* kKeyPrefix = "key_";
 constexpr const char* kLightPrefix = "light_";
 constexpr const char* kSelectPanelClass = "SelectPanel";
-
-// "key_3" -> 3 for the given prefix, -1 for any other name ("light_0_2" is not a "light_" button).
-int familyIndex(const QString& name, const QString& prefix)
-{
-    const int split = name.lastIndexOf('_');
-    if (split < 0 || name.left(split + 1) != prefix)
-        return -1;
-    bool ok = false;
-    const int index = name.mid(split + 1).toInt(&ok);
-    return ok && index >= 0 ? index : -1;
-}
 
 void placeAt(QList<ui::CDeviceKeyButtonUI*>& list, int index, ui::CDeviceKeyButtonUI* button)
 {
@@ -67,8 +56,6 @@ LinkKind linkKindOf(int deviceKind)
 CQuellonUSBDevice::CQuellonUSBDevice(QWidget* parent) : QWidget(parent)
 {
     setProperty("controlClass", QStringLiteral("QuellonUSBDevice"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
 }
 
 CQuellonUSBDevice::~CQuellonUSBDevice()
@@ -182,12 +169,10 @@ void CQuellonUSBDevice::setWindowHidden(bool hidden)
 
 bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
 {
-    QWidget* built = skin.build(m_setup.pageLayout, factory, this);
-    if (!built)
-        return false;
     delete m_page;
-    m_page = built;
-    layout()->addWidget(m_page);
+    m_page = skin.buildInto(m_setup.pageLayout, factory, *this);
+    if (!m_page)
+        return false;
     initPage();
     return true;
 }
@@ -206,11 +191,11 @@ void CQuellonUSBDevice::bindKeyButtons(QWidget* root)
         if (panel->property("controlClass").toString() != kSelectPanelClass)
             continue;
         for (auto* button : panel->findChildren<ui::CDeviceKeyButtonUI*>()) {
-            const QString name = button->objectName();
-            if (const int key = familyIndex(name, kKeyPrefix); key >= 0)
-                placeAt(m_keyButtons, key, button);
-            else if (const int light = familyIndex(name, kLightPrefix); light >= 0)
-                placeAt(m_lightButtons, light, button);
+            const ui::FamilyName family = ui::splitFamilyName(button->objectName());
+            if (family.prefix == QLatin1String(kKeyPrefix))
+                placeAt(m_keyButtons, family.index, button);
+            else if (family.prefix == QLatin1String(kLightPrefix))
+                placeAt(m_lightButtons, family.index, button);
         }
     }
     m_keyColours.assign(m_lightButtons.size(), 0);

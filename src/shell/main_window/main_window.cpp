@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStackedWidget>
 #include <QThread>
-#include <QVBoxLayout>
 
 #include <chrono>
 #include <future>
@@ -21,9 +20,11 @@
 #include "shell/log.h"
 #include "shell/ui/device_option.h"
 #include "shell/ui/display_scale.h"
+#include "shell/ui/family_name.h"
 #include "shell/ui/language_manager.h"
 #include "shell/ui/notification_bridge.h"
 #include "shell/ui/power_display.h"
+#include "shell/ui/product_names.h"
 #include "shell/ui/skin.h"
 #include "shell/ui/tray.h"
 
@@ -72,22 +73,6 @@ constexpr const char* kAppliedCombos[] = {
     "device_sleep2_combo", "logo_led_mode_combo",
 };
 
-// "DPI_slider_3" -> ("DPI_slider_", 3); a name without an underscore has no family.
-struct Family {
-    QString prefix;
-    int index = -1;
-};
-
-Family familyOf(const QString& name)
-{
-    const int split = name.lastIndexOf('_');
-    if (split < 0)
-        return {};
-    bool ok = false;
-    const int index = name.mid(split + 1).toInt(&ok);
-    return {name.left(split + 1), ok ? index : 0};
-}
-
 // The device's timers run on its selector entry.
 class EntrySelector : public DeviceSelector {
 public:
@@ -128,9 +113,7 @@ CMainWnd::CMainWnd(const ui::UiResources& resources, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_resources(resources)
 {
     setObjectName(QStringLiteral("MainWnd"));
-    setWindowTitle(QStringLiteral("Kestrion Z880-ZIR Gaming Mouse"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    setWindowTitle(QString::fromLatin1(ui::kWindowTitle));
 }
 
 CMainWnd::~CMainWnd()
@@ -142,10 +125,9 @@ CMainWnd::~CMainWnd()
 
 bool CMainWnd::initWindow()
 {
-    m_frame = m_resources.skin.build(kFrameLayout, m_resources.factory, this);
+    m_frame = m_resources.skin.buildInto(kFrameLayout, m_resources.factory, *this);
     if (!m_frame)
         return false;
-    layout()->addWidget(m_frame);
     m_resources.language.apply(m_frame);
     // Qt's own high-DPI scaling sizes the window for the monitor; the layouts are drawn for this.
     setFixedSize(ui::kMainWindowSize.width, ui::kMainWindowSize.height);
@@ -710,7 +692,7 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
     }
     if (!mouse)
         return;
-    const Family family = familyOf(name);
+    const ui::FamilyName family = ui::splitFamilyName(name);
     if (family.prefix == QLatin1String("DPI_select_check_")) {
         mouse->selectStage(family.index);
         applyAndSave();
@@ -726,13 +708,13 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
 
 void CMainWnd::onValueChanged(const QString& name)
 {
-    if (familyOf(name).prefix == QLatin1String("DPI_slider_"))
+    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_"))
         applyAndSave();
 }
 
 void CMainWnd::onKillFocus(const QString& name)
 {
-    const Family family = familyOf(name);
+    const ui::FamilyName family = ui::splitFamilyName(name);
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
     if (mouse && family.prefix == QLatin1String("DPI_edit_")) {
         mouse->applyDpiEdit(family.index);

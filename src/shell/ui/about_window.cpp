@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include "shell/ui/language_manager.h"
 #include "shell/ui/message_box.h"
@@ -28,12 +27,9 @@ AboutWnd::AboutWnd(const UiResources& resources, QWidget* owner)
     setObjectName("AboutWnd");
     setModal(true);
     setFixedSize(kWindowSize);
-    QWidget* root = resources.skin.build(kLayout, resources.factory, this);
+    QWidget* root = resources.skin.buildInto(kLayout, resources.factory, *this);
     if (!root)
         return;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(root);
     if (auto* revision = root->findChild<QLabel*>(kRevisionLabel))
         resources.language.setTextId(revision, kRevisionText);
     if (auto* close = root->findChild<QAbstractButton*>(kCloseButton))

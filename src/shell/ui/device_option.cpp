@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QStackedWidget>
-#include <QVBoxLayout>
 
 #include "shell/ui/device_icons.h"
 #include "shell/ui/language_manager.h"
@@ -37,12 +36,9 @@ CDeviceOptionUI::CDeviceOptionUI(const UiResources& resources, QWidget* parent)
       })
 {
     setProperty("controlClass", QString::fromLatin1(kClassName));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QWidget* root = resources.skin.build(kLayout, resources.factory, this);
+    QWidget* root = resources.skin.buildInto(kLayout, resources.factory, *this);
     if (!root)
         return;
-    layout->addWidget(root);
     m_language.apply(root);
     m_select = root->findChild<QAbstractButton*>(kSelect);
     m_synchro = root->findChild<QAbstractButton*>(kSynchro);

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include <array>
 
@@ -38,12 +37,9 @@ CMsgWnd::CMsgWnd(const UiResources& resources, QWidget* parent)
 {
     setObjectName("msgwnd");
     setModal(true);
-    QWidget* root = resources.skin.build(kLayout, resources.factory, this);
+    QWidget* root = resources.skin.buildInto(kLayout, resources.factory, *this);
     if (!root)
         return;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(root);
     m_title = root->findChild<QLabel*>("MessageTitle");
     m_message = root->findChild<QLabel*>("MessageText");
     m_confirm = root->findChild<QAbstractButton*>("confirm_btn");

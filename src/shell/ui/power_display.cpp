@@ -1,6 +1,5 @@
 #include "shell/ui/power_display.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -40,12 +39,9 @@ CMpDevicePowerUI::CMpDevicePowerUI(const UiResources& resources, QWidget* parent
     : QWidget(parent), m_language(resources.language)
 {
     setProperty("controlClass", QString::fromLatin1(kClassName));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QWidget* root = resources.skin.build(kLayout, resources.factory, this);
+    QWidget* root = resources.skin.buildInto(kLayout, resources.factory, *this);
     if (!root)
         return;
-    layout->addWidget(root);
     m_language.apply(root);
     m_built = true;
 }

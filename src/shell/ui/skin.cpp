@@ -1,5 +1,7 @@
 #include "shell/ui/skin.h"
 
+#include <QVBoxLayout>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -126,6 +128,20 @@ QWidget* Skin::build(const QString& layoutName, ControlFactory& factory, QWidget
     QWidget* root = factory.load(&file, parent);
     if (root)
         applyItemValues(root);
+    return root;
+}
+
+QWidget* Skin::buildInto(const QString& layoutName, ControlFactory& factory, QWidget& host) const
+{
+    QWidget* root = build(layoutName, factory, &host);
+    if (!root)
+        return nullptr;
+    QLayout* layout = host.layout();
+    if (!layout) {
+        layout = new QVBoxLayout(&host);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    layout->addWidget(root);
     return root;
 }
 

@@ -35,6 +35,8 @@ public:
     // Builds a layout by name; null when the name is unknown or the file does not build. Combo
     // items take their values from the combo's "itemValues" list.
     QWidget* build(const QString& layoutName, ControlFactory& factory, QWidget* parent = nullptr) const;
+    // Builds a layout by name to fill host, edge to edge; null when it does not build.
+    QWidget* buildInto(const QString& layoutName, ControlFactory& factory, QWidget& host) const;
 
 private:
     QString absolute(const QString& relative) const;
