@@ -12,6 +12,7 @@
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "shell/log.h"
+#include "support/request_log.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {
@@ -23,7 +24,7 @@ class MouseOnSimulator : public testing::Test {
 protected:
     void SetUp() override
     {
-        sim.setLogSink([this](const std::string& line) { recordCommand(line); });
+        sim.setLogSink(requests.sink());
         record.SetProfilePath(profileFolder.file("profile.Json"));
     }
 
@@ -38,18 +39,11 @@ protected:
     }
 
     // Command codes the device received, in order (byte 3 of each request).
-    std::vector<int> commands()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_commands;
-    }
+    std::vector<int> commands() const { return requests.commands(); }
 
-    void clearCommands()
-    {
-        std::lock_guard lock(m_mutex);
-        m_commands.clear();
-    }
+    void clearCommands() { requests.clear(); }
 
+    test::RequestLog requests;  // before the simulator, whose threads log into it
     devsim::Simulator sim{virtualHidDir()};
     CommandChannel channel;
     std::vector<Message> messages;
@@ -57,20 +51,6 @@ protected:
                            [this](int m, std::intptr_t w, std::intptr_t l) { messages.emplace_back(m, w, l); }};
     test::TempDir profileFolder;
     CMouseProfiledata record;
-
-private:
-    void recordCommand(const std::string& line)
-    {
-        const std::string marker = " request ";
-        const std::size_t at = line.find(marker);
-        if (at == std::string::npos)
-            return;
-        std::lock_guard lock(m_mutex);
-        m_commands.push_back(std::stoi(line.substr(at + marker.size() + 9, 2), nullptr, 16));
-    }
-
-    std::mutex m_mutex;
-    std::vector<int> m_commands;
 };
 
 constexpr int kBegin = 0x01, kEnd = 0x02, kReadInfo = 0x03, kWriteInfo = 0x04, kReadKeys = 0x07;

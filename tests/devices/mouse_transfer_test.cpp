@@ -14,6 +14,7 @@
 #include "profiles/json_file.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/program_folders.h"
+#include "support/request_log.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {
@@ -103,7 +104,7 @@ class TransferOnSimulator : public testing::Test {
 protected:
     void SetUp() override
     {
-        sim.setLogSink([this](const std::string& line) { recordCommand(line); });
+        sim.setLogSink(requests.sink());
     }
 
     void attach(devsim::Port port)
@@ -156,17 +157,9 @@ protected:
         return Bytes(table.begin() + slot * 3, table.begin() + slot * 3 + 3);
     }
 
-    std::vector<int> commands()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_commands;
-    }
+    std::vector<int> commands() const { return requests.commands(); }
 
-    void clearCommands()
-    {
-        std::lock_guard lock(m_mutex);
-        m_commands.clear();
-    }
+    void clearCommands() { requests.clear(); }
 
     bool sent(int code)
     {
@@ -174,25 +167,12 @@ protected:
         return std::find(all.begin(), all.end(), code) != all.end();
     }
 
+    test::RequestLog requests;  // before the simulator, whose threads log into it
     devsim::Simulator sim{virtualHidDir()};
     CommandChannel channel;
     MouseSettingsLink settings{channel, nullptr};
     test::TempDir folder;
     MouseTransfer transfer{channel, settings, folder.path()};
-
-private:
-    void recordCommand(const std::string& line)
-    {
-        const std::string marker = " request ";
-        const std::size_t at = line.find(marker);
-        if (at == std::string::npos)
-            return;
-        std::lock_guard lock(m_mutex);
-        m_commands.push_back(std::stoi(line.substr(at + marker.size() + 9, 2), nullptr, 16));
-    }
-
-    std::mutex m_mutex;
-    std::vector<int> m_commands;
 };
 
 class TransferOnEitherLink : public TransferOnSimulator, public testing::WithParamInterface<devsim::Port> {};
