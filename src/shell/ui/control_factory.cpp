@@ -5,6 +5,7 @@
 #include <array>
 
 #include "shell/ui/device_key_button.h"
+#include "shell/ui/device_profile.h"
 #include "shell/ui/select_panel.h"
 #include "shell/ui/skin.h"
 
@@ -27,6 +28,11 @@ constexpr std::array kKeyButtons{
     OwnControl{"devicekeybutton", "DeviceKeyButton"},
     OwnControl{"cdevicekeybuttonui", "DeviceKeyButton"},
 };
+constexpr std::array kProfileSelectors{
+    OwnControl{"deviceprofile", "DeviceProfile"},
+    OwnControl{"deviceprofileui", "DeviceProfile"},
+    OwnControl{"cdeviceprofileui", "DeviceProfile"},
+};
 
 // Roots of the device layouts. Until the device objects register their creators a plain
 // container stands in, so that a page can be built and examined.
@@ -47,7 +53,6 @@ struct TreeElement {
 
 // Elements that stand for a whole layout of the skin.
 constexpr std::array kTrees{
-    TreeElement{"deviceprofileui", "XML\\CustomControlXML\\DeviceProfile.xml"},
     TreeElement{"lightsetcontrolui", "XML\\CustomControlXML\\LightControl.xml"},
     TreeElement{"voice6533setcontrolui", "XML\\CustomControlXML\\Voice6533Control.xml"},
     TreeElement{"magicsetcontrolui", "XML\\CustomControlXML\\MagicControl.xml"},
@@ -109,6 +114,8 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
         return tagged(new CSelectPanelUI(parent), row->className);
     if (const auto* row = findOwn(kKeyButtons, key))
         return tagged(new CDeviceKeyButtonUI(parent), row->className);
+    if (const auto* row = findOwn(kProfileSelectors, key))
+        return m_skin ? tagged(new CDeviceProfileUI(*m_skin, parent), row->className) : nullptr;
     if (const auto* row = findOwn(kDeviceRoots, key))
         return tagged(new QWidget(parent), row->className);
     for (const auto& tree : kTrees) {
