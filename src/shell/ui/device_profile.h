@@ -27,7 +27,8 @@ class Skin;
 // button and the add, copy, delete, import, export and reset buttons. The profiles themselves live
 // in a ProfileListStore; this control shows them and runs the buttons' commands with their
 // questions and notices. The main window routes the buttons' clicks and the selector's
-// "itemselect" to the public commands below; the control connects none of them itself.
+// "itemselect" to the public commands below; the control itself only lets Return in the name edit
+// press its save button.
 class CDeviceProfileUI : public QWidget {
     Q_OBJECT
 public:
