@@ -6,7 +6,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
@@ -112,15 +111,10 @@ CDeviceProfileUI::CDeviceProfileUI(const Skin& skin, QWidget* parent)
       m_chooser([this](FileDialogMode mode, const QString& filter) { return chooseWithDialog(window(), mode, filter); })
 {
     setProperty("controlClass", QString::fromLatin1(kClassName));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     // Its own factory: this control is itself built while the page's factory is loading.
     ControlFactory factory(&skin);
-    QWidget* root = skin.build(QString::fromLatin1(kLayout), factory, this);
-    if (!root)
-        return;
-    layout->addWidget(root);
-    bindControls(root);
+    if (QWidget* root = skin.buildInto(QString::fromLatin1(kLayout), factory, *this))
+        bindControls(root);
 }
 
 // The panel may have moved over the page; it belongs to this control all the same.
