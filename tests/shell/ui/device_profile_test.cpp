@@ -1,10 +1,13 @@
 #include "shell/ui/device_profile.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <ostream>
@@ -163,6 +166,38 @@ TEST_F(DeviceProfileTest, NoticesAndQuestionsHaveTextsInBothLanguages)
         EXPECT_TRUE(real.language.contains(id)) << id;
         EXPECT_TRUE(chinese.contains(id)) << id;
     }
+}
+
+// Once the message box runs, notes its text and closes it through the named button.
+void answerMessageBox(const char* buttonName, QString& text)
+{
+    QTimer::singleShot(0, [buttonName, &text] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        text = box->findChild<QLabel*>("MessageText")->text();
+        QTest::mouseClick(box->findChild<QAbstractButton*>(buttonName), Qt::LeftButton);
+    });
+}
+
+TEST_F(DeviceProfileTest, WithThePagesResourcesQuestionsUseTheSkinsMessageBox)
+{
+    CDeviceProfileUI page(real.skin);
+    page.setResources(ui::UiResources{real.skin, real.factory, real.language});
+    page.setStore(&store);
+    page.InitProfileList();
+
+    QString text;
+    answerMessageBox("cancel_btn", text);
+    page.addProfile();
+    EXPECT_EQ(text, real.language.text("message_text_28"));
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Profile1"}));
+
+    text.clear();
+    answerMessageBox("confirm_btn", text);
+    page.addProfile();
+    EXPECT_EQ(text, real.language.text("message_text_28"));
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Profile1", "Profile2"}));
 }
 
 TEST_F(DeviceProfileTest, ReturnInTheNameEditPressesSave)
