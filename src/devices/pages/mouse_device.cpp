@@ -12,6 +12,7 @@
 #include "platform/diagnostics.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
+#include "shell/ui/device_profile.h"
 #include "shell/ui/power_display.h"
 
 namespace kestrion {
@@ -147,8 +148,12 @@ void CQuellonMouseDevice::initPage()
         m_profiles = std::make_unique<ProfileListStore>(kMouseKind, folder, defaultDocumentPath(kMouseKind));
         m_profiles->init();
     }
-    if (control<QWidget>(kProfileSelector))
+    if (ui::CDeviceProfileUI* selector = profileSelector()) {
+        selector->setStore(m_profiles.get());
+        selector->InitProfileList();
+        connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMouseDevice::applySelectedProfile);
         showFunctionPage(2);
+    }
     fillPageLists();
     selectSubPage(0);
 }
@@ -243,6 +248,19 @@ void CQuellonMouseDevice::collectPage()
     collectSystemSettings(system);
     m_record.SetSystemStages(system);
     collectStages();
+}
+
+ui::CDeviceProfileUI* CQuellonMouseDevice::profileSelector() const
+{
+    return control<ui::CDeviceProfileUI>(kProfileSelector);
+}
+
+void CQuellonMouseDevice::applySelectedProfile()
+{
+    loadProfile();
+    refreshPage();
+    loadLightingPreview();
+    writeSettingsPage(0, 0);
 }
 
 int CQuellonMouseDevice::writeSettingsPage(int page, std::uint8_t byte0)

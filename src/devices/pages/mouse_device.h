@@ -12,6 +12,10 @@
 #include "profiles/profile_list_store.h"
 
 class QAbstractButton;
+
+namespace kestrion::ui {
+class CDeviceProfileUI;
+}
 class QComboBox;
 class QLineEdit;
 class QSlider;
@@ -62,6 +66,12 @@ public:
     void selectStage(int stage);
     // A DPI typed into stage row n's edit box: limited, moved onto the slider, shown converted.
     void applyDpiEdit(int stage);
+
+    // The profile selector on the page, when the skin has one.
+    ui::CDeviceProfileUI* profileSelector() const;
+    // The selected profile changed (switched, added, deleted, reset): it is loaded, shown and
+    // written to the device.
+    void applySelectedProfile();
 
     CMouseProfiledata& profile() { return m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLayout>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@
 #include "shell/device_manager/device_models.h"
 #include "shell/log.h"
 #include "shell/ui/device_option.h"
+#include "shell/ui/device_profile.h"
 #include "shell/ui/display_scale.h"
 #include "shell/ui/family_name.h"
 #include "shell/ui/language_manager.h"
@@ -349,6 +351,8 @@ bool CMainWnd::createDevice(int modelIndex)
     if (!power->isBuilt() || !option->isBuilt() || !device->buildPage(m_resources.skin, m_resources.factory))
         return false;
     m_resources.language.apply(device.get());
+    if (ui::CDeviceProfileUI* selector = device->profileSelector())
+        selector->setResources(m_resources);
 
     power->setKind(setup.deviceKind, static_cast<int>(model.interfaceRole));
     power->showWireless(pageRow.wireless != 0);
@@ -653,6 +657,8 @@ void CMainWnd::onDeviceState(bool usable)
 
 void CMainWnd::onClick(const QString& name)
 {
+    if (runProfileCommand(name))
+        return;
     if (name == QLatin1String("closebtn")) {
         hideToTray();
     } else if (name == QLatin1String("control_light_status")) {
@@ -724,6 +730,11 @@ void CMainWnd::onKillFocus(const QString& name)
 
 void CMainWnd::onItemSelect(const QString& name)
 {
+    if (name == QLatin1String("device_profile_combo")) {
+        if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
+            selector->selectProfile(selector->selector()->currentIndex());
+        return;
+    }
     for (const char* combo : kAppliedCombos) {
         if (name == QLatin1String(combo)) {
             applyAndSave();
@@ -755,6 +766,44 @@ void CMainWnd::toggleLightControl()
     if (QWidget* status = control(QStringLiteral("control_light_status")))
         m_resources.language.setTextId(status, m_lightControl ? QStringLiteral("control_light_on_text")
                                                               : QStringLiteral("control_light_off_text"));
+}
+
+ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    return mouse ? mouse->profileSelector() : nullptr;
+}
+
+bool CMainWnd::runProfileCommand(const QString& name)
+{
+    using Command = void (ui::CDeviceProfileUI::*)();
+    struct ProfileButton {
+        const char* name;
+        Command command;
+    };
+    static constexpr ProfileButton kButtons[] = {
+        {"device_add_btn", &ui::CDeviceProfileUI::addProfile},
+        {"device_sub_btn", &ui::CDeviceProfileUI::deleteProfile},
+        {"device_export_btn", &ui::CDeviceProfileUI::exportProfile},
+        {"device_import_btn", &ui::CDeviceProfileUI::importProfile},
+        {"device_copy_btn", &ui::CDeviceProfileUI::copyProfile},
+        {"device_reset_btn", &ui::CDeviceProfileUI::resetProfile},
+        {"device_profile_edit_save_btn", &ui::CDeviceProfileUI::renameProfile},
+    };
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    if (name == QLatin1String("profile_fun_spread_btn")) {
+        if (selector)
+            selector->showProfileMenu(!selector->isProfileMenuVisible());
+        return true;
+    }
+    for (const ProfileButton& button : kButtons) {
+        if (name == QLatin1String(button.name)) {
+            if (selector)
+                (selector->*button.command)();
+            return true;
+        }
+    }
+    return false;
 }
 
 void CMainWnd::selectNeighbour(int step)

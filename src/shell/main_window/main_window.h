@@ -21,6 +21,7 @@ class CQuellonUSBDevice;
 
 namespace ui {
 class CDeviceOptionUI;
+class CDeviceProfileUI;
 class CMpDevicePowerUI;
 class NotificationBridge;
 class TimerSet;
@@ -115,6 +116,9 @@ private:
     void onItemSelect(const QString& name);
     void applyAndSave();
     void selectNeighbour(int step);
+    ui::CDeviceProfileUI* selectedProfileSelector() const;
+    // A profile button of the selected device's page; false for any other name.
+    bool runProfileCommand(const QString& name);
     void toggleLightControl();
     void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();

@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "profiles/program_folders.h"
 #include "shell/ui/device_key_button.h"
+#include "shell/ui/device_profile.h"
 #include "shell/ui/main_window_sink.h"
 #include "shell/ui/qt_app.h"
 #include "shell/ui/timer_set.h"
@@ -322,6 +323,31 @@ TEST_F(MousePage, ClickInReactiveModeLightsThePreview)
     EXPECT_FALSE(device.lighting().isRunning());
     device.setWindowHidden(false);
     EXPECT_TRUE(device.lighting().isRunning());
+}
+
+TEST_F(MousePage, SwitchingProfilesWritesTheSelectedOnesSettings)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ui::CDeviceProfileUI* selector = device.profileSelector();
+    ASSERT_NE(selector, nullptr);
+    selector->setPrompter([](const QString&, int) { return 1; });
+    control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
+    device.collectPage();
+    device.profile().SaveProfile();
+    ASSERT_EQ(device.writeSettingsPage(0, 0), kCommandOk);
+    const std::string first = device.profile().GetProfilePath();
+
+    selector->addProfile();  // a new profile from the factory settings, selected
+    EXPECT_NE(device.profile().GetProfilePath(), first);
+    const int factoryRate = sim.settingsPage(0)[kReportRateByte];
+    EXPECT_NE(factoryRate, 1);
+    EXPECT_EQ(checkedOption("polling_rate_option_", 5), factoryRate);
+
+    selector->selectProfile(0);
+    EXPECT_EQ(device.profile().GetProfilePath(), first);
+    EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
+    EXPECT_EQ(checkedOption("polling_rate_option_", 5), 1);
 }
 
 TEST_F(MousePage, ClosingTheLinksEndsTheWaitingReadersPromptly)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -14,6 +15,7 @@
 #include "profiles/program_folders.h"
 #include "shell/main_window/main_window.h"
 #include "shell/ui/device_option.h"
+#include "shell/ui/device_profile.h"
 #include "shell/ui/qt_app.h"
 #include "support/temp_dir.h"
 
@@ -276,6 +278,30 @@ TEST_F(WindowMessages, CloseHidesAndTellsTheDevicesAndLightControlToggles)
         ids.push_back(status->property("textId").toString().toStdString());
     }
     EXPECT_EQ(ids, (std::vector<std::string>{"control_light_off_text", "control_light_on_text"}));
+}
+
+TEST_F(Application, ProfileButtonsReachTheSelectedDevicesSelector)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug cable");
+    ASSERT_TRUE(mouseOnline(true));
+    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    ASSERT_NE(selector, nullptr);
+    selector->setPrompter([](const QString&, int) { return 1; });
+    ProfileListStore& store = *window.mouse()->profileList();
+    const int before = store.count();
+
+    window.notify({"click", "device_add_btn", selector->button("device_add_btn")});
+    EXPECT_EQ(store.count(), before + 1);
+    EXPECT_EQ(store.selectedIndex(), before);
+
+    selector->selector()->setCurrentIndex(0);
+    window.notify({"itemselect", "device_profile_combo", selector->selector()});
+    EXPECT_EQ(store.selectedIndex(), 0);
+    EXPECT_EQ(window.mouse()->profile().GetProfilePath(), store.documentPath(0));
+
+    window.notify({"click", "profile_fun_spread_btn", nullptr});
+    EXPECT_TRUE(selector->isProfileMenuVisible());
 }
 
 TEST(SecondInstance, ExitsAtOnceAndTheFirstComesToTheFront)
