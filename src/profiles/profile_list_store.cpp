@@ -341,11 +341,19 @@ ProfileRenameResult ProfileListStore::rename(const std::string& name)
     reloadList();
     if (isNameTaken(name, m_selected))
         return ProfileRenameResult::Taken;
-    entries()[static_cast<Json::ArrayIndex>(m_selected)]["profilename"] = name;
+    // The list names the profile for the user: it changes only once the document has the name
+    // and the list file could be written.
     Json::Value document = asDocument(LoadJsonFile(documentPathOf(m_selectedUuid)));
     document["profilename"] = name;
-    const bool written = writeList() && SaveJsonFile(document, documentPathOf(m_selectedUuid));
-    return written ? ProfileRenameResult::Renamed : ProfileRenameResult::WriteFailed;
+    if (!SaveJsonFile(document, documentPathOf(m_selectedUuid)))
+        return ProfileRenameResult::WriteFailed;
+    const Json::Value previous = m_list;
+    entries()[static_cast<Json::ArrayIndex>(m_selected)]["profilename"] = name;
+    if (!writeList()) {
+        m_list = previous;
+        return ProfileRenameResult::WriteFailed;
+    }
+    return ProfileRenameResult::Renamed;
 }
 
 bool ProfileListStore::removeSelected()
@@ -355,6 +363,7 @@ bool ProfileListStore::removeSelected()
         return false;
     const int removed = m_selected;
     const std::string removedUuid = m_selectedUuid;
+    const Json::Value previous = m_list;
     Json::Value dropped;
     entries().removeIndex(static_cast<Json::ArrayIndex>(removed), &dropped);
     const int next = removed == 0 ? 0 : removed - 1;
@@ -362,7 +371,7 @@ bool ProfileListStore::removeSelected()
     // The list is written first: a document left behind by a failed write is harmless, a list
     // naming a deleted document is not.
     if (!writeList()) {
-        reloadList();
+        m_list = previous;
         return false;
     }
     rememberSelection(next);

@@ -232,6 +232,21 @@ TEST_F(ProfileListStoreTest, DeleteSelectsThePreviousProfileAndKeepsTheLastOne)
     EXPECT_TRUE(std::filesystem::exists(single.documentPath(0)));
 }
 
+TEST_F(ProfileListStoreTest, FailedWritesLeaveTheListAsItWas)
+{
+    ProfileListStore store = storeWith({"A", "B"});
+    // The folder becomes a file: nothing in it can be read or written any more.
+    std::filesystem::rename(folder(), folder() + ".away");
+    test::writeFile(folder(), "not a folder");
+
+    EXPECT_EQ(store.rename("New"), ProfileRenameResult::WriteFailed);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"A", "B"}));
+    ASSERT_TRUE(store.select(1));
+    EXPECT_FALSE(store.removeSelected());
+    EXPECT_EQ(names(store), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(store.selectedIndex(), 1);
+}
+
 TEST_F(ProfileListStoreTest, RenameChecksInOrderAndComparesOnlyOtherProfiles)
 {
     ProfileListStore store = storeWith({"Alpha", "Beta"});
