@@ -1,0 +1,363 @@
+// The device manager's window side: device objects and their entries, arrival and removal,
+// the cable/receiver link switch, the selector and the no-device layout.
+#include "shell/main_window/main_window.h"
+
+#include <QLayout>
+#include <QStackedWidget>
+#include <QThread>
+
+#include <chrono>
+
+#include "devices/pages/mouse_device.h"
+#include "profiles/program_folders.h"
+#include "shell/device_manager/device_models.h"
+#include "shell/log.h"
+#include "shell/main_window/main_window_names.h"
+#include "shell/ui/device_option.h"
+#include "shell/ui/device_profile.h"
+#include "shell/ui/language_manager.h"
+#include "shell/ui/notification_bridge.h"
+#include "shell/ui/power_display.h"
+#include "shell/ui/skin.h"
+
+namespace kestrion {
+namespace {
+
+using namespace main_window;
+
+constexpr int kLinkWatchFirstMs = 2000;
+constexpr int kReceiverTries = 26;
+constexpr auto kReceiverRetryPause = std::chrono::milliseconds(50);
+
+// The device's timers run on its selector entry.
+class EntrySelector : public DeviceSelector {
+public:
+    explicit EntrySelector(ui::CDeviceOptionUI& entry) : m_entry(entry) {}
+    void setTimer(int id, int ms, bool oneShot) override { m_entry.timers().setTimer(id, ms, oneShot); }
+    void killTimer(int id) override { m_entry.timers().killTimer(id); }
+    bool isOnline() const override { return m_entry.isOnline(); }
+
+private:
+    ui::CDeviceOptionUI& m_entry;
+};
+
+// The command row that stands for a product: the wired form's for a receiver with a partner.
+SupportedDeviceEntry productIdentity(int slotIndex)
+{
+    const SupportedDeviceEntry& row = kSupportedDeviceTable[slotIndex];
+    int command = slotIndex;
+    if (row.interfaceRole == InterfaceRole::Notification) {
+        for (std::size_t i = 0; i < kSupportedDeviceTable.size(); ++i) {
+            const auto& other = kSupportedDeviceTable[i];
+            if (other.vendorId == row.vendorId && other.productId == row.productId
+                && other.deviceKind == row.deviceKind && other.interfaceRole == InterfaceRole::Command)
+                command = static_cast<int>(i);
+        }
+    }
+    const SupportedDeviceEntry& commandRow = kSupportedDeviceTable[command];
+    const bool receiver = commandRow.deviceKind == DeviceKind::MouseReceiver
+        || commandRow.deviceKind == DeviceKind::KeyboardReceiver;
+    if (receiver && commandRow.hasPartner
+        && kSupportedDeviceTable[commandRow.partnerIndex].partnerIndex == command)
+        return kSupportedDeviceTable[commandRow.partnerIndex];
+    return commandRow;
+}
+
+}  // namespace
+
+bool CMainWnd::createDevice(int modelIndex)
+{
+    const DeviceModel& model = kDeviceModelTable[modelIndex];
+    const DevicePage& pageRow = kDevicePageTable[modelIndex];
+    // Only the mouse has a page so far; other products are found but get no object.
+    if (model.deviceKind != DeviceKind::Mouse)
+        return false;
+    auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer));
+    auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer));
+    QWidget* selector = control(kSelectorContainer);
+    if (!pages || !powers || !selector)
+        return false;
+
+    auto power = std::make_unique<ui::CMpDevicePowerUI>(m_resources);
+    auto option = std::make_unique<ui::CDeviceOptionUI>(m_resources);
+    auto device = std::make_unique<CQuellonMouseDevice>();
+    DevicePageSetup setup;
+    setup.deviceKind = static_cast<int>(model.deviceKind);
+    setup.lightCount = pageRow.lightCount;
+    setup.keyCount = pageRow.keyCount;
+    setup.previewLightIndex = pageRow.previewLightIndex;
+    setup.pageLayout = QString::fromUtf8(pageRow.pageLayout.data(), pageRow.pageLayout.size());
+    setup.kindName = QString::fromUtf8(model.kindName.data(), model.kindName.size());
+    setup.lightName = QString::fromUtf8(pageRow.lightName.data(), pageRow.lightName.size());
+    setup.dataFolder = deviceDataFolder(setup.deviceKind);
+    device->setPageSetup(setup);
+    device->setMainWindow(this);
+    device->setDeviceIndex(modelIndex);
+    device->setWireless(pageRow.wireless != 0);
+    device->setModelValue(model.deviceParameter);
+    if (!power->isBuilt() || !option->isBuilt() || !device->buildPage(m_resources.skin, m_resources.factory))
+        return false;
+    m_resources.language.apply(device.get());
+    if (ui::CDeviceProfileUI* selector = device->profileSelector())
+        selector->setResources(m_resources);
+
+    power->setKind(setup.deviceKind, static_cast<int>(model.interfaceRole));
+    power->showWireless(pageRow.wireless != 0);
+    device->setPowerControl(power.get());
+    const int powerIndex = powers->addWidget(power.get());
+    const int pageIndex = pages->addWidget(device.get());
+
+    option->showSynchroOption(false);
+    option->setGroup(QString::fromUtf8(model.selectorGroup.data(), model.selectorGroup.size()));
+    option->bindPage(pages, pageIndex);
+    option->bindPower(kPowerContainer, powerIndex);
+    option->setIcons(setup.deviceKind, static_cast<int>(model.interfaceRole));
+    option->setName(m_resources.language.text(QStringLiteral("ms_device_name_text")));
+    option->setOnline(false);
+    option->setDevice(device.get());
+    CQuellonUSBDevice* deviceObject = device.get();
+    option->setTimerHandler([deviceObject](int id) { deviceObject->runSelectorTimer(id); });
+    if (selector->layout())
+        selector->layout()->addWidget(option.get());
+    else
+        option->setParent(selector);
+    auto selectorLink = std::make_unique<EntrySelector>(*option);
+    device->setSelectorEntry(selectorLink.get());
+    m_bridge->attach(device.get());
+    m_bridge->attach(option.get());
+
+    m_devices.push_back({device.release(), option.release(), power.release(), std::move(selectorLink), modelIndex});
+    return true;
+}
+
+CMainWnd::DeviceRecord* CMainWnd::recordForSlot(int slot)
+{
+    const SupportedDeviceEntry product = productIdentity(slot);
+    for (DeviceRecord& record : m_devices) {
+        const DeviceModel& model = kDeviceModelTable[record.modelIndex];
+        if (model.vendorId == product.vendorId && model.productId == product.productId
+            && model.deviceKind == product.deviceKind)
+            return &record;
+    }
+    return nullptr;
+}
+
+int CMainWnd::indexOf(const DeviceRecord* record) const
+{
+    return record ? static_cast<int>(record - m_devices.data()) : -1;
+}
+
+void CMainWnd::onDeviceArrived(int slot)
+{
+    const std::optional<DeviceSlot> arrived = m_discovery->slot(slot);
+    if (!arrived)
+        return;
+    if (!recordForSlot(slot)) {
+        const std::optional<int> model = modelForTableRow(arrived->entry, InterfaceRole::Command);
+        if (model)
+            createDevice(*model);
+    }
+    if (recordForSlot(slot)) {
+        if (arrived->entry.interfaceRole == InterfaceRole::Command)
+            attachCommand(slot);
+        else
+            attachNotification(slot);
+    }
+    refreshDeviceLayout();
+}
+
+void CMainWnd::onDeviceRemoved(int slot)
+{
+    const std::optional<DeviceSlot> removed = m_discovery->slot(slot);
+    DeviceRecord* record = removed ? recordForSlot(slot) : nullptr;
+    if (!record)
+        return;
+    if (removed->entry.interfaceRole == InterfaceRole::Notification) {
+        record->device->detachNotificationLink(static_cast<int>(removed->entry.deviceKind));
+        return;
+    }
+    removeCommand(slot);
+}
+
+void CMainWnd::onAccessDenied(const std::string& path)
+{
+    m_deniedPath = path;
+    writeLog("Open>device without access rights    " + path);
+    if (QWidget* hint = control(kAccessHint))
+        hint->setVisible(onlineCount() == 0);
+}
+
+void CMainWnd::onFirstPass()
+{
+    refreshDeviceLayout();
+    emit firstPassDone();
+}
+
+// The product's other form (its cable while the receiver is attached, or the reverse).
+bool CMainWnd::otherFormAttached(int slot) const
+{
+    const SupportedDeviceEntry& row = kSupportedDeviceTable[slot];
+    if (!row.hasPartner || kSupportedDeviceTable[row.partnerIndex].partnerIndex != slot)
+        return false;
+    const std::optional<DeviceSlot> partner = m_discovery->slot(row.partnerIndex);
+    return partner && partner->occupied && !partner->devicePath.empty();
+}
+
+void CMainWnd::attachCommand(int slot)
+{
+    const std::optional<DeviceSlot> arrived = m_discovery->slot(slot);
+    const int kind = static_cast<int>(arrived->entry.deviceKind);
+    if (otherFormAttached(slot)) {
+        if (kind == kMouseKind)
+            switchLink(slot);
+        return;
+    }
+    DeviceRecord* record = recordForSlot(slot);
+    if (record->device->commandChannel().isOpen())
+        return;
+    if (!record->device->attachCommandLink(arrived->devicePath, kind))
+        return;
+    record->device->setIdentity(productIdentity(slot));
+    if (kind != kMouseReceiverKind)
+        selectDevice(indexOf(record), true, onlineCount() == 0);
+    record->entry->timers().setTimer(kTimerFirstRead, kFirstReadDelayMs, true);
+}
+
+void CMainWnd::attachNotification(int slot)
+{
+    const std::optional<DeviceSlot> arrived = m_discovery->slot(slot);
+    DeviceRecord* record = recordForSlot(slot);
+    if (record->device->attachNotificationLink(arrived->devicePath, static_cast<int>(arrived->entry.deviceKind)))
+        m_lastNotificationPath = arrived->devicePath;
+}
+
+void CMainWnd::removeCommand(int slot)
+{
+    DeviceRecord* record = recordForSlot(slot);
+    const int kind = static_cast<int>(kSupportedDeviceTable[slot].deviceKind);
+    if (otherFormAttached(slot)) {
+        // The cable went while the receiver stays: back to the receiver. A receiver pulled
+        // while the cable carries the channel changes nothing the user sees.
+        if (kind == kMouseKind)
+            switchLink(slot);
+        return;
+    }
+    record->device->closeCommandLinks();
+    hideDevice(indexOf(record));
+}
+
+void CMainWnd::switchLink(int slot)
+{
+    DeviceRecord* record = recordForSlot(slot);
+    CQuellonUSBDevice& device = *record->device;
+    CommandChannel& channel = device.commandChannel();
+    const int partner = kSupportedDeviceTable[slot].partnerIndex;
+    const std::optional<DeviceSlot> chosen = m_discovery->slot(channel.receiverMode() ? slot : partner);
+    if (!chosen || !device.switchCommandLink(chosen->devicePath))
+        return;
+    ui::TimerSet& timers = record->entry->timers();
+    if (channel.receiverMode()) {
+        if (device.isWireless()) {
+            for (int i = 0; i < kReceiverTries && !channel.queryReceiverLink(); ++i)
+                QThread::msleep(kReceiverRetryPause.count());
+            channel.sendReadyNotice();
+            device.readPowerStatus();
+        }
+        timers.setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
+        channel.beginConfig();
+        timers.setTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);
+    } else {
+        timers.setTimer(kTimerFirstRead, kFirstReadDelayMs, true);
+        channel.sendReadyNotice();
+        onDeviceOnline(device.deviceIndex(), true);
+        if (device.isWireless())
+            device.readPowerStatus();
+    }
+}
+
+void CMainWnd::selectDevice(int index, bool show, bool select)
+{
+    ui::CDeviceOptionUI* option = entry(index);
+    if (option) {
+        option->setOnline(show);
+        if (select) {
+            auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer));
+            if (pages && option->pageIndex() >= 0)
+                pages->setCurrentIndex(option->pageIndex());
+            auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer));
+            if (powers) {
+                powers->setVisible(option->powerIndex() >= 0);
+                if (option->powerIndex() >= 0)
+                    powers->setCurrentIndex(option->powerIndex());
+            }
+            CQuellonUSBDevice* device = m_devices[index].device;
+            if (device->isWireless() && device->commandChannel().isOpen()) {
+                device->commandChannel().setSuspended(false);
+                option->timers().setTimer(kTimerPower, kKeepAliveRestartMs, true);
+            }
+        }
+        option->setSelected(select);
+    }
+    if (onlineCount() == 0) {
+        showNoDeviceLayout(true, "DeviceSelectChanger>pNoDeviceLinkLyout    true");
+        if (auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer)))
+            pages->setCurrentIndex(0);
+        if (auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer)))
+            powers->setCurrentIndex(0);
+    } else {
+        showNoDeviceLayout(false, "DeviceSelectChanger>pNoDeviceLinkLyout    false");
+    }
+}
+
+void CMainWnd::hideDevice(int index)
+{
+    ui::CDeviceOptionUI* option = entry(index);
+    if (!option)
+        return;
+    int other = -1;
+    if (option->isOnline() && option->isSelected()) {
+        for (int i = 0; i < static_cast<int>(m_devices.size()); ++i) {
+            if (i != index && m_devices[i].entry->isOnline())
+                other = i;
+        }
+    }
+    selectDevice(index, false, false);
+    if (other >= 0)
+        selectDevice(other, true, true);
+}
+
+int CMainWnd::onlineCount() const
+{
+    int count = 0;
+    for (const DeviceRecord& record : m_devices)
+        count += record.entry->isOnline() ? 1 : 0;
+    return count;
+}
+
+void CMainWnd::refreshDeviceLayout()
+{
+    if (onlineCount() > 0) {
+        showNoDeviceLayout(false, "Open>pNoDeviceLinkLyout    false");
+        if (m_firmwarePromptShown) {
+            m_firmwarePromptShown = false;
+            if (CQuellonUSBDevice* device = selectedDevice(); device && !m_lastNotificationPath.empty())
+                device->attachNotificationLink(m_lastNotificationPath, kMouseKind);
+        }
+    } else {
+        showNoDeviceLayout(true, "Open>pNoDeviceLinkLyout    true");
+    }
+    activate();
+}
+
+void CMainWnd::showNoDeviceLayout(bool shown, const char* logLine)
+{
+    if (!m_layoutGate)
+        return;
+    if (QWidget* noDevice = control(kNoDevice))
+        noDevice->setVisible(shown);
+    if (QWidget* hint = control(kAccessHint))
+        hint->setVisible(shown && !m_deniedPath.empty());
+    writeLog(logLine);
+}
+
+}  // namespace kestrion

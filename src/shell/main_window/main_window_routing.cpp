@@ -1,0 +1,220 @@
+// Routing of the pages' notifications: apply-and-save for the mouse settings, the title bar,
+// the device selector and the profile selector.
+#include "shell/main_window/main_window.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+
+#include "devices/pages/mouse_device.h"
+#include "shell/main_window/main_window_names.h"
+#include "shell/ui/device_option.h"
+#include "shell/ui/device_profile.h"
+#include "shell/ui/family_name.h"
+#include "shell/ui/language_manager.h"
+
+namespace kestrion {
+namespace {
+
+using namespace main_window;
+
+// Function pages of a device page, by the tab option that shows them.
+struct FunctionTab {
+    const char* name;
+    int page;
+};
+constexpr FunctionTab kFunctionTabs[] = {
+    {"deng_Op_tab", 1},   {"key_Op_tab", 2},         {"macro_Op_tab", 3},
+    {"system_Op_tab", 4}, {"cursor_Op_tab", 5},      {"6533_voice_Op_tab", 6},
+    {"magic_Op_tab", 7},  {"Virtual7.1_Op_tab", 8},  {"otherset_Op_tab", 9},
+};
+
+// Settings whose change is applied to the selected device and saved, by family prefix or name.
+constexpr const char* kAppliedOptionFamilies[] = {
+    "DPI_enable_check_", "polling_rate_option_", "Silent_Altitude_option_", "Linear_Calibration_option_",
+    "Ripple_option_",
+};
+constexpr const char* kAppliedCombos[] = {
+    "Anti_Shake_combo_timeSelect", "ble_sleep1_combo", "ble_sleep2_combo", "device_sleep1_combo",
+    "device_sleep2_combo", "logo_led_mode_combo",
+};
+
+}  // namespace
+
+void CMainWnd::onClick(const QString& name)
+{
+    if (runProfileCommand(name))
+        return;
+    if (name == QLatin1String("closebtn")) {
+        hideToTray();
+    } else if (name == QLatin1String("control_light_status")) {
+        toggleLightControl();
+    } else if (name == QLatin1String("minbtn")) {
+        showMinimized();
+    } else if (name == QLatin1String("nodevice_ok_btn") || name == QLatin1String("errordevice_ok_btn")) {
+        hideToTray();
+    } else if (name == QLatin1String("errordevice_connect_btn")) {
+        if (auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice()))
+            device->writeDeviceInfoAndStart();
+    } else if (name == QLatin1String("default_btn")) {
+        restoreFactorySettings();
+    } else if (name == QLatin1String("device_select_prev")) {
+        selectNeighbour(-1);
+    } else if (name == QLatin1String("device_select_next")) {
+        selectNeighbour(1);
+    }
+}
+
+void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    for (const FunctionTab& tab : kFunctionTabs) {
+        if (name == QLatin1String(tab.name)) {
+            if (CQuellonUSBDevice* device = selectedDevice())
+                device->showFunctionPage(tab.page);
+            return;
+        }
+    }
+    if (name == QLatin1String("device_select")) {
+        for (int i = 0; i < static_cast<int>(m_devices.size()); ++i) {
+            if (m_devices[i].entry->selectOption() == control)
+                selectDevice(i, true, true);
+        }
+        return;
+    }
+    if (!mouse)
+        return;
+    const ui::FamilyName family = ui::splitFamilyName(name);
+    if (family.prefix == QLatin1String("DPI_select_check_")) {
+        mouse->selectStage(family.index);
+        applyAndSave();
+        return;
+    }
+    for (const char* prefix : kAppliedOptionFamilies) {
+        if (family.prefix == QLatin1String(prefix)) {
+            applyAndSave();
+            return;
+        }
+    }
+}
+
+void CMainWnd::onValueChanged(const QString& name)
+{
+    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_"))
+        applyAndSave();
+}
+
+void CMainWnd::onKillFocus(const QString& name)
+{
+    const ui::FamilyName family = ui::splitFamilyName(name);
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (mouse && family.prefix == QLatin1String("DPI_edit_")) {
+        mouse->applyDpiEdit(family.index);
+        applyAndSave();
+    }
+}
+
+void CMainWnd::onItemSelect(const QString& name)
+{
+    if (name == QLatin1String("device_profile_combo")) {
+        if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
+            selector->selectProfile(selector->selector()->currentIndex());
+        return;
+    }
+    for (const char* combo : kAppliedCombos) {
+        if (name == QLatin1String(combo)) {
+            applyAndSave();
+            break;
+        }
+    }
+    if (name.startsWith(QLatin1String("device_sleep"))) {
+        for (DeviceRecord& record : m_devices) {
+            if (record.device == selectedDevice())
+                record.entry->timers().setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
+        }
+    }
+}
+
+// The page already shows the change: into the record, onto the disk, then to the device.
+void CMainWnd::applyAndSave()
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!mouse)
+        return;
+    mouse->collectPage();
+    mouse->profile().SaveProfile();
+    mouse->writeSettingsPage(0, 0);
+}
+
+void CMainWnd::toggleLightControl()
+{
+    m_lightControl = !m_lightControl;
+    if (QWidget* status = control(QStringLiteral("control_light_status")))
+        m_resources.language.setTextId(status, m_lightControl ? QStringLiteral("control_light_on_text")
+                                                              : QStringLiteral("control_light_off_text"));
+}
+
+ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    return mouse ? mouse->profileSelector() : nullptr;
+}
+
+bool CMainWnd::runProfileCommand(const QString& name)
+{
+    using Command = void (ui::CDeviceProfileUI::*)();
+    struct ProfileButton {
+        const char* name;
+        Command command;
+    };
+    static constexpr ProfileButton kButtons[] = {
+        {"device_add_btn", &ui::CDeviceProfileUI::addProfile},
+        {"device_sub_btn", &ui::CDeviceProfileUI::deleteProfile},
+        {"device_export_btn", &ui::CDeviceProfileUI::exportProfile},
+        {"device_import_btn", &ui::CDeviceProfileUI::importProfile},
+        {"device_copy_btn", &ui::CDeviceProfileUI::copyProfile},
+        {"device_reset_btn", &ui::CDeviceProfileUI::resetProfile},
+        {"device_profile_edit_save_btn", &ui::CDeviceProfileUI::renameProfile},
+    };
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    if (name == QLatin1String("profile_fun_spread_btn")) {
+        if (selector)
+            selector->showProfileMenu(!selector->isProfileMenuVisible());
+        return true;
+    }
+    for (const ProfileButton& button : kButtons) {
+        if (name == QLatin1String(button.name)) {
+            if (selector)
+                (selector->*button.command)();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainWnd::selectNeighbour(int step)
+{
+    int selected = -1;
+    for (int i = 0; i < static_cast<int>(m_devices.size()); ++i) {
+        if (m_devices[i].entry->isOnline() && m_devices[i].entry->isSelected())
+            selected = i;
+    }
+    if (selected < 0)
+        return;
+    for (int i = selected + step; i >= 0 && i < static_cast<int>(m_devices.size()); i += step) {
+        if (m_devices[i].entry->isOnline()) {
+            selectDevice(i, true, true);
+            return;
+        }
+    }
+}
+
+void CMainWnd::restoreFactorySettings()
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!mouse || prompt(QString(), QStringLiteral("message_text_22")) != 1)
+        return;
+    mouse->reloadProfile();
+    mouse->writeSettingsPage(0, 0);
+}
+
+}  // namespace kestrion
