@@ -13,28 +13,16 @@
 
 #include "shell/ui/about_window.h"
 #include "shell/ui/message_box.h"
+#include "shell/ui/control_checks.h"
 #include "shell/ui/qt_app.h"
 
 namespace kestrion::test {
 namespace {
 
-using Check = std::function<bool(QWidget*)>;
-
-template <typename T>
-Check is()
-{
-    return [](QWidget* w) { return qobject_cast<T*>(w) != nullptr; };
-}
-
 Check isContainer()
 {
     return [](QWidget* w) { return w->layout() != nullptr; };
 }
-
-struct Expected {
-    const char* name;
-    Check check;
-};
 
 // Every main-window control that the window code, the device manager and the router look up.
 const std::vector<Expected>& mainWindowControls()
@@ -70,8 +58,8 @@ void expectControls(QWidget* root, const std::vector<Expected>& expected)
 {
     for (const auto& control : expected) {
         const auto found = root->findChildren<QWidget*>(control.name);
-        ASSERT_EQ(found.size(), 1) << control.name << " missing or not unique";
-        EXPECT_TRUE(control.check(found.front())) << control.name << " has the wrong kind";
+        ASSERT_EQ(found.size(), 1) << qPrintable(control.name) << " missing or not unique";
+        EXPECT_TRUE(control.check(found.front())) << qPrintable(control.name) << " has the wrong kind";
     }
 }
 

@@ -20,19 +20,12 @@
 
 #include "shell/ui/device_key_button.h"
 #include "shell/ui/message_box.h"
+#include "shell/ui/control_checks.h"
 #include "shell/ui/qt_app.h"
 #include "shell/ui/select_panel.h"
 
 namespace kestrion::test {
 namespace {
-
-using Check = std::function<bool(QWidget*)>;
-
-template <typename T>
-Check is()
-{
-    return [](QWidget* w) { return qobject_cast<T*>(w) != nullptr; };
-}
 
 Check isOption()
 {
@@ -41,11 +34,6 @@ Check isOption()
         return button && button->isCheckable();
     };
 }
-
-struct Expected {
-    QString name;
-    Check check;
-};
 
 void addFamily(std::vector<Expected>& out, const QString& prefix, int count, const Check& check)
 {
