@@ -4,8 +4,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -27,6 +25,8 @@
 
 namespace kestrion {
 namespace {
+
+using test::waitFor;
 
 using Message = std::tuple<std::uint32_t, std::intptr_t, std::intptr_t>;
 
@@ -68,19 +68,6 @@ public:
     std::vector<std::pair<int, int>> armed;
     bool online = false;
 };
-
-template <typename Condition>
-bool waitFor(Condition condition, int timeoutMs = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 class MousePage : public testing::Test {
 protected:

@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSlider>
@@ -22,22 +21,11 @@
 namespace kestrion {
 namespace {
 
+using test::waitFor;
+
 constexpr std::size_t kFirstStageByte = 14;
 constexpr std::size_t kStageSize = 9;
 constexpr std::size_t kReportRateByte = 11;
-
-template <typename Condition>
-bool waitFor(Condition condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 void pause(int ms)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
@@ -30,5 +32,19 @@ struct RealSkin {
 std::unique_ptr<QWidget> buildMousePage(RealSkin& real);
 
 QString uiTestData(const QString& relative);
+
+// Runs the event loop until condition() holds; false when it still does not after timeoutMs.
+template <typename Condition>
+bool waitFor(Condition condition, int timeoutMs = 3000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
 
 }  // namespace kestrion::test
