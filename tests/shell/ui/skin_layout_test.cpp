@@ -60,6 +60,11 @@ std::vector<Expected> mousePageControls()
         {"key_Op_tab", isOption()},
         {"macro_Op_tab", isOption()},
         {"system_Op_tab", isOption()},
+        {"pointer_speed_slider", is<QAbstractSlider>()},
+        {"pointer_precision_check", isOption()},
+        {"scroll_speed_slider", is<QAbstractSlider>()},
+        {"scrolls_page_check", isOption()},
+        {"double_click_slider", is<QAbstractSlider>()},
     };
     addFamily(names, "DPI_slider_", 7, is<QAbstractSlider>());
     addFamily(names, "DPI_edit_", 7, is<QLineEdit>());
@@ -70,7 +75,7 @@ std::vector<Expected> mousePageControls()
     addFamily(names, "Silent_Altitude_option_", 2, isOption());
     addFamily(names, "Linear_Calibration_option_", 2, isOption());
     addFamily(names, "Ripple_option_", 2, isOption());
-    addFamily(names, "mouse_device_seting_option_", 2, isOption());
+    addFamily(names, "mouse_device_seting_option_", 3, isOption());
     addFamily(names, "key_", 11, is<ui::CDeviceKeyButtonUI>());
     addFamily(names, "light_", 15, is<ui::CDeviceKeyButtonUI>());
     return names;
