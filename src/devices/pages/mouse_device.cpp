@@ -21,7 +21,7 @@ namespace {
 constexpr int kMouseKind = 2;
 constexpr int kRereadDelayMs = 50;
 constexpr int kFirstReadDelayMs = 500;
-constexpr int kSubPageCount = 2;
+constexpr int kSubPageCount = 3;
 
 constexpr const char* kSliderName = "DPI_slider_";
 constexpr const char* kEditName = "DPI_edit_";
@@ -64,6 +64,24 @@ constexpr ComboSetting kComboSettings[] = {
     {"device_sleep1_combo", true, &MouseSystemStages::deviceSleep1},
     {"device_sleep2_combo", true, &MouseSystemStages::deviceSleep2},
     {"logo_led_mode_combo", false, &MouseSystemStages::logoLedMode},
+};
+
+// The desktop-pointer values the profile keeps (the desktop's own settings are left alone):
+// sliders by value, check boxes as 0 or 1.
+struct ControlSetting {
+    const char* name;
+    std::uint16_t MouseSystemStages::*field;
+};
+
+constexpr ControlSetting kSliderSettings[] = {
+    {"pointer_speed_slider", &MouseSystemStages::mouseSpeed},
+    {"scroll_speed_slider", &MouseSystemStages::wheelScrollLines},
+    {"double_click_slider", &MouseSystemStages::doubleClickTime},
+};
+
+constexpr ControlSetting kCheckSettings[] = {
+    {"pointer_precision_check", &MouseSystemStages::pointerPrecision},
+    {"scrolls_page_check", &MouseSystemStages::scrollPage},
 };
 
 QString numbered(const char* prefix, int index)
@@ -438,6 +456,14 @@ void CQuellonMouseDevice::showSystemSettings(const MouseSystemStages& system)
         const int value = system.*setting.field;
         combo->setCurrentIndex(setting.byItemValue ? combo->findData(value) : (value < combo->count() ? value : -1));
     }
+    for (const ControlSetting& setting : kSliderSettings) {
+        if (auto* slider = control<QSlider>(setting.name))
+            slider->setValue(system.*setting.field);
+    }
+    for (const ControlSetting& setting : kCheckSettings) {
+        if (auto* check = control<QAbstractButton>(setting.name))
+            check->setChecked(system.*setting.field != 0);
+    }
 }
 
 void CQuellonMouseDevice::collectStages()
@@ -474,6 +500,14 @@ void CQuellonMouseDevice::collectSystemSettings(MouseSystemStages& system)
             continue;
         const int value = setting.byItemValue ? combo->currentData().toInt() : combo->currentIndex();
         system.*setting.field = static_cast<std::uint16_t>(value);
+    }
+    for (const ControlSetting& setting : kSliderSettings) {
+        if (auto* slider = control<QSlider>(setting.name))
+            system.*setting.field = static_cast<std::uint16_t>(slider->value());
+    }
+    for (const ControlSetting& setting : kCheckSettings) {
+        if (auto* check = control<QAbstractButton>(setting.name))
+            system.*setting.field = check->isChecked() ? 1 : 0;
     }
 }
 

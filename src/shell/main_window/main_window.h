@@ -115,6 +115,7 @@ private:
     void onKillFocus(const QString& name);
     void onItemSelect(const QString& name);
     void applyAndSave();
+    void saveToProfile();
     void selectNeighbour(int step);
     ui::CDeviceProfileUI* selectedProfileSelector() const;
     // A profile button of the selected device's page; false for any other name.

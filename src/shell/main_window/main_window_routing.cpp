@@ -33,6 +33,21 @@ constexpr const char* kAppliedOptionFamilies[] = {
     "DPI_enable_check_", "polling_rate_option_", "Silent_Altitude_option_", "Linear_Calibration_option_",
     "Ripple_option_",
 };
+
+// Settings kept in the profile only, by control name.
+constexpr const char* kProfileOnlyChecks[] = {"pointer_precision_check", "scrolls_page_check"};
+constexpr const char* kProfileOnlySliders[] = {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"};
+
+template <std::size_t N>
+bool isOneOf(const QString& name, const char* const (&names)[N])
+{
+    for (const char* candidate : names) {
+        if (name == QLatin1String(candidate))
+            return true;
+    }
+    return false;
+}
+
 constexpr const char* kAppliedCombos[] = {
     "Anti_Shake_combo_timeSelect", "ble_sleep1_combo", "ble_sleep2_combo", "device_sleep1_combo",
     "device_sleep2_combo", "logo_led_mode_combo",
@@ -89,18 +104,27 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
         applyAndSave();
         return;
     }
-    for (const char* prefix : kAppliedOptionFamilies) {
-        if (family.prefix == QLatin1String(prefix)) {
-            applyAndSave();
-            return;
-        }
-    }
+    if (isOneOf(family.prefix, kAppliedOptionFamilies))
+        applyAndSave();
+    else if (isOneOf(name, kProfileOnlyChecks))
+        saveToProfile();
 }
 
 void CMainWnd::onValueChanged(const QString& name)
 {
-    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_"))
+    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_")) {
         applyAndSave();
+        return;
+    }
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!mouse || !isOneOf(name, kProfileOnlySliders))
+        return;
+    // Choosing a number of lines turns scrolling by page off.
+    if (name == QLatin1String("scroll_speed_slider")) {
+        if (auto* byPage = mouse->page()->findChild<QAbstractButton*>(QStringLiteral("scrolls_page_check")))
+            byPage->setChecked(false);
+    }
+    saveToProfile();
 }
 
 void CMainWnd::onKillFocus(const QString& name)
@@ -120,17 +144,22 @@ void CMainWnd::onItemSelect(const QString& name)
             selector->selectProfile(selector->selector()->currentIndex());
         return;
     }
-    for (const char* combo : kAppliedCombos) {
-        if (name == QLatin1String(combo)) {
-            applyAndSave();
-            break;
-        }
-    }
+    if (isOneOf(name, kAppliedCombos))
+        applyAndSave();
     if (name.startsWith(QLatin1String("device_sleep"))) {
         for (DeviceRecord& record : m_devices) {
             if (record.device == selectedDevice())
                 record.entry->timers().setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
         }
+    }
+}
+
+// Values the device does not hold (the desktop-pointer ones): into the record and onto the disk.
+void CMainWnd::saveToProfile()
+{
+    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice())) {
+        mouse->collectPage();
+        mouse->profile().SaveProfile();
     }
 }
 

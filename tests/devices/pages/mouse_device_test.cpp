@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
+#include <QStackedWidget>
 
 #include <filesystem>
 #include <memory>
@@ -335,6 +336,20 @@ TEST_F(MousePage, SwitchingProfilesWritesTheSelectedOnesSettings)
     EXPECT_EQ(device.profile().GetProfilePath(), first);
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
     EXPECT_EQ(checkedOption("polling_rate_option_", 5), 1);
+}
+
+TEST_F(MousePage, PointerSubPageShowsTheProfilesDesktopValues)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    const MouseSystemStages system = device.profile().GetSystemStages();
+    EXPECT_EQ(control<QSlider>("pointer_speed_slider")->value(), system.mouseSpeed);
+    EXPECT_EQ(control<QSlider>("scroll_speed_slider")->value(), system.wheelScrollLines);
+    EXPECT_EQ(control<QSlider>("double_click_slider")->value(), system.doubleClickTime);
+    EXPECT_EQ(control<QAbstractButton>("pointer_precision_check")->isChecked(), system.pointerPrecision != 0);
+
+    control<QAbstractButton>("mouse_device_seting_option_2")->click();
+    EXPECT_EQ(control<QStackedWidget>("mouse_device_seting_switch")->currentIndex(), 2);
 }
 
 TEST_F(MousePage, ClosingTheLinksEndsTheWaitingReadersPromptly)

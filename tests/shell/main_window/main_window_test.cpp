@@ -292,6 +292,37 @@ TEST_F(Application, ProfileButtonsReachTheSelectedDevicesSelector)
     EXPECT_TRUE(selector->isProfileMenuVisible());
 }
 
+TEST_F(Application, DesktopPointerSettingsGoToTheProfileOnly)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug cable");
+    ASSERT_TRUE(mouseOnline(true));
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); }, 3000));
+    QWidget* page = window.mouse()->page();
+    auto* speed = page->findChild<QSlider*>("pointer_speed_slider");
+    auto* lines = page->findChild<QSlider*>("scroll_speed_slider");
+    auto* byPage = page->findChild<QAbstractButton*>("scrolls_page_check");
+    ASSERT_TRUE(speed && lines && byPage);
+    const std::vector<int> devicePage = sim.dump("settings", 0, 87);
+
+    speed->setValue(15);
+    window.notify({"valuechanged", "pointer_speed_slider", speed});
+    byPage->setChecked(true);
+    window.notify({"selectchanged", "scrolls_page_check", byPage});
+    CMouseProfiledata stored;
+    stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetSystemStages().mouseSpeed, 15);
+    EXPECT_EQ(stored.GetSystemStages().scrollPage, 1);
+
+    lines->setValue(7);
+    window.notify({"valuechanged", "scroll_speed_slider", lines});
+    EXPECT_FALSE(byPage->isChecked());
+    stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetSystemStages().wheelScrollLines, 7);
+    EXPECT_EQ(stored.GetSystemStages().scrollPage, 0);
+    EXPECT_EQ(sim.dump("settings", 0, 87), devicePage);
+}
+
 TEST(SecondInstance, ExitsAtOnceAndTheFirstComesToTheFront)
 {
     test::TempDir trace;
