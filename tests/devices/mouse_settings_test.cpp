@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "shell/log.h"
 #include "support/request_log.h"
+#include "support/simulated_mouse.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {
@@ -30,12 +31,7 @@ protected:
 
     void attach(devsim::Port port)
     {
-        ASSERT_TRUE(sim.plug(port));
-        const bool receiver = port == devsim::Port::Receiver;
-        HidDevice& link = receiver ? channel.receiverLink() : channel.wiredLink();
-        ASSERT_TRUE(link.open(sim.commandPath(port), true, true, true, false));
-        channel.setOpen(true);
-        channel.setLinkMode(receiver ? 2 : 1);
+        test::attachMouseChannel(sim, channel, port);
     }
 
     // Command codes the device received, in order (byte 3 of each request).

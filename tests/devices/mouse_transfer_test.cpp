@@ -15,6 +15,7 @@
 #include "profiles/mouse_profile_data.h"
 #include "profiles/program_folders.h"
 #include "support/request_log.h"
+#include "support/simulated_mouse.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {
@@ -109,12 +110,9 @@ protected:
 
     void attach(devsim::Port port)
     {
-        ASSERT_TRUE(sim.plug(port));
-        const bool receiver = port == devsim::Port::Receiver;
-        HidDevice& link = receiver ? channel.receiverLink() : channel.wiredLink();
-        ASSERT_TRUE(link.open(sim.commandPath(port), true, true, true, false));
-        channel.setOpen(true);
-        channel.setLinkMode(receiver ? 2 : 1);
+        test::attachMouseChannel(sim, channel, port);
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(settings.readDeviceData(), kCommandOk);
         clearCommands();
     }

@@ -13,7 +13,6 @@
 
 #include "device_link/command_channel.h"
 #include "device_link/hid_device.h"
-#include "device_link/supported_devices.h"
 #include "devices/notification_reader.h"
 #include "devices/pages/device_selector.h"
 #include "shell/ui/power_display.h"
@@ -72,9 +71,6 @@ public:
     CommandChannel& commandChannel() { return m_channel; }
     bool notificationLinkOpen(LinkKind kind) const;
 
-    // The table row this device was found by (its wired form for a mouse behind its receiver).
-    void setIdentity(const SupportedDeviceEntry& identity) { m_identity = identity; }
-    const SupportedDeviceEntry& identity() const { return m_identity; }
     void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
@@ -156,7 +152,6 @@ private:
     DeviceSelector* m_selector = nullptr;
     QPointer<ui::CMpDevicePowerUI> m_powerControl;
     DevicePageSetup m_setup;
-    SupportedDeviceEntry m_identity{};
     QWidget* m_page = nullptr;
     QList<ui::CDeviceKeyButtonUI*> m_keyButtons;
     QList<ui::CDeviceKeyButtonUI*> m_lightButtons;

@@ -41,28 +41,6 @@ private:
     ui::CDeviceOptionUI& m_entry;
 };
 
-// The command row that stands for a product: the wired form's for a receiver with a partner.
-SupportedDeviceEntry productIdentity(int slotIndex)
-{
-    const SupportedDeviceEntry& row = kSupportedDeviceTable[slotIndex];
-    int command = slotIndex;
-    if (row.interfaceRole == InterfaceRole::Notification) {
-        for (std::size_t i = 0; i < kSupportedDeviceTable.size(); ++i) {
-            const auto& other = kSupportedDeviceTable[i];
-            if (other.vendorId == row.vendorId && other.productId == row.productId
-                && other.deviceKind == row.deviceKind && other.interfaceRole == InterfaceRole::Command)
-                command = static_cast<int>(i);
-        }
-    }
-    const SupportedDeviceEntry& commandRow = kSupportedDeviceTable[command];
-    const bool receiver = commandRow.deviceKind == DeviceKind::MouseReceiver
-        || commandRow.deviceKind == DeviceKind::KeyboardReceiver;
-    if (receiver && commandRow.hasPartner
-        && kSupportedDeviceTable[commandRow.partnerIndex].partnerIndex == command)
-        return kSupportedDeviceTable[commandRow.partnerIndex];
-    return commandRow;
-}
-
 }  // namespace
 
 bool CMainWnd::createDevice(int modelIndex)
@@ -130,13 +108,12 @@ bool CMainWnd::createDevice(int modelIndex)
     return true;
 }
 
+// The device object of the slot's product (a receiver's and a notification row's included).
 CMainWnd::DeviceRecord* CMainWnd::recordForSlot(int slot)
 {
-    const SupportedDeviceEntry product = productIdentity(slot);
+    const std::optional<int> model = modelForTableRow(kSupportedDeviceTable[slot], InterfaceRole::Command);
     for (DeviceRecord& record : m_devices) {
-        const DeviceModel& model = kDeviceModelTable[record.modelIndex];
-        if (model.vendorId == product.vendorId && model.productId == product.productId
-            && model.deviceKind == product.deviceKind)
+        if (model && record.modelIndex == *model)
             return &record;
     }
     return nullptr;
@@ -217,7 +194,6 @@ void CMainWnd::attachCommand(int slot)
         return;
     if (!record->device->attachCommandLink(arrived->devicePath, kind))
         return;
-    record->device->setIdentity(productIdentity(slot));
     if (kind != kMouseReceiverKind)
         selectDevice(indexOf(record), true, onlineCount() == 0);
     record->entry->timers().setTimer(kTimerFirstRead, kFirstReadDelayMs, true);

@@ -1,16 +1,14 @@
 // Draws the pictures of the main window, the device selector and the battery display into the
 // skin's image folder. Run by hand when the artwork changes; the PNG files are kept in the tree.
 #include <QConicalGradient>
-#include <QDir>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
-#include <cstdio>
 #include <functional>
 #include <vector>
+
+#include "shell/ui/picture_writer.h"
 
 namespace {
 
@@ -21,11 +19,7 @@ const QColor kWarm(0xff, 0xb0, 0x2e);
 
 using Draw = std::function<void(QPainter&, QSizeF)>;
 
-struct Picture {
-    QString file;
-    QSize size;
-    Draw draw;
-};
+using kestrion::ui::Picture;
 
 QPen line(const QColor& colour, qreal width)
 {
@@ -330,27 +324,5 @@ std::vector<Picture> pictures()
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <images folder>\n", argv[0]);
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    for (const auto& picture : pictures()) {
-        // Drawn at twice the size and scaled down, for smooth thin lines.
-        QImage image(picture.size * 2, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(2, 2);
-        picture.draw(painter, QSizeF(picture.size));
-        painter.end();
-        const QString path = folder + "/" + picture.file;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!image.scaled(picture.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-    }
-    return 0;
+    return kestrion::ui::writePictures(argc, argv, pictures(), 2);
 }

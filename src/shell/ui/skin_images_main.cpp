@@ -1,13 +1,13 @@
 // Draws the skin's pictures into a folder (normally skin/images). Run by hand when the
 // artwork changes; the PNG files are kept in the tree.
-#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include <cstdio>
+#include "shell/ui/picture_writer.h"
+
 #include <functional>
 
 namespace {
@@ -15,11 +15,7 @@ namespace {
 constexpr QRgb kAccent = 0xff2ee6d6;
 constexpr QRgb kAccentDeep = 0xff0f8f86;
 
-struct Picture {
-    const char* file;
-    QSize size;
-    std::function<void(QPainter&, QSizeF)> draw;
-};
+using kestrion::ui::Picture;
 
 void drawMouse(QPainter& p, QSizeF s)
 {
@@ -164,23 +160,5 @@ const Picture kPictures[] = {
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <images folder>\n", argv[0]);
-        return 2;
-    }
-    for (const auto& picture : kPictures) {
-        QImage image(picture.size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        picture.draw(painter, QSizeF(picture.size));
-        painter.end();
-        const QString path = QString::fromLocal8Bit(argv[1]) + "/" + picture.file;
-        if (!image.save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-    }
-    return 0;
+    return kestrion::ui::writePictures(argc, argv, kPictures, 1);
 }
