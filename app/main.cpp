@@ -11,13 +11,13 @@
 
 #include "profiles/program_folders.h"
 #include "shell/main_window/main_window.h"
-#include "shell/ui/about_window.h"
-#include "shell/ui/control_factory.h"
-#include "shell/ui/language_manager.h"
-#include "shell/ui/product_names.h"
-#include "shell/ui/single_instance.h"
-#include "shell/ui/skin.h"
-#include "shell/ui/tray.h"
+#include "ui/about_window.h"
+#include "ui/control_factory.h"
+#include "ui/language_manager.h"
+#include "ui/product_names.h"
+#include "shell/single_instance.h"
+#include "ui/skin.h"
+#include "shell/tray.h"
 
 namespace {
 

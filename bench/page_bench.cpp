@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "devices/pages/mouse_device.h"
-#include "shell/ui/control_factory.h"
-#include "shell/ui/skin.h"
+#include "ui/control_factory.h"
+#include "ui/skin.h"
 
 namespace kestrion {
 namespace {

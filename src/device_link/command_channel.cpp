@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/diagnostics.h"
-#include "shell/log.h"
+#include "platform/log.h"
 
 namespace kestrion {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "shell/log.h"
+#include "platform/log.h"
 
 namespace kestrion {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "device_link/command_channel.h"
-#include "shell/log.h"
+#include "platform/log.h"
 #include "support/scripted_device.h"
 #include "support/temp_dir.h"
 

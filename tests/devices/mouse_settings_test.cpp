@@ -11,7 +11,7 @@
 #include "devices/mouse_settings.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
-#include "shell/log.h"
+#include "platform/log.h"
 #include "support/request_log.h"
 #include "support/simulated_mouse.h"
 #include "support/temp_dir.h"

@@ -12,8 +12,8 @@
 #include "platform/diagnostics.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
-#include "shell/ui/device_profile.h"
-#include "shell/ui/power_display.h"
+#include "ui/device_profile.h"
+#include "ui/power_display.h"
 
 namespace kestrion {
 namespace {

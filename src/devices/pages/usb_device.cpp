@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "platform/diagnostics.h"
-#include "shell/ui/control_factory.h"
-#include "shell/ui/device_key_button.h"
-#include "shell/ui/family_name.h"
-#include "shell/ui/main_window_sink.h"
-#include "shell/ui/skin.h"
+#include "ui/control_factory.h"
+#include "ui/device_key_button.h"
+#include "ui/family_name.h"
+#include "ui/main_window_sink.h"
+#include "ui/skin.h"
 
 namespace kestrion {
 namespace {

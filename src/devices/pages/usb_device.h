@@ -15,7 +15,7 @@
 #include "device_link/hid_device.h"
 #include "devices/notification_reader.h"
 #include "devices/pages/device_selector.h"
-#include "shell/ui/power_display.h"
+#include "ui/power_display.h"
 
 namespace kestrion {
 

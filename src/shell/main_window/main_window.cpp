@@ -13,15 +13,15 @@
 
 #include "devices/pages/mouse_device.h"
 #include "platform/diagnostics.h"
-#include "shell/log.h"
+#include "platform/log.h"
 #include "shell/main_window/main_window_names.h"
-#include "shell/ui/device_option.h"
-#include "shell/ui/display_scale.h"
-#include "shell/ui/language_manager.h"
-#include "shell/ui/notification_bridge.h"
-#include "shell/ui/product_names.h"
-#include "shell/ui/skin.h"
-#include "shell/ui/tray.h"
+#include "ui/device_option.h"
+#include "ui/display_scale.h"
+#include "ui/language_manager.h"
+#include "ui/notification_bridge.h"
+#include "ui/product_names.h"
+#include "ui/skin.h"
+#include "shell/tray.h"
 
 namespace kestrion {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "devices/pages/device_selector.h"
 #include "shell/device_manager/device_discovery.h"
-#include "shell/ui/main_window_sink.h"
-#include "shell/ui/message_box.h"
+#include "ui/main_window_sink.h"
+#include "ui/message_box.h"
 
 namespace kestrion {
 

@@ -11,14 +11,14 @@
 #include "devices/pages/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "shell/device_manager/device_models.h"
-#include "shell/log.h"
+#include "platform/log.h"
 #include "shell/main_window/main_window_names.h"
-#include "shell/ui/device_option.h"
-#include "shell/ui/device_profile.h"
-#include "shell/ui/language_manager.h"
-#include "shell/ui/notification_bridge.h"
-#include "shell/ui/power_display.h"
-#include "shell/ui/skin.h"
+#include "ui/device_option.h"
+#include "ui/device_profile.h"
+#include "ui/language_manager.h"
+#include "ui/notification_bridge.h"
+#include "ui/power_display.h"
+#include "ui/skin.h"
 
 namespace kestrion {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "devices/pages/mouse_device.h"
 #include "shell/main_window/main_window_names.h"
-#include "shell/ui/device_option.h"
-#include "shell/ui/device_profile.h"
-#include "shell/ui/family_name.h"
-#include "shell/ui/language_manager.h"
+#include "ui/device_option.h"
+#include "ui/device_profile.h"
+#include "ui/family_name.h"
+#include "ui/language_manager.h"
 
 namespace kestrion {
 namespace {

@@ -17,11 +17,11 @@
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "profiles/program_folders.h"
-#include "shell/ui/device_key_button.h"
-#include "shell/ui/device_profile.h"
-#include "shell/ui/main_window_sink.h"
-#include "shell/ui/qt_app.h"
-#include "shell/ui/timer_set.h"
+#include "ui/device_key_button.h"
+#include "ui/device_profile.h"
+#include "ui/main_window_sink.h"
+#include "ui/qt_app.h"
+#include "ui/timer_set.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {

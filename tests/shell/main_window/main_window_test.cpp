@@ -13,9 +13,9 @@
 #include "devices/pages/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "shell/main_window/main_window.h"
-#include "shell/ui/device_option.h"
-#include "shell/ui/device_profile.h"
-#include "shell/ui/qt_app.h"
+#include "ui/device_option.h"
+#include "ui/device_profile.h"
+#include "ui/qt_app.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {

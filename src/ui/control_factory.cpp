@@ -1,0 +1,138 @@
+#include "ui/control_factory.h"
+
+#include <QDir>
+
+#include <array>
+
+#include "ui/device_key_button.h"
+#include "ui/device_profile.h"
+#include "ui/select_panel.h"
+#include "ui/skin.h"
+
+namespace kestrion::ui {
+
+namespace {
+
+struct OwnControl {
+    const char* key;        // lower-case element or registered class name
+    const char* className;  // the class name the page code looks for
+};
+
+// Controls built here today; the other element names of the factory arrive with their classes
+// through registerCreator.
+constexpr std::array kSelectPanels{
+    OwnControl{"selectpanel", "SelectPanel"},
+    OwnControl{"cselectpanelui", "SelectPanel"},
+};
+constexpr std::array kKeyButtons{
+    OwnControl{"devicekeybutton", "DeviceKeyButton"},
+    OwnControl{"cdevicekeybuttonui", "DeviceKeyButton"},
+};
+constexpr std::array kProfileSelectors{
+    OwnControl{"deviceprofile", "DeviceProfile"},
+    OwnControl{"deviceprofileui", "DeviceProfile"},
+    OwnControl{"cdeviceprofileui", "DeviceProfile"},
+};
+
+// Roots of the device layouts. Until the device objects register their creators a plain
+// container stands in, so that a page can be built and examined.
+constexpr std::array kDeviceRoots{
+    OwnControl{"quellonmousedevice", "QuellonMouseDevice"},
+    OwnControl{"quellonkeyboarddevice", "QuellonKeyboardDevice"},
+    OwnControl{"quellonmousepaddevice", "QuellonMousePadDevice"},
+    OwnControl{"quellonhs6533device", "QuellonHS6533Device"},
+    OwnControl{"cquellonusbdevice", "QuellonUSBDevice"},
+    OwnControl{"cquellonmousepaddevice", "QuellonMousePadDevice"},
+    OwnControl{"cquellonhs6533device", "QuellonHS6533Device"},
+};
+
+struct TreeElement {
+    const char* key;
+    const char* layoutName;
+};
+
+// Elements that stand for a whole layout of the skin.
+constexpr std::array kTrees{
+    TreeElement{"lightsetcontrolui", "XML\\CustomControlXML\\LightControl.xml"},
+    TreeElement{"voice6533setcontrolui", "XML\\CustomControlXML\\Voice6533Control.xml"},
+    TreeElement{"magicsetcontrolui", "XML\\CustomControlXML\\MagicControl.xml"},
+    TreeElement{"keysetcontrolui", "XML\\CustomControlXML\\KeySetControl.xml"},
+    TreeElement{"macrosetcontrolui", "XML\\CustomControlXML\\MacroControl.xml"},
+    TreeElement{"shootkeysetcontrolui", "XML\\CustomControlXML\\ShootControl.xml"},
+    TreeElement{"virtualsetcontrolui", "XML\\CustomControlXML\\VirtualSet.xml"},
+};
+
+// A layout that names itself, directly or through others, stops here instead of recursing.
+constexpr int kMaxTreeDepth = 8;
+constexpr const char* kClassProperty = "controlClass";
+
+template <std::size_t N>
+const OwnControl* findOwn(const std::array<OwnControl, N>& table, const QString& key)
+{
+    for (const auto& row : table) {
+        if (key == QLatin1String(row.key))
+            return &row;
+    }
+    return nullptr;
+}
+
+QWidget* tagged(QWidget* widget, const char* className)
+{
+    widget->setProperty(kClassProperty, QString::fromLatin1(className));
+    return widget;
+}
+
+}  // namespace
+
+ControlFactory::ControlFactory(const Skin* skin, QObject* parent)
+    : QUiLoader(parent), m_skin(skin), m_stockWidgets(availableWidgets())
+{
+    if (m_skin)
+        setWorkingDirectory(QDir(m_skin->folder()));
+}
+
+void ControlFactory::registerCreator(const QString& elementName, Creator creator)
+{
+    m_creators.insert(elementName.toLower(), std::move(creator));
+}
+
+QWidget* ControlFactory::createWidget(const QString& className, QWidget* parent, const QString& name)
+{
+    QWidget* widget = createOwn(className.toLower(), parent);
+    if (!widget && m_stockWidgets.contains(className))
+        return QUiLoader::createWidget(className, parent, name);
+    if (widget)
+        widget->setObjectName(name);
+    return widget;
+}
+
+QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
+{
+    if (const auto creator = m_creators.constFind(key); creator != m_creators.constEnd())
+        return (*creator)(parent);
+    if (const auto* row = findOwn(kSelectPanels, key))
+        return tagged(new CSelectPanelUI(parent), row->className);
+    if (const auto* row = findOwn(kKeyButtons, key))
+        return tagged(new CDeviceKeyButtonUI(parent), row->className);
+    if (const auto* row = findOwn(kProfileSelectors, key))
+        return m_skin ? tagged(new CDeviceProfileUI(*m_skin, parent), row->className) : nullptr;
+    if (const auto* row = findOwn(kDeviceRoots, key))
+        return tagged(new QWidget(parent), row->className);
+    for (const auto& tree : kTrees) {
+        if (key == QLatin1String(tree.key))
+            return buildTree(QString::fromLatin1(tree.layoutName), parent);
+    }
+    return nullptr;
+}
+
+QWidget* ControlFactory::buildTree(const QString& layoutName, QWidget* parent)
+{
+    if (!m_skin || m_treeDepth >= kMaxTreeDepth)
+        return nullptr;
+    ControlFactory nested(m_skin);
+    nested.m_creators = m_creators;
+    nested.m_treeDepth = m_treeDepth + 1;
+    return m_skin->build(layoutName, nested, parent);
+}
+
+}  // namespace kestrion::ui

@@ -1,0 +1,365 @@
+#include "ui/device_profile.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <array>
+
+#include "profiles/profile_list_store.h"
+#include "profiles/profile_names.h"
+#include "ui/control_factory.h"
+#include "ui/skin.h"
+
+namespace kestrion::ui {
+
+namespace {
+
+constexpr const char* kLayout = "XML\\CustomControlXML\\DeviceProfile.xml";
+constexpr const char* kClassName = "DeviceProfile";
+constexpr const char* kCombo = "device_profile_combo";
+constexpr const char* kNameEdit = "device_profile_name_edit";
+constexpr const char* kMenu = "profile_menu_layout";
+constexpr const char* kSpread = "profile_fun_spread_btn";
+constexpr const char* kSave = "device_profile_edit_save_btn";
+constexpr const char* kDelete = "device_sub_btn";
+constexpr std::array kMenuButtons{kSave, "device_add_btn", "device_copy_btn", kDelete,
+                                  "device_import_btn", "device_export_btn", "device_reset_btn"};
+
+constexpr int kItemHeight = 30;
+constexpr int kMenuGap = 4;
+constexpr int kPromptDpi = 96;
+constexpr const char* kSaveSuffix = "json";
+
+constexpr const char* kAddQuestion = "message_text_28";
+constexpr const char* kCopyQuestion = "message_text_27";
+constexpr const char* kDeleteQuestion = "message_text_30";
+constexpr const char* kResetQuestion = "message_text_22";
+constexpr const char* kLimitNotice = "message_text_32";
+constexpr const char* kNameTooLongNotice = "message_text_34";
+constexpr const char* kWriteFailedNotice = "profile_write_failed_text";
+constexpr const char* kExportFailedNotice = "profile_export_failed_text";
+constexpr const char* kNotAProfileNotice = "profile_import_invalid_text";
+
+template <typename Result>
+struct Notice {
+    Result result;
+    const char* textId;
+};
+
+constexpr std::array kRenameNotices{
+    Notice<ProfileRenameResult>{ProfileRenameResult::Empty, "message_text_5_1"},
+    Notice<ProfileRenameResult>{ProfileRenameResult::TooLong, kNameTooLongNotice},
+    Notice<ProfileRenameResult>{ProfileRenameResult::ForbiddenCharacter, "message_text_35"},
+    Notice<ProfileRenameResult>{ProfileRenameResult::Blank, "message_text_25"},
+    Notice<ProfileRenameResult>{ProfileRenameResult::Taken, "message_text_5"},
+    Notice<ProfileRenameResult>{ProfileRenameResult::WriteFailed, kWriteFailedNotice},
+};
+
+constexpr std::array kImportNotices{
+    Notice<ProfileImportResult>{ProfileImportResult::NotAProfile, kNotAProfileNotice},
+    Notice<ProfileImportResult>{ProfileImportResult::NameTooLong, kNameTooLongNotice},
+    Notice<ProfileImportResult>{ProfileImportResult::LimitReached, kLimitNotice},
+    Notice<ProfileImportResult>{ProfileImportResult::WriteFailed, kWriteFailedNotice},
+};
+
+constexpr std::array kAddNotices{
+    Notice<ProfileAddResult>{ProfileAddResult::LimitReached, kLimitNotice},
+    Notice<ProfileAddResult>{ProfileAddResult::WriteFailed, kWriteFailedNotice},
+};
+
+// The notice of a result; null for the results that need none.
+template <typename Result, std::size_t N>
+const char* noticeOf(const std::array<Notice<Result>, N>& table, Result result)
+{
+    const auto row = std::find_if(table.begin(), table.end(), [result](const auto& r) { return r.result == result; });
+    return row == table.end() ? nullptr : row->textId;
+}
+
+std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString chooseWithDialog(QWidget* parent, CDeviceProfileUI::FileDialogMode mode, const QString& filter)
+{
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    if (mode == CDeviceProfileUI::FileDialogMode::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QString::fromLatin1(kSaveSuffix));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+CDeviceProfileUI::CDeviceProfileUI(const Skin& skin, QWidget* parent)
+    : QWidget(parent),
+      m_prompter([this](const QString& textId, int mode) {
+          return m_resources ? showPrompt(*m_resources, window(), QString(), textId, kPromptDpi, true, mode) : 0;
+      }),
+      m_chooser([this](FileDialogMode mode, const QString& filter) { return chooseWithDialog(window(), mode, filter); })
+{
+    setProperty("controlClass", QString::fromLatin1(kClassName));
+    // Its own factory: this control is itself built while the page's factory is loading.
+    ControlFactory factory(&skin);
+    if (QWidget* root = skin.buildInto(QString::fromLatin1(kLayout), factory, *this))
+        bindControls(root);
+}
+
+// The panel may have moved over the page; it belongs to this control all the same.
+CDeviceProfileUI::~CDeviceProfileUI()
+{
+    delete m_menu;
+}
+
+void CDeviceProfileUI::bindControls(QWidget* root)
+{
+    m_combo = root->findChild<QComboBox*>(kCombo);
+    m_nameEdit = root->findChild<QLineEdit*>(kNameEdit);
+    m_spread = root->findChild<QAbstractButton*>(kSpread);
+    m_menu = root->findChild<QWidget*>(kMenu);
+    if (m_menu)
+        m_menu->hide();
+    if (QAbstractButton* save = button(QString::fromLatin1(kSave)); save && m_nameEdit)
+        connect(m_nameEdit, &QLineEdit::returnPressed, save, &QAbstractButton::click);
+    updateButtons();
+}
+
+bool CDeviceProfileUI::isBuilt() const
+{
+    if (!m_combo || !m_nameEdit || !m_spread || !m_menu)
+        return false;
+    return std::all_of(kMenuButtons.begin(), kMenuButtons.end(),
+                       [this](const char* name) { return button(QString::fromLatin1(name)) != nullptr; });
+}
+
+QAbstractButton* CDeviceProfileUI::button(const QString& name) const
+{
+    return m_menu ? m_menu->findChild<QAbstractButton*>(name) : nullptr;
+}
+
+void CDeviceProfileUI::setResources(const UiResources& resources)
+{
+    m_resources.emplace(resources);
+}
+
+void CDeviceProfileUI::InitProfileList()
+{
+    if (!m_store)
+        return;
+    m_store->init();
+    showProfiles();
+}
+
+void CDeviceProfileUI::showProfiles()
+{
+    if (!m_combo || !m_store)
+        return;
+    const auto profiles = m_store->profiles();
+    {
+        const QSignalBlocker quiet(m_combo);
+        m_combo->clear();
+        for (const auto& profile : profiles) {
+            const QString name = QString::fromStdString(profile.name);
+            m_combo->addItem(name, name);
+            const int row = m_combo->count() - 1;
+            m_combo->setItemData(row, name, Qt::ToolTipRole);
+            m_combo->setItemData(row, QSize(0, kItemHeight), Qt::SizeHintRole);
+        }
+        m_combo->setCurrentIndex(m_store->selectedIndex());
+    }
+    setNameEditText(m_combo->currentText());
+    updateButtons();
+}
+
+// The last profile cannot be deleted: its button says so instead of a question that does nothing.
+void CDeviceProfileUI::updateButtons()
+{
+    if (QAbstractButton* remove = button(QString::fromLatin1(kDelete)))
+        remove->setEnabled(m_combo && m_combo->count() > 1);
+}
+
+bool CDeviceProfileUI::hasSelection() const
+{
+    return m_store && m_store->selectedIndex() >= 0;
+}
+
+bool CDeviceProfileUI::confirm(const char* textId)
+{
+    return m_prompter(QString::fromLatin1(textId), CMsgWnd::Question) == 1;
+}
+
+void CDeviceProfileUI::notify(const char* textId)
+{
+    if (textId)
+        m_prompter(QString::fromLatin1(textId), CMsgWnd::Notice);
+}
+
+QString CDeviceProfileUI::chooseFile(FileDialogMode mode)
+{
+    return m_chooser(mode, QString::fromLatin1(kFileFilter));
+}
+
+void CDeviceProfileUI::selectProfile(int index)
+{
+    if (!m_store)
+        return;
+    const std::string before = m_store->selectedUuid();
+    const bool selected = m_store->select(index);
+    showProfiles();
+    if (selected && m_store->selectedUuid() != before)
+        emit profileChanged();
+}
+
+void CDeviceProfileUI::addProfile()
+{
+    if (!hasSelection() || !confirm(kAddQuestion))
+        return;
+    const ProfileAddResult result = m_store->add();
+    notify(noticeOf(kAddNotices, result));
+    if (result == ProfileAddResult::Added)
+        selectProfile(m_store->count() - 1);
+}
+
+void CDeviceProfileUI::copyProfile()
+{
+    if (!hasSelection() || !confirm(kCopyQuestion))
+        return;
+    const ProfileAddResult result = m_store->copy();
+    notify(noticeOf(kAddNotices, result));
+    showProfiles();
+}
+
+void CDeviceProfileUI::deleteProfile()
+{
+    if (!hasSelection() || m_store->profiles().size() < 2 || !confirm(kDeleteQuestion))
+        return;
+    if (!m_store->removeSelected()) {
+        notify(kWriteFailedNotice);
+        return;
+    }
+    showProfiles();
+    emit profileChanged();
+}
+
+void CDeviceProfileUI::renameProfile()
+{
+    if (!hasSelection())
+        return;
+    const ProfileRenameResult result = m_store->rename(nameEditText().toStdString());
+    if (result != ProfileRenameResult::Renamed) {
+        notify(noticeOf(kRenameNotices, result));
+        return;
+    }
+    showProfiles();
+}
+
+void CDeviceProfileUI::resetProfile()
+{
+    if (!hasSelection() || !confirm(kResetQuestion))
+        return;
+    if (!m_store->resetSelected()) {
+        notify(kWriteFailedNotice);
+        return;
+    }
+    emit profileChanged();
+}
+
+void CDeviceProfileUI::importProfile()
+{
+    if (!hasSelection())
+        return;
+    const QString path = chooseFile(FileDialogMode::Open);
+    if (path.isEmpty())
+        return;
+    const std::string source = localPath(path);
+    const ProfileImportResult result = m_store->importProfile(source, baseNameOf(source));
+    notify(noticeOf(kImportNotices, result));
+    showProfiles();
+}
+
+void CDeviceProfileUI::exportProfile()
+{
+    if (!hasSelection())
+        return;
+    const QString path = chooseFile(FileDialogMode::Save);
+    if (!path.isEmpty() && !m_store->exportSelected(localPath(path)))
+        notify(kExportFailedNotice);
+}
+
+int CDeviceProfileUI::selectedIndex() const
+{
+    return m_combo ? m_combo->currentIndex() : -1;
+}
+
+QString CDeviceProfileUI::nameEditText() const
+{
+    return m_nameEdit ? m_nameEdit->text() : QString();
+}
+
+void CDeviceProfileUI::setNameEditText(const QString& text)
+{
+    if (m_nameEdit)
+        m_nameEdit->setText(text);
+}
+
+void CDeviceProfileUI::showProfileMenu(bool visible)
+{
+    if (!m_menu)
+        return;
+    if (visible)
+        placeMenu();
+    m_menu->setVisible(visible);
+}
+
+bool CDeviceProfileUI::isProfileMenuVisible() const
+{
+    return m_menu && m_menu->isVisible();
+}
+
+// The header row is too low for the panel: it moves to the window and drops down below this
+// control's right edge, kept inside the window.
+void CDeviceProfileUI::placeMenu()
+{
+    QWidget* host = window();
+    if (m_menu->parentWidget() != host)
+        m_menu->setParent(host);
+    m_menu->adjustSize();
+    const QPoint corner = mapTo(host, QPoint(width(), height() + kMenuGap));
+    const int x = std::clamp(corner.x() - m_menu->width(), 0, std::max(0, host->width() - m_menu->width()));
+    m_menu->move(x, corner.y());
+    m_menu->raise();
+}
+
+void CDeviceProfileUI::hideEvent(QHideEvent* event)
+{
+    showProfileMenu(false);
+    QWidget::hideEvent(event);
+}
+
+void CDeviceProfileUI::moveEvent(QMoveEvent* event)
+{
+    if (isProfileMenuVisible())
+        placeMenu();
+    QWidget::moveEvent(event);
+}
+
+void CDeviceProfileUI::resizeEvent(QResizeEvent* event)
+{
+    if (isProfileMenuVisible())
+        placeMenu();
+    QWidget::resizeEvent(event);
+}
+
+}  // namespace kestrion::ui
