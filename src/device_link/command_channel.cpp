@@ -22,9 +22,23 @@ void tracePacket(const char* label, const Packet& p)
         debugTrace(std::string(label) + "\n" + formatPacketTrace(p));
 }
 
+// A reply belongs to a request when it repeats its command, length and offset; anything else is
+// a late reply to an earlier request.
 bool echoes(const Packet& request, const Packet& reply)
 {
-    return reply[packet::kCommandOffset] == request[packet::kCommandOffset];
+    return std::equal(request.begin() + packet::kCommandOffset, request.begin() + packet::kStatusOffset,
+                      reply.begin() + packet::kCommandOffset);
+}
+
+bool receiverCannotReach(const Packet& reply)
+{
+    return reply[packet::kCommandOffset] == packet::kReceiverNoAnswer;
+}
+
+long long nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 int statusResult(const Packet& reply)
@@ -229,6 +243,8 @@ int CommandChannel::chunkedTransfer(const Transfer& t)
         if (t.direction == Direction::Read)
             std::copy_n(reply.begin() + packet::kDataOffset, n, t.destination + done);
         done += n;
+        if (m_progress && t.exchange == Exchange::Standard && t.length > t.chunk)
+            m_progress(done, t.length);
     }
     return kCommandOk;
 }
@@ -270,22 +286,34 @@ int CommandChannel::standardExchange(const Packet& request, Packet& reply)
     const bool receiver = m_receiverMode;
     const int timeoutMs = receiver ? kReceiverTimeoutMs : kWiredTimeoutMs;
     int result = kCommandReadFailed;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!writeRequest(request, timeoutMs, receiver))
+    for (int attempt = 0; attempt < 2 && result == kCommandReadFailed; ++attempt) {
+        // Late replies to earlier requests are drained on both links before the request goes out.
+        if (!writeRequest(request, timeoutMs, true))
             return kCommandWriteFailed;
-        result = readReply(reply, timeoutMs, true) ? kCommandOk : kCommandReadFailed;
-        if (echoes(request, reply))
-            break;
-        if (receiver && reply[packet::kCommandOffset] == packet::kReceiverNoAnswer) {
-            result = kCommandUnreachable;
-            break;
-        }
-        // A reply that still does not echo after the retry belongs to another request: its
-        // bytes must not be taken for this one's.
-        result = kCommandReadFailed;
+        result = awaitReply(request, reply, timeoutMs, receiver);
     }
     tracePacket("返回", reply);
     return result;
+}
+
+// Reads until the reply to `request` arrives, skipping stale ones, within one timeout.
+int CommandChannel::awaitReply(const Packet& request, Packet& reply, int timeoutMs, bool receiver)
+{
+    const long long deadline = nowMs() + timeoutMs;
+    bool pauseFirst = true;
+    for (int left = timeoutMs; left >= 0; left = static_cast<int>(deadline - nowMs())) {
+        if (!readReply(reply, left, pauseFirst))
+            break;
+        pauseFirst = false;
+        if (echoes(request, reply))
+            return kCommandOk;
+        if (receiver && receiverCannotReach(reply))
+            return kCommandUnreachable;
+        tracePacket("stale reply skipped", reply);
+    }
+    // Neither a stale reply nor half a read may pass for this request's answer.
+    reply.fill(0);
+    return kCommandReadFailed;
 }
 
 int CommandChannel::fastExchange(const Packet& request, Packet& reply)
@@ -304,7 +332,7 @@ int CommandChannel::fastExchange(const Packet& request, Packet& reply)
         const bool read = readReply(reply, timeoutMs, false);
         if (echoes(request, reply))
             return read ? kCommandOk : kCommandReadFailed;
-        if (receiver && reply[packet::kCommandOffset] == packet::kReceiverNoAnswer)
+        if (receiver && receiverCannotReach(reply))
             return kCommandUnreachable;
     }
     return kCommandReadFailed;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "device_link/command_packet.h"
@@ -40,6 +41,11 @@ public:
     ~CommandChannel();
     CommandChannel(const CommandChannel&) = delete;
     CommandChannel& operator=(const CommandChannel&) = delete;
+
+    // Told after each packet of a multi-packet configuration transfer: bytes done of the total.
+    // Set before the channel is used.
+    using ProgressObserver = std::function<void(std::size_t done, std::size_t total)>;
+    void setProgressObserver(ProgressObserver observer) { m_progress = std::move(observer); }
 
     void setLinkMode(int mode);
     bool setBlockLength(std::uint16_t length);
@@ -95,6 +101,7 @@ private:
     int chunkedTransfer(const Transfer& transfer);
     int sendPacket(const Packet& request, Packet& reply, Exchange exchange);
     int standardExchange(const Packet& request, Packet& reply);
+    int awaitReply(const Packet& request, Packet& reply, int timeoutMs, bool receiver);
     int fastExchange(const Packet& request, Packet& reply);
     int rawExchange(Packet& buffer);
     bool writeRequest(const Packet& request, int timeoutMs, bool flushFirst);
@@ -111,6 +118,7 @@ private:
     std::atomic<bool> m_receiverMode{false};
     std::atomic<std::size_t> m_chunkSize{kReceiverChunk};
     std::atomic<bool> m_suspended{false};
+    ProgressObserver m_progress;
 };
 
 }  // namespace kestrion

@@ -21,9 +21,9 @@ constexpr std::uint16_t kCodeButtonFlash = 0x0403;
 constexpr std::uint16_t kCodeProfile = 0x10;
 constexpr std::uint16_t kCodeProfileAndStage = 0x11;
 
-std::string deviceStateLine(bool usable)
+std::string deviceStateLine(int state)
 {
-    return std::string("ReadDeviceData>WM_USB_MAINMESS_DEVICE_IS_INITUI    ") + (usable ? "1" : "0");
+    return "ReadDeviceData>WM_USB_MAINMESS_DEVICE_IS_INITUI    " + std::to_string(state);
 }
 
 // Offset of page n, or -1 when the page would not fit the 16-bit offsets.
@@ -41,6 +41,23 @@ MouseSettingsValues valuesOf(CMouseProfiledata& record)
 }
 
 }  // namespace
+
+SettingsPage encodeRecordPage(CMouseProfiledata& record, std::uint8_t byte0)
+{
+    return encodeSettingsPage(valuesOf(record), byte0);
+}
+
+void storeSettingsPage(CMouseProfiledata& record, const SettingsPage& page, std::uint8_t profile,
+                       const std::vector<int>& modeCodes)
+{
+    MouseSettingsValues values = valuesOf(record);
+    SettingsPage hostForm = page;
+    decodeSettingsPage(hostForm, profile, modeCodes, values);
+    record.SetSystemStages(values.system);
+    record.SetCurrentStage(values.currentStage);
+    record.SetLightInfo(values.light);
+    record.SaveProfile();
+}
 
 std::uint16_t notificationCode(const std::uint8_t* report, std::size_t length)
 {
@@ -81,14 +98,17 @@ int MouseSettingsLink::readDeviceData()
         return result;
     if (m_info.isFresh()) {
         result = writeInitialisedMarker();
-        if (result != kCommandOk)
+        if (result != kCommandOk) {
+            // The window must learn the outcome either way: the failure is the state it gets.
+            reportDeviceState(result);
             return result;
+        }
     }
     if (!m_info.isInitialised()) {
-        reportDeviceState(false);
+        reportDeviceState(0);
         return kCommandReadFailed;
     }
-    reportDeviceState(true);
+    reportDeviceState(1);
     result = readKeyTable();
     if (result != kCommandOk)
         return result;
@@ -101,45 +121,38 @@ int MouseSettingsLink::refreshDeviceInfo()
     return deviceReachable() ? readInfoBlock() : kCommandReadFailed;
 }
 
-int MouseSettingsLink::readSettingsPage(CMouseProfiledata& record, const std::vector<int>& modeCodes,
-                                        int& activeProfile)
+int MouseSettingsLink::readSettingsPage(const std::vector<int>& modeCodes, SettingsPage& page, std::uint8_t& profile)
 {
     if (!deviceReachable())
         return kCommandReadFailed;
-    SettingsPage page{};
-    std::uint8_t profile = 0;
-    const int result = readActivePage(page, profile);
-    if (result != kCommandOk)
+    SettingsPage bytes{};
+    std::uint8_t active = 0;
+    if (readActivePage(bytes, active) != kCommandOk)
         return kCommandReadFailed;
-
-    MouseSettingsValues values = valuesOf(record);
-    decodeSettingsPage(page, profile, modeCodes, values);
-    m_page = page;
-    m_activeProfile = profile;
-    activeProfile = profile;
-    record.SetSystemStages(values.system);
-    record.SetCurrentStage(values.currentStage);
-    record.SetLightInfo(values.light);
-    record.SaveProfile();
+    // The image kept here is in the host's form.
+    m_page = bytes;
+    MouseSettingsValues unused;
+    decodeSettingsPage(m_page, active, modeCodes, unused);
+    m_activeProfile = active;
+    page = bytes;
+    profile = active;
     return kCommandOk;
 }
 
-int MouseSettingsLink::writeSettingsPage(CMouseProfiledata& record, int page, std::uint8_t byte0)
+int MouseSettingsLink::writeSettingsPage(const SettingsPage& bytes, int page)
 {
     const int offset = pageOffset(page);
-    if (offset < 0)
-        return kCommandReadFailed;
-    const SettingsPage bytes = encodeSettingsPage(valuesOf(record), byte0);
-    if (!deviceReachable())
+    if (offset < 0 || !deviceReachable())
         return kCommandReadFailed;
     m_channel.beginConfig();
     if (!deviceReachable())
         return kCommandReadFailed;
-    m_channel.writeSettings(bytes.data(), bytes.size(), static_cast<std::uint16_t>(offset));
+    // The closing steps go out even after a failed write, but the failure is what is reported.
+    const int written = m_channel.writeSettings(bytes.data(), bytes.size(), static_cast<std::uint16_t>(offset));
     if (!deviceReachable())
         return kCommandReadFailed;
     m_channel.endConfig();
-    return kCommandOk;
+    return written;
 }
 
 int MouseSettingsLink::readPowerStatus(PowerRecord& record)
@@ -203,10 +216,10 @@ int MouseSettingsLink::writeInitialisedMarker()
     return result;
 }
 
-void MouseSettingsLink::reportDeviceState(bool usable)
+void MouseSettingsLink::reportDeviceState(int state)
 {
-    send(kMessageDeviceState, usable ? 1 : 0, 0);
-    writeLog(deviceStateLine(usable));
+    send(kMessageDeviceState, state, 0);
+    writeLog(deviceStateLine(state));
 }
 
 int MouseSettingsLink::readKeyTable()

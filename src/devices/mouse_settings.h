@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -14,7 +15,8 @@ namespace kestrion {
 // Messages to the main window (wparam, lparam as noted).
 inline constexpr int kMessagePowerStatus = 0xD01;     // power record byte 4, 0
 inline constexpr int kMessageFirmwareVersion = 0xD04;  // product id, version
-inline constexpr int kMessageDeviceState = 0xD05;      // 1 usable, 0 information block invalid
+inline constexpr int kMessageDeviceState = 0xD05;      // 1 usable, 0 information block invalid,
+                                                       // else the failed marker write's result
 
 // Six bytes for the battery display.
 struct PowerRecord {
@@ -33,13 +35,20 @@ struct MouseNotification {
     std::uint8_t stage = 0;
 };
 
+// The record's settings as page bytes, byte 0 given.
+SettingsPage encodeRecordPage(CMouseProfiledata& record, std::uint8_t byte0);
+// A page read from the device into the record, which is saved.
+void storeSettingsPage(CMouseProfiledata& record, const SettingsPage& page, std::uint8_t profile,
+                       const std::vector<int>& modeCodes);
+
 // The code of a notification report: bytes 1 and 2, little-endian.
 std::uint16_t notificationCode(const std::uint8_t* report, std::size_t length);
 MouseNotification decodeNotification(std::uint16_t code);
 
 // Reads and writes the mouse's information block, key table, settings pages and power state
 // through its command channel. Every operation does nothing while the channel is closed or,
-// behind the receiver, while the mouse does not answer.
+// behind the receiver, while the mouse does not answer. Used from the device's worker thread;
+// setPaused may come from any thread.
 class MouseSettingsLink {
 public:
     using MessageSink = std::function<void(int message, std::intptr_t wparam, std::intptr_t lparam)>;
@@ -51,10 +60,10 @@ public:
     int readDeviceData();
     // Reads the information block alone again, as a transfer does before it writes; 1 when read.
     int refreshDeviceInfo();
-    // Reads the active profile's page into the record and saves it; 1 on success.
-    int readSettingsPage(CMouseProfiledata& record, const std::vector<int>& modeCodes, int& activeProfile);
-    // Writes the record as page n; 1 when every step was sent.
-    int writeSettingsPage(CMouseProfiledata& record, int page, std::uint8_t byte0);
+    // Reads the active profile's page as the device holds it, and its number; 1 on success.
+    int readSettingsPage(const std::vector<int>& modeCodes, SettingsPage& page, std::uint8_t& profile);
+    // Writes settings page n; 1 when every step was sent.
+    int writeSettingsPage(const SettingsPage& bytes, int page);
     // Battery state; 1 when read. Skipped while paused (window hidden to the tray).
     int readPowerStatus(PowerRecord& record);
     // Marks the information block initialised and writes it back; the result of the write.
@@ -71,7 +80,7 @@ public:
 private:
     bool deviceReachable();
     int readInfoBlock();
-    void reportDeviceState(bool usable);
+    void reportDeviceState(int state);
     int readKeyTable();
     void checkFirmware();
     int readActivePage(SettingsPage& page, std::uint8_t& profile);
@@ -83,7 +92,7 @@ private:
     std::array<std::uint8_t, kKeyTableSize> m_keyTable{};
     SettingsPage m_page{};
     int m_activeProfile = 0;
-    bool m_paused = false;
+    std::atomic<bool> m_paused{false};
 };
 
 }  // namespace kestrion

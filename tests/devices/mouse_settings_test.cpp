@@ -143,7 +143,7 @@ TEST_F(MouseOnSimulator, WrittenPageLandsByteForByteThroughTheReceiver)
 {
     attach(devsim::Port::Receiver);
     fill(record, sampleValues());
-    ASSERT_EQ(link.writeSettingsPage(record, 0, 0), kCommandOk);
+    ASSERT_EQ(link.writeSettingsPage(encodeRecordPage(record, 0), 0), kCommandOk);
 
     std::vector<std::uint8_t> expected(87, 0);
     const std::vector<std::pair<std::size_t, std::uint8_t>> set = {
@@ -162,12 +162,14 @@ TEST_F(MouseOnSimulator, PageReadBackFillsTheRecordAndSavesIt)
 {
     attach(devsim::Port::Cable);
     fill(record, sampleValues());
-    ASSERT_EQ(link.writeSettingsPage(record, 0, 0), kCommandOk);
+    ASSERT_EQ(link.writeSettingsPage(encodeRecordPage(record, 0), 0), kCommandOk);
 
     CMouseProfiledata reread;
     reread.SetProfilePath(profileFolder.file("reread.Json"));
-    int active = -1;
-    ASSERT_EQ(link.readSettingsPage(reread, {0, 1, 2, 3}, active), kCommandOk);
+    SettingsPage page{};
+    std::uint8_t active = 0xFF;
+    ASSERT_EQ(link.readSettingsPage({0, 1, 2, 3}, page, active), kCommandOk);
+    storeSettingsPage(reread, page, active, {0, 1, 2, 3});
     EXPECT_EQ(active, 0);
     const LightInfo light = reread.GetLightInfo();
     EXPECT_EQ(light.mode, 2);
@@ -206,14 +208,15 @@ TEST_F(MouseOnSimulator, MouseOffBehindTheReceiverMakesEveryOperationDoNothing)
     clearCommands();
 
     EXPECT_EQ(link.readDeviceData(), kCommandReadFailed);
-    int active = -1;
-    EXPECT_EQ(link.readSettingsPage(record, {}, active), kCommandReadFailed);
-    EXPECT_EQ(link.writeSettingsPage(record, 0, 0), kCommandReadFailed);
+    SettingsPage page{};
+    std::uint8_t active = 0xFF;
+    EXPECT_EQ(link.readSettingsPage({}, page, active), kCommandReadFailed);
+    EXPECT_EQ(link.writeSettingsPage(encodeRecordPage(record, 0), 0), kCommandReadFailed);
     PowerRecord power;
     EXPECT_EQ(link.readPowerStatus(power), kCommandReadFailed);
 
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(active, -1);
+    EXPECT_EQ(active, 0xFF);
     EXPECT_EQ(sim.settingsPage(0), pageBefore);
     for (int code : commands())
         EXPECT_EQ(code, 0xAA);
@@ -224,8 +227,9 @@ TEST_F(MouseOnSimulator, ClosedChannelSendsNothing)
 {
     ASSERT_TRUE(sim.plugCable());
     EXPECT_EQ(link.readDeviceData(), kCommandReadFailed);
-    int active = -1;
-    EXPECT_EQ(link.readSettingsPage(record, {}, active), kCommandReadFailed);
+    SettingsPage page{};
+    std::uint8_t active = 0;
+    EXPECT_EQ(link.readSettingsPage({}, page, active), kCommandReadFailed);
     EXPECT_TRUE(commands().empty());
     EXPECT_TRUE(messages.empty());
 }

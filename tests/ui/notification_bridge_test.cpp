@@ -35,6 +35,7 @@ class RecordingSink : public ui::MainWindowSink {
 public:
     void notify(const ui::UiNotification& n) override { seen.push_back({n.type, n.sender}); }
     void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
+    void showNotice(const QString&) override {}
     std::vector<Recorded> seen;
 };
 

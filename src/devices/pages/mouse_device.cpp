@@ -13,6 +13,7 @@
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/device_profile.h"
+#include "ui/language_manager.h"
 #include "ui/power_display.h"
 
 namespace kestrion {
@@ -33,6 +34,10 @@ constexpr const char* kSubPageSwitch = "mouse_device_seting_switch";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kMacroFileName = "macro.config";
+constexpr const char* kPendingMarkName = "device_pending_label";
+constexpr const char* kLinkFailedTextId = "message_text_7";
+constexpr const char* kWritingLabel = "device_busy_writing_text";
+constexpr const char* kReadingLabel = "device_busy_reading_text";
 
 // Option buttons "<prefix>0" .. "<prefix>count-1" showing one system word; a value above
 // `highestShown` shows as option 0.
@@ -117,7 +122,9 @@ const Json::Value* listAt(const Json::Value& document, const char* name, int ind
 CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
     : CQuellonUSBDevice(parent),
       m_settings(commandChannel(), [this](int message, std::intptr_t wParam, std::intptr_t lParam) {
-          sendToMainWindow(static_cast<std::uint32_t>(message), wParam, lParam);
+          runOnUiThread([this, message, wParam, lParam] {
+              sendToMainWindow(static_cast<std::uint32_t>(message), wParam, lParam);
+          });
       }),
       m_lighting([this] { return commandChannel().isOpen(); })
 {
@@ -125,10 +132,10 @@ CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
     setModelValue(1);
 }
 
-// The readers call into this object: they stop before its members go.
+// The readers and the worker call into this object: they stop before its members go.
 CQuellonMouseDevice::~CQuellonMouseDevice()
 {
-    closeLinks();
+    stopDeviceWork();
     m_lighting.stop();
 }
 
@@ -176,27 +183,52 @@ void CQuellonMouseDevice::initPage()
     selectSubPage(0);
 }
 
-void CQuellonMouseDevice::readAll()
+// Worker.
+CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
 {
-    m_lighting.stop();
-    if (m_settings.readDeviceData() == kCommandOk)
-        applySliderRanges();
-    loadProfile();
-    int activeProfile = 0;
-    m_settings.readSettingsPage(m_record, m_modeCodes, activeProfile);
-    refreshPage();
-    loadLightingPreview();
-    m_lightingWanted = true;
-    if (!windowHidden())
-        m_lighting.start();
+    const bool dataRead = m_settings.readDeviceData() == kCommandOk;
+    const DeviceInfoBlock info = m_settings.deviceInfo();
+    SettingsPage page{};
+    std::uint8_t profile = 0;
+    const bool pageRead = m_settings.readSettingsPage(m_modeCodes, page, profile) == kCommandOk;
+    return [this, dataRead, info, pageRead, page, profile] {
+        m_lighting.stop();
+        m_info = info;
+        if (dataRead)
+            applySliderRanges();
+        loadProfile();
+        if (pageRead)
+            showReadPage(page, profile);
+        refreshPage();
+        loadLightingPreview();
+        m_lightingWanted = true;
+        if (!windowHidden())
+            m_lighting.start();
+    };
 }
 
-void CQuellonMouseDevice::rereadSettings()
+// Worker.
+CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
 {
-    int activeProfile = 0;
-    m_settings.readSettingsPage(m_record, m_modeCodes, activeProfile);
-    refreshPage();
-    loadLightingPreview();
+    SettingsPage page{};
+    std::uint8_t profile = 0;
+    if (m_settings.readSettingsPage(m_modeCodes, page, profile) != kCommandOk)
+        return {};
+    return [this, page, profile] {
+        showReadPage(page, profile);
+        refreshPage();
+        loadLightingPreview();
+    };
+}
+
+// A page read from the mouse goes into the profile, unless the profile holds changes the mouse
+// has not received yet: those are written instead.
+void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t profile)
+{
+    if (m_settingsPending)
+        writeSettingsToDevice();
+    else
+        storeSettingsPage(m_record, page, profile, m_modeCodes);
 }
 
 void CQuellonMouseDevice::loadLightingPreview()
@@ -214,12 +246,20 @@ std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
     return m_lighting.getKeyColour(index);
 }
 
-void CQuellonMouseDevice::readPowerStatus()
+// Worker.
+CQuellonUSBDevice::UiStep CQuellonMouseDevice::readPowerOnWorker()
 {
-    if (m_settings.readPowerStatus(m_power) == kCommandOk && powerControl())
-        powerControl()->showPowerRecord(m_power.bytes);
+    PowerRecord power;
+    if (m_settings.readPowerStatus(power) != kCommandOk)
+        return {};
+    return [this, power] {
+        m_power = power;
+        if (powerControl())
+            powerControl()->showPowerRecord(m_power.bytes);
+    };
 }
 
+// Worker.
 bool CQuellonMouseDevice::isLinkAlive()
 {
     CommandChannel& channel = commandChannel();
@@ -278,21 +318,63 @@ void CQuellonMouseDevice::applySelectedProfile()
     loadProfile();
     refreshPage();
     loadLightingPreview();
-    writeSettingsPage(0, 0);
+    writeSettingsToDevice();
 }
 
-int CQuellonMouseDevice::writeSettingsPage(int page, std::uint8_t byte0)
+void CQuellonMouseDevice::writeSettingsToDevice()
 {
-    return m_settings.writeSettingsPage(m_record, page, byte0);
+    {
+        std::lock_guard lock(m_writeLock);
+        m_settingsToWrite = encodeRecordPage(m_record, 0);
+    }
+    const bool behindReceiver = commandChannel().receiverMode();
+    runJob(kWritingLabel, [this, behindReceiver]() -> UiStep {
+        SettingsPage bytes;
+        {
+            std::lock_guard lock(m_writeLock);
+            bytes = m_settingsToWrite;
+        }
+        const int result = m_settings.writeSettingsPage(bytes, 0);
+        return [this, result, behindReceiver] { settingsWritten(result, behindReceiver); };
+    }, "settings-write");
 }
 
-int CQuellonMouseDevice::writeDeviceInfoAndStart()
+void CQuellonMouseDevice::linkRestored()
 {
-    commandChannel().setSuspended(false);
-    const int result = m_settings.writeInitialisedMarker();
-    if (result == kCommandOk)
-        armSelectorTimer(kTimerFirstRead, kFirstReadDelayMs, true);
-    return result;
+    if (m_settingsPending)
+        writeSettingsToDevice();
+}
+
+// A mouse the receiver cannot reach is a normal state (switched off, asleep): the pending mark
+// says enough. A failure on the cable is told.
+void CQuellonMouseDevice::settingsWritten(int result, bool behindReceiver)
+{
+    const bool written = result == kCommandOk;
+    if (!written && !behindReceiver && commandChannel().isOpen())
+        showNotice(QString::fromLatin1(kLinkFailedTextId));
+    showPending(!written);
+}
+
+void CQuellonMouseDevice::showPending(bool pending)
+{
+    m_settingsPending = pending;
+    if (!m_pendingMark)
+        return;
+    m_pendingMark->setVisible(pending);
+}
+
+void CQuellonMouseDevice::writeDeviceInfoAndStart()
+{
+    runJob(kWritingLabel, [this]() -> UiStep {
+        commandChannel().setSuspended(false);
+        const int result = m_settings.writeInitialisedMarker();
+        return [this, result] {
+            if (result == kCommandOk)
+                armSelectorTimer(kTimerFirstRead, kFirstReadDelayMs, true);
+            else
+                showNotice(QString::fromLatin1(kLinkFailedTextId));
+        };
+    });
 }
 
 void CQuellonMouseDevice::fillPageLists()
@@ -304,12 +386,12 @@ void CQuellonMouseDevice::fillPageLists()
 
 int CQuellonMouseDevice::dpiFromSlider(int slider) const
 {
-    return kestrion::dpiFromSlider(m_settings.deviceInfo().sensorInfo(), slider);
+    return kestrion::dpiFromSlider(m_info.sensorInfo(), slider);
 }
 
 int CQuellonMouseDevice::sliderFromDpi(int dpi) const
 {
-    return kestrion::sliderFromDpi(m_settings.deviceInfo().sensorInfo(), dpi);
+    return kestrion::sliderFromDpi(m_info.sensorInfo(), dpi);
 }
 
 void CQuellonMouseDevice::selectStage(int stage)
@@ -360,22 +442,35 @@ void CQuellonMouseDevice::applyNotification(const MouseNotification& notificatio
         armSelectorTimer(kTimerReread, kRereadDelayMs, true);
         break;
     case Kind::ProfileAndStageChanged:
-        if (m_settings.applyNotification(notification)) {
+        if (commandChannel().isOpen()) {
+            keepNotifiedPage(notification);
             m_record.SetCurrentStage(notification.stage);
             refreshPage();
         }
         break;
     case Kind::ProfileChanged:
-        if (m_settings.applyNotification(notification))
+        if (commandChannel().isOpen()) {
+            keepNotifiedPage(notification);
             refreshPage();
+        }
         break;
     default:
         break;
     }
 }
 
+// The worker's page image follows the mouse's own changes, in turn with its exchanges.
+void CQuellonMouseDevice::keepNotifiedPage(const MouseNotification& notification)
+{
+    runJob(kReadingLabel, [this, notification]() -> UiStep {
+        m_settings.applyNotification(notification);
+        return {};
+    });
+}
+
 void CQuellonMouseDevice::bindControls()
 {
+    m_pendingMark = control<QWidget>(kPendingMarkName);
     for (int i = 0; i < kStageRows; ++i) {
         StageRow& row = m_stages[i];
         row.slider = control<QSlider>(numbered(kSliderName, i));
@@ -398,7 +493,7 @@ void CQuellonMouseDevice::bindControls()
 
 void CQuellonMouseDevice::applySliderRanges()
 {
-    const int maximum = sliderMaximum(m_settings.deviceInfo().sensorInfo());
+    const int maximum = sliderMaximum(m_info.sensorInfo());
     for (StageRow& row : m_stages) {
         if (row.slider && maximum >= 0)
             row.slider->setRange(0, maximum);

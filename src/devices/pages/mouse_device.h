@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "devices/lighting_thread.h"
@@ -41,10 +42,6 @@ public:
     void loadLightingPreview() override;
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
-    void readAll() override;
-    void rereadSettings() override;
-    void readPowerStatus() override;
-    bool isLinkAlive() override;
     int keepAliveMinutes() override;
     void loadProfile() override;
     void refreshPage() override;
@@ -53,10 +50,13 @@ public:
 
     // Reads the page's settings controls back into the profile record.
     void collectPage();
-    // Writes the record as settings page n; 1 when sent, 0 when the mouse is unreachable.
-    int writeSettingsPage(int page, std::uint8_t byte0);
-    // Marks the device initialised and starts the first read; 1 on success.
-    int writeDeviceInfoAndStart();
+    // Queues the record's settings to the device as page 0. Writes queued while an earlier one
+    // waits become one, with the latest settings. One that fails leaves the settings pending:
+    // the page says so, and they are written when the mouse is back.
+    void writeSettingsToDevice();
+    bool settingsPending() const { return m_settingsPending; }
+    // Marks the device initialised and, when that was written, starts the first read.
+    void writeDeviceInfoAndStart();
     // Macro names, light modes and custom lighting names for the page's editors.
     void fillPageLists();
 
@@ -75,7 +75,8 @@ public:
 
     CMouseProfiledata& profile() { return m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }
-    const MouseSettingsLink& settingsLink() const { return m_settings; }
+    // The information block as last read.
+    const DeviceInfoBlock& deviceInfo() const { return m_info; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }
     const std::vector<QString>& modeNames() const { return m_modeNames; }
     const std::vector<QString>& macroNames() const { return m_macroNames; }
@@ -83,6 +84,11 @@ public:
     const LightingThread& lighting() const { return m_lighting; }
 
 protected:
+    UiStep readAllOnWorker() override;
+    UiStep rereadOnWorker() override;
+    UiStep readPowerOnWorker() override;
+    bool isLinkAlive() override;
+    void linkRestored() override;
     void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
 
 private:
@@ -94,6 +100,10 @@ private:
         QWidget* colour = nullptr;
     };
 
+    void showReadPage(const SettingsPage& page, std::uint8_t profile);
+    void settingsWritten(int result, bool behindReceiver);
+    void showPending(bool pending);
+    void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
     void applyNotification(const MouseNotification& notification);
     void applySliderRanges();
@@ -109,7 +119,14 @@ private:
     template <typename T>
     T* control(const QString& name) const;
 
+    // Used by the worker only.
     MouseSettingsLink m_settings;
+    // The settings the next queued write sends, set by the UI thread.
+    std::mutex m_writeLock;
+    SettingsPage m_settingsToWrite{};
+    DeviceInfoBlock m_info;
+    bool m_settingsPending = false;
+    QWidget* m_pendingMark = nullptr;
     CMouseProfiledata m_record;
     LightingThread m_lighting;
     bool m_lightingWanted = false;

@@ -1,15 +1,23 @@
 #include "devices/pages/usb_device.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMetaObject>
 #include <QPointer>
+#include <QProgressBar>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "platform/diagnostics.h"
 #include "ui/control_factory.h"
 #include "ui/device_key_button.h"
 #include "ui/family_name.h"
+#include "ui/language_manager.h"
 #include "ui/main_window_sink.h"
 #include "ui/skin.h"
 
@@ -28,6 +36,21 @@ constexpr int kLinkWatchMs = 3000;
 constexpr int kPowerPollMs = 3000;
 constexpr int kMinuteMs = 60000;
 constexpr int kKeepAliveLeadMs = 10000;
+constexpr int kKeepAliveRestartMs = 50;
+constexpr int kFirstReadDelayMs = 500;
+constexpr int kReceiverTries = 26;
+constexpr auto kReceiverRetryPause = std::chrono::milliseconds(50);
+
+// The busy display shows once a job has run this long, and follows it at this pace.
+constexpr auto kBusyShowAfter = std::chrono::milliseconds(300);
+constexpr int kBusyPollMs = 100;
+constexpr int kBusyPanelHeight = 30;
+
+// Text ids of what the busy display says the device is doing.
+constexpr const char* kReadingLabel = "device_busy_reading_text";
+constexpr const char* kLinkLabel = "device_busy_link_text";
+constexpr const char* kPowerLabel = "device_busy_power_text";
+constexpr const char* kKeepAliveLabel = "device_busy_keepalive_text";
 
 constexpr const char* kKeyPrefix = "key_";
 constexpr const char* kLightPrefix = "light_";
@@ -56,11 +79,34 @@ LinkKind linkKindOf(int deviceKind)
 CQuellonUSBDevice::CQuellonUSBDevice(QWidget* parent) : QWidget(parent)
 {
     setProperty("controlClass", QStringLiteral("QuellonUSBDevice"));
+    m_channel.setProgressObserver([this](std::size_t done, std::size_t total) { setJobProgress(done, total); });
+
+    m_busyPanel = new QWidget(this);
+    m_busyPanel->setObjectName(QStringLiteral("device_busy_panel"));
+    m_busyPanel->setAttribute(Qt::WA_StyledBackground);
+    auto* row = new QHBoxLayout(m_busyPanel);
+    m_busyLabel = new QLabel(m_busyPanel);
+    m_busyLabel->setObjectName(QStringLiteral("device_busy_label"));
+    m_busyProgress = new QProgressBar(m_busyPanel);
+    m_busyProgress->setObjectName(QStringLiteral("device_busy_progress"));
+    m_busyProgress->setTextVisible(false);
+    row->addWidget(m_busyLabel, 1);
+    row->addWidget(m_busyProgress);
+    m_busyPanel->hide();
+    m_busyTimer = new QTimer(this);
+    m_busyTimer->setInterval(kBusyPollMs);
+    connect(m_busyTimer, &QTimer::timeout, this, &CQuellonUSBDevice::showBusy);
 }
 
 CQuellonUSBDevice::~CQuellonUSBDevice()
 {
+    stopDeviceWork();
+}
+
+void CQuellonUSBDevice::stopDeviceWork()
+{
     closeLinks();
+    m_worker.stop();
 }
 
 QString CQuellonUSBDevice::controlClass() const
@@ -116,18 +162,52 @@ void CQuellonUSBDevice::detachNotificationLink(int deviceKind)
     notify.link.close();
 }
 
-bool CQuellonUSBDevice::switchCommandLink(const std::string& path)
+void CQuellonUSBDevice::switchCommandLink(const std::string& path)
 {
-    std::lock_guard lock(m_channel.ioLock());
-    const bool toWired = m_channel.receiverMode();
-    m_channel.setOpen(false);
-    HidDevice& link = toWired ? m_channel.wiredLink() : m_channel.receiverLink();
-    link.close();
-    if (!link.open(path, true, true, true, false))
-        return false;
-    m_channel.setOpen(true);
-    m_channel.setLinkMode(toWired ? 1 : 2);
-    return true;
+    runJob(kLinkLabel, [this, path]() -> UiStep {
+        const bool toWired = m_channel.receiverMode();
+        {
+            std::lock_guard lock(m_channel.ioLock());
+            m_channel.setOpen(false);
+            HidDevice& link = toWired ? m_channel.wiredLink() : m_channel.receiverLink();
+            link.close();
+            if (!link.open(path, true, true, true, false)) {
+                debugTrace("command link cannot be opened: " + path);
+                return {};
+            }
+            m_channel.setOpen(true);
+            m_channel.setLinkMode(toWired ? 1 : 2);
+        }
+        return toWired ? wiredAfterSwitch() : receiverAfterSwitch();
+    });
+}
+
+// Worker: the cable took over from the receiver.
+CQuellonUSBDevice::UiStep CQuellonUSBDevice::wiredAfterSwitch()
+{
+    runOnUiThread([this] { armSelectorTimer(kTimerFirstRead, kFirstReadDelayMs, true); });
+    m_channel.sendReadyNotice();
+    runOnUiThread([this] { reportOnline(true); });
+    return m_wireless ? readPowerOnWorker() : UiStep{};
+}
+
+// Worker: the receiver took over from the cable.
+CQuellonUSBDevice::UiStep CQuellonUSBDevice::receiverAfterSwitch()
+{
+    UiStep power;
+    if (m_wireless) {
+        for (int i = 0; i < kReceiverTries && m_channel.isOpen() && !m_channel.queryReceiverLink(); ++i)
+            std::this_thread::sleep_for(kReceiverRetryPause);
+        m_channel.sendReadyNotice();
+        power = readPowerOnWorker();
+    }
+    runOnUiThread([this, power] {
+        if (power)
+            power();
+        armSelectorTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
+    });
+    m_channel.beginConfig();
+    return [this] { armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true); };
 }
 
 void CQuellonUSBDevice::closeLinks()
@@ -144,6 +224,17 @@ void CQuellonUSBDevice::closeLinks()
 
 void CQuellonUSBDevice::closeCommandLinks()
 {
+    m_channel.setOpen(false);
+    const std::size_t dropped = m_worker.cancelQueued();
+    m_jobsInFlight -= static_cast<int>(dropped);
+    {
+        std::lock_guard lock(m_keysLock);
+        m_queuedKeys.clear();
+    }
+    // Closing ends the worker's waiting exchange at once, which then lets go of the io lock; a
+    // link switch that opened a link meanwhile is closed again under it.
+    m_channel.wiredLink().close();
+    m_channel.receiverLink().close();
     std::lock_guard lock(m_channel.ioLock());
     m_channel.setOpen(false);
     m_channel.wiredLink().close();
@@ -261,24 +352,54 @@ void CQuellonUSBDevice::runSelectorTimer(int id)
     }
 }
 
+void CQuellonUSBDevice::readAll()
+{
+    runJob(kReadingLabel, [this] { return readAllOnWorker(); });
+}
+
+void CQuellonUSBDevice::rereadSettings()
+{
+    runJob(kReadingLabel, [this] { return rereadOnWorker(); }, "reread");
+}
+
+void CQuellonUSBDevice::readPowerStatus()
+{
+    runJob(kPowerLabel, [this] { return readPowerOnWorker(); }, "power");
+}
+
 void CQuellonUSBDevice::runFirstRead()
 {
-    if (m_channel.receiverMode() && m_channel.isOpen()) {
+    const bool wasOnline = m_selector && m_selector->isOnline();
+    runJob(kReadingLabel, [this, wasOnline] { return firstReadOnWorker(wasOnline); }, "first-read");
+}
+
+// Worker: the first read after arrival, or its retry while the receiver cannot reach the mouse.
+CQuellonUSBDevice::UiStep CQuellonUSBDevice::firstReadOnWorker(bool wasOnline)
+{
+    const bool behindReceiver = m_channel.receiverMode() && m_channel.isOpen();
+    if (behindReceiver) {
         if (!isLinkAlive()) {
-            if (m_selector && m_selector->isOnline())
-                reportOnline(false);
-            armSelectorTimer(kTimerFirstRead, kLinkRetryMs, true);
-            return;
+            return [this, wasOnline] {
+                if (wasOnline)
+                    reportOnline(false);
+                armSelectorTimer(kTimerFirstRead, kLinkRetryMs, true);
+            };
         }
-        armSelectorTimer(kTimerKeepAlive, kKeepAliveStartMs, true);
-        reportOnline(true);
+        runOnUiThread([this] {
+            armSelectorTimer(kTimerKeepAlive, kKeepAliveStartMs, true);
+            reportOnline(true);
+        });
     }
-    readAll();
-    if (!m_windowHidden)
-        armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+    const UiStep shown = readAllOnWorker();
     m_channel.sendReadyNotice();
-    if (m_channel.receiverMode())
-        armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);
+    return [this, shown] {
+        if (shown)
+            shown();
+        if (!m_windowHidden)
+            armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+        if (m_channel.receiverMode())
+            armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);
+    };
 }
 
 void CQuellonUSBDevice::watchLink()
@@ -287,24 +408,33 @@ void CQuellonUSBDevice::watchLink()
         return;
     armSelectorTimer(kTimerLinkWatch, kLinkWatchMs, true);
     const bool online = m_selector && m_selector->isOnline();
-    if (isLinkAlive()) {
+    runJob(kLinkLabel, [this, online]() -> UiStep {
+        if (!isLinkAlive())
+            return online ? UiStep([this] { reportOnline(false); }) : UiStep{};
         if (online)
-            return;
-        reportOnline(true);
+            return {};
+        runOnUiThread([this] { reportOnline(true); });
+        UiStep power;
         if (m_wireless) {
             m_channel.sendReadyNotice();
-            readPowerStatus();
+            power = readPowerOnWorker();
         }
-    } else if (online) {
-        reportOnline(false);
-    }
+        return [this, power] {
+            if (power)
+                power();
+            linkRestored();
+        };
+    }, "link-watch");
 }
 
 // A device that never sleeps (a sleep time of 0) needs no keep-alive: the timer stops.
 void CQuellonUSBDevice::keepAlive()
 {
-    m_channel.beginConfig();
-    m_channel.endConfig();
+    runJob(kKeepAliveLabel, [this]() -> UiStep {
+        m_channel.beginConfig();
+        m_channel.endConfig();
+        return {};
+    }, "keep-alive");
     armSelectorTimer(kTimerKeepAlive, keepAliveMinutes() * kMinuteMs - kKeepAliveLeadMs, true);
 }
 
@@ -323,6 +453,67 @@ void CQuellonUSBDevice::handleNotification(LinkKind, const std::uint8_t*, std::s
 void CQuellonUSBDevice::runOnUiThread(std::function<void()> call)
 {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+bool CQuellonUSBDevice::runJob(const char* labelId, Job job, const char* key)
+{
+    std::string keyName = key ? key : "";
+    if (key) {
+        std::lock_guard lock(m_keysLock);
+        if (!m_queuedKeys.insert(keyName).second)
+            return false;
+    }
+    ++m_jobsInFlight;
+    if (!m_busyTimer->isActive())
+        m_busyTimer->start();
+    m_worker.post(labelId, [this, job = std::move(job), keyName = std::move(keyName)] {
+        if (!keyName.empty()) {
+            std::lock_guard lock(m_keysLock);
+            m_queuedKeys.erase(keyName);
+        }
+        UiStep step = job();
+        // The object outlives its worker, so `this` is valid here; a call still queued when the
+        // object goes is dropped by Qt.
+        QMetaObject::invokeMethod(this, [this, step = std::move(step)] { finishJob(step); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void CQuellonUSBDevice::finishJob(const UiStep& step)
+{
+    --m_jobsInFlight;
+    if (step)
+        step();
+    if (m_jobsInFlight <= 0) {
+        m_jobsInFlight = 0;
+        m_busyTimer->stop();
+        m_busyPanel->hide();
+    }
+}
+
+void CQuellonUSBDevice::showBusy()
+{
+    const DeviceWorker::Status status = m_worker.status();
+    if (!status.running || status.elapsed < kBusyShowAfter) {
+        m_busyPanel->hide();
+        return;
+    }
+    const QString id = QString::fromStdString(status.label);
+    m_busyLabel->setText(m_language ? m_language->text(id) : id);
+    m_busyProgress->setVisible(status.total > 0);
+    if (status.total > 0) {
+        m_busyProgress->setRange(0, static_cast<int>(status.total));
+        m_busyProgress->setValue(static_cast<int>(status.done));
+    }
+    m_busyPanel->setGeometry(0, height() - kBusyPanelHeight, width(), kBusyPanelHeight);
+    m_busyPanel->show();
+    m_busyPanel->raise();
+}
+
+void CQuellonUSBDevice::showNotice(const QString& textId)
+{
+    if (m_mainWindow)
+        m_mainWindow->showNotice(textId);
 }
 
 void CQuellonUSBDevice::sendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)

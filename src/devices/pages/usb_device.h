@@ -7,21 +7,29 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "device_link/command_channel.h"
 #include "device_link/hid_device.h"
+#include "devices/device_worker.h"
 #include "devices/notification_reader.h"
 #include "devices/pages/device_selector.h"
 #include "ui/power_display.h"
+
+class QLabel;
+class QProgressBar;
+class QTimer;
 
 namespace kestrion {
 
 namespace ui {
 class CDeviceKeyButtonUI;
 class ControlFactory;
+class LanguageManager;
 class MainWindowSink;
 class Skin;
 }  // namespace ui
@@ -44,10 +52,13 @@ struct DevicePageSetup {
 };
 
 // One attached product and, at the same time, its settings page in the main window. Owns the
-// command channel, the two notification links and their reader threads. Subclasses give the
-// device's behaviour through the virtual operations.
+// command channel, the two notification links and their reader threads, and the worker thread
+// that carries every exchange on the command channel. Subclasses give the device's behaviour
+// through the virtual operations.
 //
-// Everything but the notification handler runs on the UI thread.
+// The page lives on the UI thread; the operations marked "worker" run on the worker thread and
+// hand what the page must show back as a step for the UI thread. The UI thread never waits for the
+// device: while a job runs longer than a moment the page says what the device is busy with.
 class CQuellonUSBDevice : public QWidget {
     Q_OBJECT
 public:
@@ -61,17 +72,22 @@ public:
     bool attachNotificationLink(const std::string& path, int deviceKind);
     void detachNotificationLink(int deviceKind);
     // The other form of the mouse came or went: the command channel moves to `path` on the other
-    // link (receiver mode to the wired link, wired mode to the receiver link); false when it
-    // cannot be opened, the channel then stays closed.
-    bool switchCommandLink(const std::string& path);
-    // The command interface went away: both command links closed.
+    // link (receiver mode to the wired link, wired mode to the receiver link) and the device is
+    // woken on it; queued to the worker. When the link cannot be opened the channel stays closed.
+    void switchCommandLink(const std::string& path);
+    // The command interface went away: both command links closed, the running exchange ended and
+    // the queued jobs dropped.
     void closeCommandLinks();
     // The product went away: readers stopped, every link closed.
     void closeLinks();
+    // Device work waiting or running, results not yet shown.
+    bool hasDeviceWork() const { return m_jobsInFlight > 0; }
+    const DeviceWorker& worker() const { return m_worker; }
     CommandChannel& commandChannel() { return m_channel; }
     bool notificationLinkOpen(LinkKind kind) const;
 
     void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
+    void setLanguage(const ui::LanguageManager* language) { m_language = language; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
     void setWireless(bool wireless) { m_wireless = wireless; }
@@ -105,12 +121,12 @@ public:
     // light buttons changes nothing and reads 0.
     virtual void setKeyColour(int index, std::uint32_t colour);
     virtual std::uint32_t getKeyColour(int index) const;
-    virtual void readAll() {}
-    virtual void rereadSettings() {}
+    // Device reads, queued to the worker; the page shows their results when they are done.
+    void readAll();
+    void rereadSettings();
+    void readPowerStatus();
     virtual void pollHookA() {}
     virtual void pollHookB() {}
-    virtual void readPowerStatus() {}
-    virtual bool isLinkAlive() { return true; }
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
     virtual void refreshPage() {}
@@ -121,9 +137,33 @@ public:
     const QList<ui::CDeviceKeyButtonUI*>& lightButtons() const { return m_lightButtons; }
 
 protected:
+    // What a job hands back to the UI thread.
+    using UiStep = std::function<void()>;
+    using Job = std::function<UiStep()>;
+
+    // Worker: the device's side of readAll, rereadSettings and readPowerStatus.
+    virtual UiStep readAllOnWorker() { return {}; }
+    virtual UiStep rereadOnWorker() { return {}; }
+    virtual UiStep readPowerOnWorker() { return {}; }
+    // Worker: whether the device answers behind its receiver.
+    virtual bool isLinkAlive() { return true; }
+    // The receiver reaches the device again (the link watch saw it come back).
+    virtual void linkRestored() {}
+
+    // Queues a job; `labelId` is the text id the busy display shows. A job with a `key` is not
+    // queued again while one with the same key waits (periodic polls, a coalesced write); it may
+    // be queued while the earlier one runs. False when it was not queued.
+    bool runJob(const char* labelId, Job job, const char* key = nullptr);
+    // The worker's progress, shown by the busy display.
+    void setJobProgress(std::size_t done, std::size_t total) { m_worker.setProgress(done, total); }
+    // Stops the worker: the most derived destructor calls it before its own members go.
+    void stopDeviceWork();
+    void showNotice(const QString& textId);
+
     // Called on the link's reader thread for every report.
     virtual void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length);
-    // Runs a call on the UI thread, after the current one; dropped when this object is gone.
+    // Runs a call on the UI thread, after the current one; dropped when this object is gone. From
+    // a job it shows something ahead of the job's end.
     void runOnUiThread(std::function<void()> call);
     void sendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
     void armSelectorTimer(int id, int ms, bool oneShot);
@@ -141,10 +181,15 @@ private:
 
     NotificationLink& notificationLink(LinkKind kind);
     void runFirstRead();
+    UiStep firstReadOnWorker(bool wasOnline);
+    UiStep wiredAfterSwitch();
+    UiStep receiverAfterSwitch();
     void watchLink();
     void keepAlive();
     void reportOnline(bool online);
     int lightFramePeriod() const;
+    void finishJob(const UiStep& step);
+    void showBusy();
 
     CommandChannel m_channel;
     std::array<NotificationLink, 2> m_notify;
@@ -161,6 +206,16 @@ private:
     int m_functionPage = 1;
     bool m_wireless = false;
     bool m_windowHidden = false;
+    const ui::LanguageManager* m_language = nullptr;
+    int m_jobsInFlight = 0;
+    QTimer* m_busyTimer = nullptr;
+    QWidget* m_busyPanel = nullptr;
+    QLabel* m_busyLabel = nullptr;
+    QProgressBar* m_busyProgress = nullptr;
+    std::mutex m_keysLock;
+    std::set<std::string> m_queuedKeys;
+    // Last: its thread runs jobs that use the members above, so it goes first.
+    DeviceWorker m_worker;
 };
 
 }  // namespace kestrion

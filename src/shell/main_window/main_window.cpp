@@ -135,11 +135,20 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
         onFirmwareVersion(static_cast<int>(lParam));
         break;
     case ui::WM_USB_MAINMESS_DEVICE_IS_INITUI:
-        onDeviceState(wParam != 0);
+        onDeviceState(wParam == 1);
         break;
     default:
         break;
     }
+}
+
+void CMainWnd::showNotice(const QString& textId)
+{
+    if (m_prompt) {
+        m_prompt(QString(), textId);
+        return;
+    }
+    ui::showPrompt(m_resources, this, QString(), textId, 96, true, ui::CMsgWnd::Notice);
 }
 
 void CMainWnd::activate()

@@ -4,9 +4,6 @@
 
 #include <QLayout>
 #include <QStackedWidget>
-#include <QThread>
-
-#include <chrono>
 
 #include "devices/pages/mouse_device.h"
 #include "profiles/program_folders.h"
@@ -24,10 +21,6 @@ namespace kestrion {
 namespace {
 
 using namespace main_window;
-
-constexpr int kLinkWatchFirstMs = 2000;
-constexpr int kReceiverTries = 26;
-constexpr auto kReceiverRetryPause = std::chrono::milliseconds(50);
 
 // The device's timers run on its selector entry.
 class EntrySelector : public DeviceSelector {
@@ -70,6 +63,7 @@ bool CMainWnd::createDevice(int modelIndex)
     setup.dataFolder = deviceDataFolder(setup.deviceKind);
     device->setPageSetup(setup);
     device->setMainWindow(this);
+    device->setLanguage(&m_resources.language);
     device->setDeviceIndex(modelIndex);
     device->setWireless(pageRow.wireless != 0);
     device->setModelValue(model.deviceParameter);
@@ -224,31 +218,11 @@ void CMainWnd::removeCommand(int slot)
 
 void CMainWnd::switchLink(int slot)
 {
-    DeviceRecord* record = recordForSlot(slot);
-    CQuellonUSBDevice& device = *record->device;
-    CommandChannel& channel = device.commandChannel();
+    CQuellonUSBDevice& device = *recordForSlot(slot)->device;
     const int partner = kSupportedDeviceTable[slot].partnerIndex;
-    const std::optional<DeviceSlot> chosen = m_discovery->slot(channel.receiverMode() ? slot : partner);
-    if (!chosen || !device.switchCommandLink(chosen->devicePath))
-        return;
-    ui::TimerSet& timers = record->entry->timers();
-    if (channel.receiverMode()) {
-        if (device.isWireless()) {
-            for (int i = 0; i < kReceiverTries && !channel.queryReceiverLink(); ++i)
-                QThread::msleep(kReceiverRetryPause.count());
-            channel.sendReadyNotice();
-            device.readPowerStatus();
-        }
-        timers.setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
-        channel.beginConfig();
-        timers.setTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);
-    } else {
-        timers.setTimer(kTimerFirstRead, kFirstReadDelayMs, true);
-        channel.sendReadyNotice();
-        onDeviceOnline(device.deviceIndex(), true);
-        if (device.isWireless())
-            device.readPowerStatus();
-    }
+    const std::optional<DeviceSlot> chosen = m_discovery->slot(device.commandChannel().receiverMode() ? slot : partner);
+    if (chosen)
+        device.switchCommandLink(chosen->devicePath);
 }
 
 void CMainWnd::selectDevice(int index, bool show, bool select)

@@ -171,7 +171,7 @@ void CMainWnd::applyAndSave()
         return;
     mouse->collectPage();
     mouse->profile().SaveProfile();
-    mouse->writeSettingsPage(0, 0);
+    mouse->writeSettingsToDevice();
 }
 
 void CMainWnd::toggleLightControl()
@@ -243,7 +243,7 @@ void CMainWnd::restoreFactorySettings()
     if (!mouse || prompt(QString(), QStringLiteral("message_text_22")) != 1)
         return;
     mouse->reloadProfile();
-    mouse->writeSettingsPage(0, 0);
+    mouse->writeSettingsToDevice();
 }
 
 }  // namespace kestrion
