@@ -102,6 +102,9 @@ const std::vector<ControlCommands::Command>& ControlCommands::commands()
         {"firmware", &ControlCommands::firmware, "firmware VERSION   (hexadecimal, e.g. 0103)"},
         {"fault", &ControlCommands::fault,
          "fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear   (the next N command replies)"},
+        {"latency", &ControlCommands::latency, "latency MS [JITTER]   (every command reply late by MS +- JITTER ms)"},
+        {"motion", &ControlCommands::motion, "motion RATE   (mouse motion reports a second on interface 0, up to 8000; 0 stops)"},
+        {"typing", &ControlCommands::typing, "typing RATE   (keyboard reports a second on interface 1, up to 8000; 0 stops)"},
         {"dump", &ControlCommands::dump, "dump mouse|pad|headset AREA OFFSET LENGTH"},
         {"poke", &ControlCommands::poke, "poke mouse|pad|headset AREA OFFSET HEXBYTES..."},
         {"check", &ControlCommands::check, "check macro|shoot   (the event container in that area)"},
@@ -275,6 +278,39 @@ std::string ControlCommands::fault(const Args& args)
     }
     m_simulator.injectFault(kind, count, static_cast<int>(*delay));
     return "ok fault " + args[0];
+}
+
+std::string ControlCommands::latency(const Args& args)
+{
+    static const char* kUsage = "latency MS [JITTER]";
+    if (args.empty() || args.size() > 2)
+        return usageError(kUsage);
+    const std::optional<unsigned long> late = parseNumber(args[0], 0, 600000);
+    const std::optional<unsigned long> jitter = args.size() == 2 ? parseNumber(args[1], 0, 600000) : 0;
+    if (!late || !jitter)
+        return usageError(kUsage);
+    m_simulator.setLatency(static_cast<int>(*late), static_cast<int>(*jitter));
+    return "ok latency " + std::to_string(*late) + " jitter " + std::to_string(*jitter);
+}
+
+std::string ControlCommands::motion(const Args& args)
+{
+    const std::optional<unsigned long> rate =
+        args.size() == 1 ? parseNumber(args[0], 0, Simulator::kMaxInputRate) : std::nullopt;
+    if (!rate)
+        return usageError("motion RATE   (0 to 8000)");
+    m_simulator.setMotionRate(static_cast<int>(*rate));
+    return "ok motion " + std::to_string(*rate);
+}
+
+std::string ControlCommands::typing(const Args& args)
+{
+    const std::optional<unsigned long> rate =
+        args.size() == 1 ? parseNumber(args[0], 0, Simulator::kMaxInputRate) : std::nullopt;
+    if (!rate)
+        return usageError("typing RATE   (0 to 8000)");
+    m_simulator.setTypingRate(static_cast<int>(*rate));
+    return "ok typing " + std::to_string(*rate);
 }
 
 std::string ControlCommands::dump(const Args& args)

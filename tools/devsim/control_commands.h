@@ -40,6 +40,9 @@ private:
     std::string sensor(const Args& args);
     std::string firmware(const Args& args);
     std::string fault(const Args& args);
+    std::string latency(const Args& args);
+    std::string motion(const Args& args);
+    std::string typing(const Args& args);
     std::string dump(const Args& args);
     std::string poke(const Args& args);
     std::string check(const Args& args);

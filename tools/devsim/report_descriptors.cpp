@@ -79,14 +79,14 @@ Bytes headsetLightItems()
 
 const std::vector<std::uint8_t>& mouseInputDescriptor()
 {
-    static const Bytes bytes = join({mouseCollection(0x01), keyboardCollection(0x02),
+    static const Bytes bytes = join({mouseCollection(kMouseMotionReportId), keyboardCollection(0x02),
                                      consumerCollection(kMouseNotificationReportId), systemControlCollection(0x05)});
     return bytes;
 }
 
 const std::vector<std::uint8_t>& mouseCommandDescriptor()
 {
-    static const Bytes bytes = join({keyboardCollection(0x06), vendorCommandCollection()});
+    static const Bytes bytes = join({keyboardCollection(kMouseKeyboardReportId), vendorCommandCollection()});
     return bytes;
 }
 

@@ -23,6 +23,9 @@ const std::vector<std::uint8_t>& headsetDescriptor();
 
 // Report ids.
 constexpr std::uint8_t kMouseNotificationReportId = 0x03;
+// The mouse's motion reports (interface 0) and its keyboard reports on interface 1.
+constexpr std::uint8_t kMouseMotionReportId = 0x01;
+constexpr std::uint8_t kMouseKeyboardReportId = 0x06;
 constexpr std::uint8_t kPadNotificationReportId = 0x03;
 constexpr std::uint8_t kHeadsetNotificationReportId = 0x01;
 constexpr std::uint8_t kHeadsetLightReportId = 0xFF;

@@ -131,6 +131,13 @@ Simulator::Simulator(std::string folder) : m_folder(std::move(folder)), m_sensor
 
 Simulator::~Simulator()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopTraffic = true;
+    }
+    m_trafficChanged.notify_all();
+    if (m_traffic.joinable())
+        m_traffic.join();
     for (const PortNameEntry& entry : kPortNames)
         unplug(entry.port);
 }
@@ -283,6 +290,10 @@ void Simulator::onReport(Endpoint& endpoint, char kind, const std::vector<std::u
         break;
     case FaultAction::None:
         break;
+    }
+    if (const int lateMs = replyDelayMs(); lateMs > 0 && !waitWhilePlugged(lock, row.port, lateMs)) {
+        log(prefix + "reply lost: unplugged while late");
+        return;
     }
     log(prefix + "reply " + hexText(reply));
     lock.unlock();
@@ -595,6 +606,118 @@ void Simulator::clearFaults()
     m_fault = {};
 }
 
+void Simulator::setLatency(int latencyMs, int jitterMs)
+{
+    std::lock_guard lock(m_mutex);
+    m_latencyMs = std::max(latencyMs, 0);
+    m_jitterMs = std::max(jitterMs, 0);
+}
+
+// Called with the state mutex held.
+int Simulator::replyDelayMs()
+{
+    if (m_jitterMs == 0)
+        return m_latencyMs;
+    std::uniform_int_distribution<int> spread(-m_jitterMs, m_jitterMs);
+    return std::max(m_latencyMs + spread(m_jitter), 0);
+}
+
+void Simulator::setMotionRate(int reportsPerSecond)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_motionRate = std::clamp(reportsPerSecond, 0, kMaxInputRate);
+        if (!m_traffic.joinable() && m_motionRate > 0)
+            m_traffic = std::thread(&Simulator::runInputTraffic, this);
+    }
+    m_trafficChanged.notify_all();
+}
+
+void Simulator::setTypingRate(int reportsPerSecond)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_typingRate = std::clamp(reportsPerSecond, 0, kMaxInputRate);
+        if (!m_traffic.joinable() && m_typingRate > 0)
+            m_traffic = std::thread(&Simulator::runInputTraffic, this);
+    }
+    m_trafficChanged.notify_all();
+}
+
+std::size_t Simulator::droppedInputReports() const
+{
+    std::lock_guard plugLock(m_plugMutex);
+    std::size_t dropped = 0;
+    for (const auto& endpoint : m_endpoints) {
+        if (endpoint->iface)
+            dropped += endpoint->iface->droppedReports();
+    }
+    return dropped;
+}
+
+// Sends what the rates ask for each millisecond, counted from when a rate last changed, so that
+// the average holds whatever the sleep's precision.
+void Simulator::runInputTraffic()
+{
+    using Clock = std::chrono::steady_clock;
+    static const std::vector<std::uint8_t> kMotion = {kMouseMotionReportId, 0x00, 0x01, 0x00, 0xFF, 0xFF, 0x00};
+    static const std::vector<std::uint8_t> kKeyDown = {kMouseKeyboardReportId, 0, 0, 0x04, 0, 0, 0, 0, 0};
+    static const std::vector<std::uint8_t> kKeyUp = {kMouseKeyboardReportId, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::unique_lock lock(m_mutex);
+    int motionRate = -1;
+    int typingRate = -1;
+    Clock::time_point since;
+    long long motionSent = 0;
+    long long typingSent = 0;
+    while (!m_stopTraffic) {
+        if (motionRate != m_motionRate || typingRate != m_typingRate) {
+            motionRate = m_motionRate;
+            typingRate = m_typingRate;
+            since = Clock::now();
+            motionSent = typingSent = 0;
+        }
+        if (motionRate == 0 && typingRate == 0) {
+            m_trafficChanged.wait(lock);
+            continue;
+        }
+        m_trafficChanged.wait_for(lock, std::chrono::milliseconds(1));
+        const double seconds = std::chrono::duration<double>(Clock::now() - since).count();
+        const int motionDue = static_cast<int>(static_cast<long long>(seconds * motionRate) - motionSent);
+        const int typingDue = static_cast<int>(static_cast<long long>(seconds * typingRate) - typingSent);
+        motionSent += motionDue;
+        typingSent += typingDue;
+        lock.unlock();
+        sendInputTraffic(false, kMotion, motionDue);
+        for (int i = 0; i < typingDue; ++i)
+            sendInputTraffic(true, (typingSent - typingDue + i) % 2 == 0 ? kKeyDown : kKeyUp, 1);
+        lock.lock();
+    }
+}
+
+void Simulator::sendInputTraffic(bool commandInterface, const std::vector<std::uint8_t>& report, int count)
+{
+    if (count <= 0)
+        return;
+    std::lock_guard plugLock(m_plugMutex);
+    Port port;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_plugged[portIndex(Port::Cable)])
+            port = Port::Cable;
+        else if (m_plugged[portIndex(Port::Receiver)] && m_mouseOn)
+            port = Port::Receiver;
+        else
+            return;
+    }
+    const Role role = commandInterface ? Role::Command : Role::Notification;
+    for (auto& endpoint : m_endpoints) {
+        if (endpoint->row.port != port || endpoint->row.role != role || !endpoint->iface)
+            continue;
+        for (int i = 0; i < count; ++i)
+            endpoint->iface->sendInput(report);
+    }
+}
+
 std::string Simulator::describeState() const
 {
     std::lock_guard lock(m_mutex);
@@ -602,10 +725,11 @@ std::string Simulator::describeState() const
     char text[256];
     std::snprintf(text, sizeof text,
                   "cable=%d receiver=%d pad=%d headset=%d mouse=%s battery=%d charging=%d firmware=%04X "
-                  "sensor=%04X fault=%s",
+                  "sensor=%04X fault=%s latency=%d jitter=%d motion=%d typing=%d",
                   m_plugged[0], m_plugged[1], m_plugged[2], m_plugged[3], m_mouseOn ? "on" : "off", m_battery,
                   m_charging, m_firmwareVersion, m_sensor,
-                  m_fault.remaining == 0 ? "none" : kFaultNames[static_cast<int>(m_fault.kind)]);
+                  m_fault.remaining == 0 ? "none" : kFaultNames[static_cast<int>(m_fault.kind)], m_latencyMs,
+                  m_jitterMs, m_motionRate, m_typingRate);
     return text;
 }
 

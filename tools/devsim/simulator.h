@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "devsim/device_model.h"
@@ -101,6 +103,17 @@ public:
     // Misbehaviour of the next count command replies (kAll: every one until cleared).
     void injectFault(FaultKind kind, int count, int delayMs = 0);
     void clearFaults();
+    // Every command reply comes `latencyMs` late, give or take up to `jitterMs`.
+    void setLatency(int latencyMs, int jitterMs);
+
+    // Input traffic of the plugged mouse (cable first, else the receiver while the mouse is on),
+    // in reports a second: motion on interface 0, key presses and releases on interface 1's
+    // keyboard collection. 0 stops it.
+    void setMotionRate(int reportsPerSecond);
+    void setTypingRate(int reportsPerSecond);
+    static constexpr int kMaxInputRate = 8000;
+    // Input reports dropped so far because a reader's queue was full.
+    std::size_t droppedInputReports() const;
 
     std::string describeState() const;
 
@@ -120,6 +133,9 @@ private:
     bool publish(Endpoint& endpoint);
     void unpublishPort(Port port);
     void notify(Port port, std::uint16_t code);
+    void runInputTraffic();
+    void sendInputTraffic(bool commandInterface, const std::vector<std::uint8_t>& report, int count);
+    int replyDelayMs();
     void refreshPowerState();
     DeviceModel& model(Product product);
     const DeviceModel& model(Product product) const;
@@ -145,6 +161,15 @@ private:
     std::uint16_t m_sensor;
     std::uint16_t m_firmwareVersion = 0x0104;
     FaultPlan m_fault;
+    int m_latencyMs = 0;
+    int m_jitterMs = 0;
+    std::minstd_rand m_jitter{7};
+    // The input traffic thread, running while a rate is set.
+    int m_motionRate = 0;
+    int m_typingRate = 0;
+    bool m_stopTraffic = false;
+    std::condition_variable m_trafficChanged;
+    std::thread m_traffic;
     std::deque<HostReport> m_headsetReports;
     std::size_t m_headsetReportCount = 0;
 

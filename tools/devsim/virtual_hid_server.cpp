@@ -52,6 +52,22 @@ int listenOn(const std::string& path)
     return fd;
 }
 
+// How many datagrams the kernel queues at a connected reader before a send would block; the
+// reports waiting in the simulator make up the rest of the reader's queue.
+std::size_t socketDepth()
+{
+    std::size_t length = 10;
+    if (FILE* file = std::fopen("/proc/sys/net/unix/max_dgram_qlen", "r")) {
+        unsigned long value = 0;
+        if (std::fscanf(file, "%lu", &value) == 1)
+            length = value;
+        std::fclose(file);
+    }
+    return std::min(length + 1, VirtualHidInterface::kReaderQueue);
+}
+
+const std::size_t kWaitingLimit = VirtualHidInterface::kReaderQueue - socketDepth();
+
 }  // namespace
 
 std::string identityJson(const InterfaceIdentity& identity)
@@ -100,8 +116,9 @@ bool VirtualHidInterface::publish()
     if (m_listenFd < 0)
         return false;
     m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     // The json appears only once the socket listens, so a host never finds one without the other.
-    if (m_stopFd < 0 || !writeJson()) {
+    if (m_stopFd < 0 || m_wakeFd < 0 || !writeJson()) {
         closeAll();
         return false;
     }
@@ -125,15 +142,14 @@ void VirtualHidInterface::unpublish()
 void VirtualHidInterface::closeAll()
 {
     std::lock_guard lock(m_mutex);
-    for (int fd : m_connections)
-        ::close(fd);
+    for (const Connection& connection : m_connections)
+        ::close(connection.fd);
     m_connections.clear();
-    if (m_listenFd >= 0)
-        ::close(m_listenFd);
-    if (m_stopFd >= 0)
-        ::close(m_stopFd);
-    m_listenFd = -1;
-    m_stopFd = -1;
+    for (int* fd : {&m_listenFd, &m_stopFd, &m_wakeFd}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }
 
 bool VirtualHidInterface::writeJson() const
@@ -163,8 +179,34 @@ void VirtualHidInterface::sendInput(const std::vector<std::uint8_t>& report)
     datagram.push_back(kInputKind);
     datagram.insert(datagram.end(), report.begin(), report.end());
     std::lock_guard lock(m_mutex);
-    for (int fd : m_connections)
-        ::send(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    bool wake = false;
+    for (Connection& connection : m_connections) {
+        if (connection.waiting.size() >= kWaitingLimit) {
+            ++m_dropped;
+            continue;
+        }
+        const bool wasEmpty = connection.waiting.empty();
+        connection.waiting.push_back(datagram);
+        flush(connection);
+        wake = wake || (wasEmpty && !connection.waiting.empty());
+    }
+    if (wake) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    }
+}
+
+// Moves waiting reports into the socket while the reader has room for them.
+void VirtualHidInterface::flush(Connection& connection)
+{
+    while (!connection.waiting.empty()) {
+        const std::vector<std::uint8_t>& datagram = connection.waiting.front();
+        if (::send(connection.fd, datagram.data(), datagram.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0
+            && (errno == EAGAIN || errno == EINTR))
+            return;
+        // Sent, or the reader has gone: either way the report leaves the queue.
+        connection.waiting.pop_front();
+    }
 }
 
 std::size_t VirtualHidInterface::connectionCount() const
@@ -173,14 +215,22 @@ std::size_t VirtualHidInterface::connectionCount() const
     return m_connections.size();
 }
 
+std::size_t VirtualHidInterface::droppedReports() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dropped;
+}
+
 void VirtualHidInterface::run()
 {
     for (;;) {
-        std::vector<pollfd> fds = {{m_stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
+        std::vector<pollfd> fds = {{m_stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
         {
             std::lock_guard lock(m_mutex);
-            for (int fd : m_connections)
-                fds.push_back({fd, POLLIN | POLLRDHUP, 0});
+            for (const Connection& connection : m_connections) {
+                const short events = POLLIN | POLLRDHUP | (connection.waiting.empty() ? 0 : POLLOUT);
+                fds.push_back({connection.fd, events, 0});
+            }
         }
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR)
@@ -191,11 +241,23 @@ void VirtualHidInterface::run()
             return;
         if (fds[1].revents & POLLIN)
             acceptConnection();
-        for (std::size_t i = 2; i < fds.size(); ++i) {
-            if (fds[i].revents == 0 || serveConnection(fds[i].fd, fds[i].revents))
+        if (fds[2].revents & POLLIN) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] ssize_t read = ::read(m_wakeFd, &count, sizeof count);
+        }
+        for (std::size_t i = 3; i < fds.size(); ++i) {
+            if (fds[i].revents & POLLOUT) {
+                std::lock_guard lock(m_mutex);
+                for (Connection& connection : m_connections) {
+                    if (connection.fd == fds[i].fd)
+                        flush(connection);
+                }
+            }
+            if ((fds[i].revents & ~POLLOUT) == 0 || serveConnection(fds[i].fd, fds[i].revents))
                 continue;
             std::lock_guard lock(m_mutex);
-            m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), fds[i].fd),
+            m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
+                                               [&](const Connection& c) { return c.fd == fds[i].fd; }),
                                 m_connections.end());
             ::close(fds[i].fd);
         }
@@ -208,7 +270,7 @@ void VirtualHidInterface::acceptConnection()
     if (fd < 0)
         return;
     std::lock_guard lock(m_mutex);
-    m_connections.push_back(fd);
+    m_connections.push_back({fd, {}});
 }
 
 // False once the peer has gone.

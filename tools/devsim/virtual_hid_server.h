@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -36,18 +37,30 @@ public:
     bool publish();
     // Removes both files, closes every connection, joins the thread.
     void unpublish();
-    // One 'I' datagram to every open connection.
+    // One 'I' datagram to every open connection. Like the kernel's hidraw, each reader holds at
+    // most kReaderQueue reports it has not read; a report that finds the queue full is dropped.
     void sendInput(const std::vector<std::uint8_t>& report);
     std::size_t connectionCount() const;
+    // Reports dropped so far because a reader's queue was full.
+    std::size_t droppedReports() const;
+
+    static constexpr std::size_t kReaderQueue = 64;
 
     bool isPublished() const;
     std::string socketPath() const { return m_folder + "/" + m_stem + ".sock"; }
     std::string jsonPath() const { return m_folder + "/" + m_stem + ".json"; }
 
 private:
+    // One reader: its socket and the reports waiting for room in it.
+    struct Connection {
+        int fd = -1;
+        std::deque<std::vector<std::uint8_t>> waiting;
+    };
+
     void run();
     void acceptConnection();
     bool serveConnection(int fd, short events);
+    void flush(Connection& connection);
     void closeAll();
     bool writeJson() const;
 
@@ -57,9 +70,11 @@ private:
     ReportHandler m_handler;
 
     mutable std::mutex m_mutex;
-    std::vector<int> m_connections;
+    std::vector<Connection> m_connections;
+    std::size_t m_dropped = 0;
     int m_listenFd = -1;
     int m_stopFd = -1;
+    int m_wakeFd = -1;  // reports started waiting: the thread polls for room
     std::thread m_thread;
 };
 
