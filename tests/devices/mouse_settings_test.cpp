@@ -75,6 +75,50 @@ TEST_F(MouseOnSimulator, FreshMouseGetsTheMarkerWrittenFirst)
     EXPECT_EQ(messages, (std::vector<Message>{{kMessageDeviceState, 1, 0}}));
 }
 
+TEST_F(MouseOnSimulator, FailedMarkerWriteStillTellsTheWindow)
+{
+    std::filesystem::create_directories(std::filesystem::path(logFilePath()).parent_path());
+    sim.loadFreshInfo();
+    attach(devsim::Port::Cable);
+    const std::vector<std::uint8_t> block = sim.info();
+    // The block is read (begin, read, end); every reply after that is lost.
+    sim.injectFault(devsim::FaultKind::Drop, devsim::Simulator::kAll, 0, 3);
+
+    const int result = link.readDeviceData();
+    sim.clearFaults();
+
+    EXPECT_NE(result, kCommandOk);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], (Message{kMessageDeviceState, result, 0}));
+    EXPECT_NE(test::readFile(logFilePath()).find("ReadDeviceData>WM_USB_MAINMESS_DEVICE_IS_INITUI    "
+                                                 + std::to_string(result) + "\n"),
+              std::string::npos);
+}
+
+// A reply that comes after the time limit is still queued when later requests go out: it must
+// never be taken for theirs.
+TEST_F(MouseOnSimulator, LateRepliesNeverPassForLaterRequests)
+{
+    struct Case {
+        int delayMs;
+        int count;
+    };
+    attach(devsim::Port::Cable);
+    const std::vector<std::uint8_t> page = sim.settingsPage(0);
+    for (const Case c : {Case{1100, 1}, Case{1100, 2}, Case{1500, 3}}) {
+        sim.injectFault(devsim::FaultKind::Delay, c.count, c.delayMs);
+        std::vector<std::uint8_t> read(page.size());
+        const int result = channel.readSettings(read.data(), read.size(), 0);
+        if (result == kCommandOk) {
+            EXPECT_EQ(read, page) << c.delayMs << " ms x" << c.count;
+        }
+        // Whatever the late replies did, the exchanges after them are in step again.
+        std::vector<std::uint8_t> again(page.size());
+        ASSERT_EQ(channel.readSettings(again.data(), again.size(), 0), kCommandOk);
+        EXPECT_EQ(again, page) << c.delayMs << " ms x" << c.count;
+    }
+}
+
 TEST_F(MouseOnSimulator, CorruptBlockIsReportedAndNothingMoreRead)
 {
     std::filesystem::create_directories(std::filesystem::path(logFilePath()).parent_path());

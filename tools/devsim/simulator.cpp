@@ -314,6 +314,10 @@ Simulator::FaultAction Simulator::applyFault(std::vector<std::uint8_t>& reply, i
 {
     if (m_fault.remaining == 0)
         return FaultAction::None;
+    if (m_fault.spared > 0) {
+        --m_fault.spared;
+        return FaultAction::None;
+    }
     if (m_fault.remaining > 0)
         --m_fault.remaining;
     switch (m_fault.kind) {
@@ -594,10 +598,10 @@ std::size_t Simulator::headsetLightReportCount() const
     return m_headsetReportCount;
 }
 
-void Simulator::injectFault(FaultKind kind, int count, int delayMs)
+void Simulator::injectFault(FaultKind kind, int count, int delayMs, int spared)
 {
     std::lock_guard lock(m_mutex);
-    m_fault = {kind, count < 0 ? kAll : count, std::max(delayMs, 0)};
+    m_fault = {kind, count < 0 ? kAll : count, std::max(delayMs, 0), std::max(spared, 0)};
 }
 
 void Simulator::clearFaults()

@@ -100,8 +100,9 @@ public:
     std::size_t headsetLightReportCount() const;
     static constexpr std::size_t kKeptHeadsetReports = 1200;
 
-    // Misbehaviour of the next count command replies (kAll: every one until cleared).
-    void injectFault(FaultKind kind, int count, int delayMs = 0);
+    // Misbehaviour of the next count command replies (kAll: every one until cleared), once
+    // `spared` replies have gone out as usual.
+    void injectFault(FaultKind kind, int count, int delayMs = 0, int spared = 0);
     void clearFaults();
     // Every command reply comes `latencyMs` late, give or take up to `jitterMs`.
     void setLatency(int latencyMs, int jitterMs);
@@ -123,6 +124,7 @@ private:
         FaultKind kind = FaultKind::Drop;
         int remaining = 0;
         int delayMs = 0;
+        int spared = 0;
     };
     enum class FaultAction { None, Drop, Delay };
 

@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <tuple>
@@ -391,6 +394,75 @@ TEST_F(MousePage, ClosingTheLinksEndsTheWaitingReadersPromptly)
     EXPECT_FALSE(device.notificationLinkOpen(LinkKind::Wired));
     EXPECT_FALSE(device.commandChannel().isOpen());
     EXPECT_FALSE(writeSettings());
+}
+
+TEST_F(MousePage, ReadOfADeviceThatStopsAnsweringLeavesTheWindowFree)
+{
+    attach(devsim::Port::Cable);
+    sim.injectFault(devsim::FaultKind::Drop, devsim::Simulator::kAll);
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+    heartbeat.start(50);
+    bool busyShown = false;
+    auto* busy = device.findChild<QWidget*>("device_busy_panel");
+    ASSERT_NE(busy, nullptr);
+
+    device.readAll();
+    // Every exchange waits out its time limit twice: the read takes seconds, the window goes on.
+    ASSERT_TRUE(waitFor([&] {
+        busyShown = busyShown || !busy->isHidden();
+        return !device.hasDeviceWork();
+    }, 30000));
+    sim.clearFaults();
+
+    EXPECT_GE(ticks, 10);
+    EXPECT_TRUE(busyShown);
+    EXPECT_TRUE(busy->isHidden());
+}
+
+TEST_F(MousePage, UnplugDuringALongWriteEndsItAtOnce)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    sim.setLatency(3000, 0);
+    device.writeSettingsToDevice();
+    ASSERT_TRUE(waitFor([&] { return device.worker().status().running; }));
+
+    const auto unplugged = std::chrono::steady_clock::now();
+    device.closeLinks();
+    ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }, 5000));
+    const auto ended = std::chrono::steady_clock::now() - unplugged;
+    sim.setLatency(0, 0);
+
+    EXPECT_LT(ended, std::chrono::milliseconds(100));
+    EXPECT_TRUE(device.settingsPending());
+}
+
+TEST_F(MousePage, NoticesAreSeenAmidMotionAtTheHighestRate)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    sim.setMotionRate(devsim::Simulator::kMaxInputRate);
+    sim.setTypingRate(1000);
+    const auto rereadsArmed = [&] {
+        return std::count(selector.armed.begin(), selector.armed.end(), std::pair{int(kTimerReread), 50});
+    };
+    for (int press = 0; press < 3; ++press) {
+        QTest::qWait(100);
+        const auto armedBefore = rereadsArmed();
+        const int stage = sim.pressDpiButton();
+        // 0x11nn moves the stage, 0x0401 asks for a reread.
+        EXPECT_TRUE(waitFor([&] { return checkedOption("DPI_select_check_", 7) == stage; })) << press;
+        EXPECT_TRUE(waitFor([&] { return rereadsArmed() > armedBefore; })) << press;
+    }
+    // The settings stay readable through the key reports on the command interface.
+    device.rereadSettings();
+    EXPECT_TRUE(settle());
+    sim.setMotionRate(0);
+    sim.setTypingRate(0);
 }
 
 }  // namespace
