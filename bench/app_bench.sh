@@ -29,6 +29,26 @@ pids+=($!)
 for _ in $(seq 50); do [ -S "$runtime/kestrion-vhid/devsim.control" ] && break; sleep 0.1; done
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# Nanoseconds on the CPU of the tool's notification readers (threads named kc-notify).
+reader_ns() {
+  local total=0 task
+  for task in /proc/"$1"/task/*; do
+    [ "$(cat "$task/comm" 2>/dev/null)" = "kc-notify" ] || continue
+    total=$((total + $(awk '{print $1}' "$task/schedstat")))
+  done
+  echo "$total"
+}
+
+# One command to the simulator's control socket.
+devsim_say() {
+  python3 - "$runtime/kestrion-vhid/devsim.control" "$1" <<'PY'
+import socket, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+s.connect(sys.argv[1])
+s.sendall((sys.argv[2] + "\n").encode())
+s.recv(256)
+PY
+}
 
 # One run: start, wait for the window, settle, then measure CPU over the interval.
 run() {
@@ -42,18 +62,26 @@ run() {
   until grep -q "main window activated" "$trace" 2>/dev/null; do sleep 0.005; done
   now=$(date +%s%N)
   sleep 3
-  local rss before after
+  local rss before after readerBefore readerAfter
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
   before=$(cpu_ticks "$pid")
+  readerBefore=$(reader_ns "$pid")
   sleep "$seconds"
   after=$(cpu_ticks "$pid")
+  readerAfter=$(reader_ns "$pid")
   awk -v label="$label" -v ms=$(((now - start) / 1000000)) -v used=$((after - before)) \
-    -v ticks="$ticks" -v seconds="$seconds" -v rss="$rss" 'BEGIN {
-      printf "%-6s start to window %5d ms   CPU %5.2f %% of one core   RSS %6d KiB\n",
-             label, ms, used * 100 / (ticks * seconds), rss }'
+    -v ticks="$ticks" -v seconds="$seconds" -v rss="$rss" -v reader=$((readerAfter - readerBefore)) 'BEGIN {
+      printf "%-6s start to window %5d ms   CPU %5.2f %% of one core (readers %5.3f %%)   RSS %6d KiB\n",
+             label, ms, used * 100 / (ticks * seconds), reader / (seconds * 1e7), rss }'
   kill -TERM "$pid"
   wait "$pid" 2>/dev/null || true
 }
 
 run shown
 run tray --tray
+# The mouse moving: every motion report reaches the tool's notification reader, which skips it.
+devsim_say "motion 1000"
+run m1000
+devsim_say "motion 8000"
+run m8000
+devsim_say "motion 0"

@@ -19,6 +19,7 @@ namespace kestrion {
 namespace {
 
 constexpr std::size_t kMaxReportUnit = 16384 + 1;  // the kernel's largest report plus a kind byte
+constexpr int kDrainedBeforeWait = 64;              // the kernel's hidraw queue
 constexpr int kMaxFlushedReports = 1024;
 constexpr int kControlTimeoutMs = 5000;
 constexpr std::size_t kMaxUsageList = 4096;
@@ -228,6 +229,14 @@ HidDevice::Wait HidDevice::waitFor(int fd, short events, std::optional<long long
     }
 }
 
+// Waits on the cancel signal alone: TimedOut when the pause ran out.
+HidDevice::Wait HidDevice::pause(int ms) const
+{
+    pollfd cancel = {m_cancelFd, POLLIN, 0};
+    const int ready = ::poll(&cancel, 1, ms);
+    return ready > 0 ? Wait::Cancelled : Wait::TimedOut;
+}
+
 bool HidDevice::readReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead, int timeoutMs)
 {
     if (bytesRead)
@@ -242,14 +251,26 @@ bool HidDevice::readReport(std::uint8_t* buffer, std::size_t length, std::size_t
     const HidCollectionInfo& collection = m_entry.collection;
     std::vector<std::uint8_t> unit(kMaxReportUnit);
     std::vector<std::uint8_t> report;
+    // Reports of other collections are drained without a wait in between; the wait (which also
+    // sees a close) comes back when the queue is empty, and at least every kDrainedBeforeWait reads.
+    int drained = kDrainedBeforeWait;
     for (;;) {
-        if (waitFor(use.fd(), POLLIN, deadline) != Wait::Ready)
-            return false;
+        if (drained >= kDrainedBeforeWait) {
+            if (waitFor(use.fd(), POLLIN, deadline) != Wait::Ready)
+                return false;
+            drained = 0;
+        }
         const ssize_t n = ::read(use.fd(), unit.data(), unit.size());
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            // Only other collections' reports came: let more gather before the next wake-up.
+            if (drained > 0 && m_foreignPauseMs > 0 && pause(m_foreignPauseMs) == Wait::Cancelled)
+                return false;
+            drained = kDrainedBeforeWait;
             continue;
+        }
         if (n <= 0)
             return false;  // an error, or the peer of a virtual interface has gone
+        ++drained;
         if (!unframeInputReport(m_entry.backend, collection.usesReportIds(), unit.data(),
                                 static_cast<std::size_t>(n), report))
             continue;

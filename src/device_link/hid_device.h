@@ -62,6 +62,11 @@ public:
     bool setOutputReport(const std::uint8_t* buffer, std::size_t length);
     bool flushInputQueue();
 
+    // A reader that waits for rare reports among many of other collections (a notification
+    // link among motion reports) lets those gather for `ms` once it has drained them, instead of
+    // waking for each one. The kernel queues 64 reports, so the pause stays well under 64 of them.
+    void setForeignReportPause(int ms) { m_foreignPauseMs = ms; }
+
     bool decodeInputReport(const std::uint8_t* report, std::size_t length);
     std::uint16_t firstInputUsage() const;
 
@@ -88,6 +93,7 @@ private:
     int acquire();
     void release();
     Wait waitFor(int fd, short events, std::optional<long long> deadlineMs) const;
+    Wait pause(int ms) const;
     bool sendFrame(const std::vector<std::uint8_t>& frame, std::size_t* bytesWritten, int timeoutMs);
     Control sendControl(const std::uint8_t* buffer, std::size_t length);
     void buildInputData();
@@ -112,6 +118,7 @@ private:
     int m_cancelFd = -1;  // eventfd: signalled by close() to end waiting calls
     int m_users = 0;      // calls currently using m_fd
     bool m_closing = false;
+    std::atomic<int> m_foreignPauseMs{0};
     std::atomic<bool> m_readPending{false};
     std::atomic<bool> m_writePending{false};
 };

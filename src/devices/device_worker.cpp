@@ -1,5 +1,7 @@
 #include "devices/device_worker.h"
 
+#include <pthread.h>
+
 #include <utility>
 
 namespace kestrion {
@@ -80,6 +82,7 @@ DeviceWorker::Status DeviceWorker::status() const
 
 void DeviceWorker::run()
 {
+    pthread_setname_np(pthread_self(), "kc-device");
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
