@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 namespace kestrion::ui {
 
@@ -38,8 +39,9 @@ public:
     virtual ~MainWindowSink() = default;
     virtual void notify(const UiNotification& notification) = 0;
     virtual void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) = 0;
-    // A notice the user must see (a language text id), shown with only an OK button.
-    virtual void showNotice(const QString& textId) = 0;
+    // A notice the user must see (a language text id, with `number` put in for its "%d"), shown
+    // with only an OK button.
+    virtual void showNotice(const QString& textId, std::optional<int> number) = 0;
 };
 
 }  // namespace kestrion::ui

@@ -35,7 +35,7 @@ class RecordingSink : public ui::MainWindowSink {
 public:
     void notify(const ui::UiNotification& n) override { seen.push_back({n.type, n.sender}); }
     void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
-    void showNotice(const QString&) override {}
+    void showNotice(const QString&, std::optional<int>) override {}
     std::vector<Recorded> seen;
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "devices/mouse_transfer.h"
 #include "platform/diagnostics.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
@@ -36,6 +37,8 @@ constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kMacroFileName = "macro.config";
 constexpr const char* kPendingMarkName = "device_pending_label";
 constexpr const char* kLinkFailedTextId = "message_text_7";
+constexpr const char* kMacrosTooLargeTextId = "message_text_26";
+constexpr const char* kProfileLabel = "device_busy_profile_text";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
 constexpr const char* kReadingLabel = "device_busy_reading_text";
 
@@ -225,10 +228,18 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
 // has not received yet: those are written instead.
 void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t profile)
 {
-    if (m_settingsPending)
-        writeSettingsToDevice();
+    if (m_pending != Pending::None)
+        writePending();
     else
         storeSettingsPage(m_record, page, profile, m_modeCodes);
+}
+
+void CQuellonMouseDevice::writePending()
+{
+    if (m_pending == Pending::Profile)
+        applyProfileToDevice();
+    else if (m_pending == Pending::Settings)
+        writeSettingsToDevice();
 }
 
 void CQuellonMouseDevice::loadLightingPreview()
@@ -318,7 +329,38 @@ void CQuellonMouseDevice::applySelectedProfile()
     loadProfile();
     refreshPage();
     loadLightingPreview();
-    writeSettingsToDevice();
+    applyProfileToDevice();
+}
+
+void CQuellonMouseDevice::applyProfileToDevice()
+{
+    {
+        std::lock_guard lock(m_writeLock);
+        m_settingsToWrite = encodeRecordPage(m_record, 0);
+    }
+    const std::vector<KeyEntry> keys = m_record.GetKeyList();
+    runJob(kProfileLabel, [this, keys]() -> UiStep {
+        const ProfileWrite result = writeProfileOnWorker(keys);
+        return [this, result] { profileWritten(result); };
+    });
+}
+
+// Worker. Keys refer to macros by their place in the list written just before them; keys whose
+// macros did not fit are not written at all.
+CQuellonMouseDevice::ProfileWrite CQuellonMouseDevice::writeProfileOnWorker(const std::vector<KeyEntry>& keys)
+{
+    MouseTransfer transfer(commandChannel(), m_settings, pageSetup().dataFolder);
+    ProfileWrite result;
+    result.macros = transfer.writeMacros(transfer.macroAssignments(keys));
+    if (result.macros <= kEventsWritten)
+        result.keys = transfer.writeKeys(0, keys);
+    SettingsPage bytes;
+    {
+        std::lock_guard lock(m_writeLock);
+        bytes = m_settingsToWrite;
+    }
+    result.settings = m_settings.writeSettingsPage(bytes, 0);
+    return result;
 }
 
 void CQuellonMouseDevice::writeSettingsToDevice()
@@ -341,8 +383,7 @@ void CQuellonMouseDevice::writeSettingsToDevice()
 
 void CQuellonMouseDevice::linkRestored()
 {
-    if (m_settingsPending)
-        writeSettingsToDevice();
+    writePending();
 }
 
 // A mouse the receiver cannot reach is a normal state (switched off, asleep): the pending mark
@@ -352,15 +393,27 @@ void CQuellonMouseDevice::settingsWritten(int result, bool behindReceiver)
     const bool written = result == kCommandOk;
     if (!written && !behindReceiver && commandChannel().isOpen())
         showNotice(QString::fromLatin1(kLinkFailedTextId));
-    showPending(!written);
+    if (m_pending != Pending::Profile)
+        showPending(written ? Pending::None : Pending::Settings);
 }
 
-void CQuellonMouseDevice::showPending(bool pending)
+// A profile is one choice of the user's: whatever of it failed is told, and it stays pending whole.
+void CQuellonMouseDevice::profileWritten(const ProfileWrite& result)
 {
-    m_settingsPending = pending;
-    if (!m_pendingMark)
-        return;
-    m_pendingMark->setVisible(pending);
+    const bool linkFailed = result.macros == kEventsLinkFailed || result.keys != kCommandOk
+        || result.settings != kCommandOk;
+    if (result.macros > kEventsWritten)
+        showNotice(QString::fromLatin1(kMacrosTooLargeTextId), result.macros);
+    else if (linkFailed)
+        showNotice(QString::fromLatin1(kLinkFailedTextId));
+    showPending(linkFailed ? Pending::Profile : Pending::None);
+}
+
+void CQuellonMouseDevice::showPending(Pending pending)
+{
+    m_pending = pending;
+    if (m_pendingMark)
+        m_pendingMark->setVisible(pending != Pending::None);
 }
 
 void CQuellonMouseDevice::writeDeviceInfoAndStart()

@@ -54,7 +54,10 @@ public:
     // waits become one, with the latest settings. One that fails leaves the settings pending:
     // the page says so, and they are written when the mouse is back.
     void writeSettingsToDevice();
-    bool settingsPending() const { return m_settingsPending; }
+    // Queues the whole profile to the device: its macros, its key table, its settings, in that
+    // order. Failures are told; what did not reach the mouse stays pending as above.
+    void applyProfileToDevice();
+    bool settingsPending() const { return m_pending != Pending::None; }
     // Marks the device initialised and, when that was written, starts the first read.
     void writeDeviceInfoAndStart();
     // Macro names, light modes and custom lighting names for the page's editors.
@@ -100,9 +103,20 @@ private:
         QWidget* colour = nullptr;
     };
 
+    // What has not reached the mouse yet; a profile includes its settings.
+    enum class Pending { None, Settings, Profile };
+    struct ProfileWrite {
+        int macros = 0;  // the macro write's result: 0, -1 link failure, or a positive count
+        int keys = kCommandOk;
+        int settings = kCommandOk;
+    };
+
     void showReadPage(const SettingsPage& page, std::uint8_t profile);
+    void writePending();
+    ProfileWrite writeProfileOnWorker(const std::vector<KeyEntry>& keys);
     void settingsWritten(int result, bool behindReceiver);
-    void showPending(bool pending);
+    void profileWritten(const ProfileWrite& result);
+    void showPending(Pending pending);
     void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
     void applyNotification(const MouseNotification& notification);
@@ -125,7 +139,7 @@ private:
     std::mutex m_writeLock;
     SettingsPage m_settingsToWrite{};
     DeviceInfoBlock m_info;
-    bool m_settingsPending = false;
+    Pending m_pending = Pending::None;
     QWidget* m_pendingMark = nullptr;
     CMouseProfiledata m_record;
     LightingThread m_lighting;

@@ -510,10 +510,10 @@ void CQuellonUSBDevice::showBusy()
     m_busyPanel->raise();
 }
 
-void CQuellonUSBDevice::showNotice(const QString& textId)
+void CQuellonUSBDevice::showNotice(const QString& textId, std::optional<int> number)
 {
     if (m_mainWindow)
-        m_mainWindow->showNotice(textId);
+        m_mainWindow->showNotice(textId, number);
 }
 
 void CQuellonUSBDevice::sendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)

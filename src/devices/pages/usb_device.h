@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -158,7 +159,7 @@ protected:
     void setJobProgress(std::size_t done, std::size_t total) { m_worker.setProgress(done, total); }
     // Stops the worker: the most derived destructor calls it before its own members go.
     void stopDeviceWork();
-    void showNotice(const QString& textId);
+    void showNotice(const QString& textId, std::optional<int> number = std::nullopt);
 
     // Called on the link's reader thread for every report.
     virtual void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length);

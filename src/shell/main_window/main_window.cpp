@@ -119,7 +119,7 @@ void CMainWnd::notify(const ui::UiNotification& notification)
         onSelectChanged(notification.sender, notification.control);
     else if (type == QLatin1String("valuechanged"))
         onValueChanged(notification.sender);
-    else if (type == QLatin1String("killfocus"))
+    else if (type == QLatin1String("killfocus") || type == QLatin1String("return"))
         onKillFocus(notification.sender);
     else if (type == QLatin1String("itemselect"))
         onItemSelect(notification.sender);
@@ -142,13 +142,18 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
     }
 }
 
-void CMainWnd::showNotice(const QString& textId)
+void CMainWnd::showNotice(const QString& textId, std::optional<int> number)
 {
     if (m_prompt) {
         m_prompt(QString(), textId);
         return;
     }
-    ui::showPrompt(m_resources, this, QString(), textId, 96, true, ui::CMsgWnd::Notice);
+    if (!number) {
+        ui::showPrompt(m_resources, this, QString(), textId, 96, true, ui::CMsgWnd::Notice);
+        return;
+    }
+    const QString text = m_resources.language.text(textId).replace(QStringLiteral("%d"), QString::number(*number));
+    ui::showPrompt(m_resources, this, QString(), text, 96, false, ui::CMsgWnd::Notice);
 }
 
 void CMainWnd::activate()

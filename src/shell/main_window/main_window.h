@@ -47,7 +47,7 @@ public:
 
     void notify(const ui::UiNotification& notification) override;
     void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
-    void showNotice(const QString& textId) override;
+    void showNotice(const QString& textId, std::optional<int> number) override;
 
     // Restores the window and brings it to the front.
     void activate();
@@ -117,6 +117,7 @@ private:
     void onItemSelect(const QString& name);
     void applyAndSave();
     void saveToProfile();
+    void saveProfileOf(CQuellonMouseDevice& mouse);
     void selectNeighbour(int step);
     ui::CDeviceProfileUI* selectedProfileSelector() const;
     // A profile button of the selected device's page; false for any other name.

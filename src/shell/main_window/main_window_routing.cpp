@@ -159,8 +159,15 @@ void CMainWnd::saveToProfile()
 {
     if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice())) {
         mouse->collectPage();
-        mouse->profile().SaveProfile();
+        saveProfileOf(*mouse);
     }
+}
+
+// A change the profile file did not take is told: the user would lose it at the next start.
+void CMainWnd::saveProfileOf(CQuellonMouseDevice& mouse)
+{
+    if (!mouse.profile().SaveProfile())
+        showNotice(QStringLiteral("profile_write_failed_text"), std::nullopt);
 }
 
 // The page already shows the change: into the record, onto the disk, then to the device.
@@ -170,7 +177,7 @@ void CMainWnd::applyAndSave()
     if (!mouse)
         return;
     mouse->collectPage();
-    mouse->profile().SaveProfile();
+    saveProfileOf(*mouse);
     mouse->writeSettingsToDevice();
 }
 
@@ -243,7 +250,7 @@ void CMainWnd::restoreFactorySettings()
     if (!mouse || prompt(QString(), QStringLiteral("message_text_22")) != 1)
         return;
     mouse->reloadProfile();
-    mouse->writeSettingsToDevice();
+    mouse->applyProfileToDevice();
 }
 
 }  // namespace kestrion

@@ -19,6 +19,7 @@
 #include "devices/pages/mouse_device.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
+#include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/device_key_button.h"
 #include "ui/device_profile.h"
@@ -50,7 +51,10 @@ public:
     {
         messages.emplace_back(message, wParam, lParam);
     }
-    void showNotice(const QString& textId) override { notices.push_back(textId); }
+    void showNotice(const QString& textId, std::optional<int> number) override
+    {
+        notices.push_back(number ? textId + " " + QString::number(*number) : textId);
+    }
     std::vector<Message> messages;
     QStringList notices;
 };
@@ -463,6 +467,107 @@ TEST_F(MousePage, NoticesAreSeenAmidMotionAtTheHighestRate)
     EXPECT_TRUE(settle());
     sim.setMotionRate(0);
     sim.setTypingRate(0);
+}
+
+// The macro library of the page's data folder: one macro of two events.
+void writeOneMacroLibrary(const std::string& folder)
+{
+    Json::Value events(Json::arrayValue);
+    for (const char* action : {"down", "up"}) {
+        Json::Value event(Json::objectValue);
+        event["Action"] = action;
+        event["Button"] = 4;
+        event["Type"] = 10;
+        event["Delay"] = "30";
+        events.append(event);
+    }
+    Json::Value entry(Json::objectValue);
+    entry["MacroName"] = "a";
+    entry["Guid"] = "2026_01_01_00_00_00_100";
+    Json::Value document = entry;
+    document["Events"] = events;
+    document["Version"] = 64;
+    ASSERT_TRUE(SaveJsonFile(document, folder + "2026_01_01_00_00_00_100.mac"));
+    Json::Value index(Json::objectValue);
+    index["MacroInfo"].append(entry);
+    ASSERT_TRUE(SaveJsonFile(index, folder + "macro.config"));
+}
+
+std::vector<std::uint8_t> slotOf(const std::vector<std::uint8_t>& table, std::size_t slot)
+{
+    return {table.begin() + slot * 3, table.begin() + slot * 3 + 3};
+}
+
+TEST_F(MousePage, SwitchingProfilesWritesTheirKeysAndMacros)
+{
+    writeOneMacroLibrary(dataFolder.path() + "/");
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    ui::CDeviceProfileUI* selector = device.profileSelector();
+    selector->setPrompter([](const QString&, int) { return 1; });
+    const std::vector<std::uint8_t> factoryTable = sim.keyTable();
+    const std::vector<std::uint8_t> emptyMacros = sim.macroArea();
+
+    // A second profile whose second button plays the macro.
+    selector->addProfile();
+    ASSERT_TRUE(settle());
+    std::vector<KeyEntry> keys = device.profile().GetKeyList();
+    ASSERT_GE(keys.size(), 2u);
+    keys[1].current = keyRecordOf(1, 0x700000);
+    device.profile().SetKeyList(keys);
+    ASSERT_TRUE(device.profile().SaveProfile());
+
+    selector->selectProfile(0);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(sim.keyTable(), factoryTable);
+
+    selector->selectProfile(1);
+    ASSERT_TRUE(settle());
+    std::vector<std::uint8_t> expected = factoryTable;
+    const std::size_t slot = 1;  // the simulator keeps the second button in slot 1
+    expected[slot * 3] = 0x70;
+    expected[slot * 3 + 1] = 0x00;
+    expected[slot * 3 + 2] = 0x00;
+    EXPECT_EQ(sim.keyTable(), expected);
+    const devsim::ContainerCheck check = sim.macroCheck();
+    EXPECT_EQ(check.state, devsim::ContainerCheck::State::Valid) << check.describe();
+    EXPECT_EQ(check.eventsPerEntry, (std::vector<std::size_t>{2}));
+    EXPECT_NE(sim.macroArea(), emptyMacros);
+
+    selector->selectProfile(0);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(slotOf(sim.keyTable(), slot), slotOf(factoryTable, slot));
+    EXPECT_TRUE(mainWindow.notices.empty()) << mainWindow.notices.join(", ").toStdString();
+    EXPECT_FALSE(device.settingsPending());
+}
+
+TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
+{
+    attach(devsim::Port::Receiver);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    ui::CDeviceProfileUI* selector = device.profileSelector();
+    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->addProfile();
+    ASSERT_TRUE(settle());
+    mainWindow.notices.clear();
+    sim.setMouseOn(false);
+
+    selector->selectProfile(0);
+    ASSERT_TRUE(settle());
+
+    EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
+    EXPECT_TRUE(device.settingsPending());
+    // Back in reach: the link watch writes the profile, and the mark goes.
+    control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
+    device.collectPage();
+    sim.setMouseOn(true);
+    device.runSelectorTimer(kTimerLinkWatch);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(device.settingsPending());
+    EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
 }
 
 }  // namespace
