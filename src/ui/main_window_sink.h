@@ -42,6 +42,8 @@ public:
     // A notice the user must see (a language text id, with `number` put in for its "%d"), shown
     // with only an OK button.
     virtual void showNotice(const QString& textId, std::optional<int> number) = 0;
+    // A yes-or-no question (a language text id); true for yes.
+    virtual bool ask(const QString& textId) = 0;
 };
 
 }  // namespace kestrion::ui

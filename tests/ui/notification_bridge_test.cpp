@@ -36,6 +36,7 @@ public:
     void notify(const ui::UiNotification& n) override { seen.push_back({n.type, n.sender}); }
     void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
     void showNotice(const QString&, std::optional<int>) override {}
+    bool ask(const QString&) override { return false; }
     std::vector<Recorded> seen;
 };
 

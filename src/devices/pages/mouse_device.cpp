@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "devices/mouse_transfer.h"
 #include "platform/diagnostics.h"
@@ -35,6 +36,9 @@ constexpr const char* kSubPageSwitch = "mouse_device_seting_switch";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kMacroFileName = "macro.config";
+// What had not reached the mouse when the tool last ended, and for which profile.
+constexpr const char* kPendingFileName = "pending_write.json";
+constexpr const char* kPendingQuestionId = "device_pending_question_text";
 constexpr const char* kPendingMarkName = "device_pending_label";
 constexpr const char* kLinkFailedTextId = "message_text_7";
 constexpr const char* kMacrosTooLargeTextId = "message_text_26";
@@ -200,6 +204,7 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
         if (dataRead)
             applySliderRanges();
         loadProfile();
+        restorePending();
         if (pageRead)
             showReadPage(page, profile);
         refreshPage();
@@ -228,10 +233,60 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
 // has not received yet: those are written instead.
 void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t profile)
 {
-    if (m_pending != Pending::None)
+    if (m_pending != Pending::None && keepPendingAfterRestart(page))
         writePending();
     else
         storeSettingsPage(m_record, page, profile, m_modeCodes);
+}
+
+// Changes left pending by an earlier run are offered, unless the mouse has them already; changes
+// of this run are written without asking, as the page's mark said they would be.
+bool CQuellonMouseDevice::keepPendingAfterRestart(const SettingsPage& page)
+{
+    if (!m_pendingFromLastRun)
+        return true;
+    m_pendingFromLastRun = false;
+    const SettingsPage wanted = encodeRecordPage(m_record, page[0]);
+    const bool sameSettings = wanted == page;
+    if ((m_pending == Pending::Settings && sameSettings) || !ask(QString::fromLatin1(kPendingQuestionId))) {
+        showPending(Pending::None);
+        return false;
+    }
+    return true;
+}
+
+void CQuellonMouseDevice::restorePending()
+{
+    if (!m_profiles || m_pending != Pending::None)
+        return;
+    const Json::Value saved = LoadJsonFile(pageSetup().dataFolder + kPendingFileName);
+    if (!saved.isObject() || !saved["profileUUID"].isString() || !saved["pending"].isString()
+        || saved["profileUUID"].asString() != m_profiles->selectedUuid())
+        return;
+    const std::string kind = saved["pending"].asString();
+    if (kind != "settings" && kind != "profile")
+        return;
+    m_pendingFromLastRun = true;
+    showPending(kind == "profile" ? Pending::Profile : Pending::Settings);
+}
+
+// Kept on disk so that a restart before the mouse is back loses nothing.
+void CQuellonMouseDevice::rememberPending()
+{
+    const std::string& folder = pageSetup().dataFolder;
+    if (folder.empty() || !m_profiles)
+        return;
+    const std::string path = folder + kPendingFileName;
+    if (m_pending == Pending::None) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        return;
+    }
+    Json::Value saved(Json::objectValue);
+    saved["pending"] = m_pending == Pending::Profile ? "profile" : "settings";
+    saved["profileUUID"] = m_profiles->selectedUuid();
+    if (!SaveJsonFile(saved, path))
+        debugTrace("pending write mark cannot be kept: " + path);
 }
 
 void CQuellonMouseDevice::writePending()
@@ -411,9 +466,12 @@ void CQuellonMouseDevice::profileWritten(const ProfileWrite& result)
 
 void CQuellonMouseDevice::showPending(Pending pending)
 {
+    const bool changed = pending != m_pending;
     m_pending = pending;
     if (m_pendingMark)
         m_pendingMark->setVisible(pending != Pending::None);
+    if (changed)
+        rememberPending();
 }
 
 void CQuellonMouseDevice::writeDeviceInfoAndStart()

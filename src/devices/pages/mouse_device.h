@@ -112,7 +112,10 @@ private:
     };
 
     void showReadPage(const SettingsPage& page, std::uint8_t profile);
+    bool keepPendingAfterRestart(const SettingsPage& page);
     void writePending();
+    void restorePending();
+    void rememberPending();
     ProfileWrite writeProfileOnWorker(const std::vector<KeyEntry>& keys);
     void settingsWritten(int result, bool behindReceiver);
     void profileWritten(const ProfileWrite& result);
@@ -140,6 +143,7 @@ private:
     SettingsPage m_settingsToWrite{};
     DeviceInfoBlock m_info;
     Pending m_pending = Pending::None;
+    bool m_pendingFromLastRun = false;
     QWidget* m_pendingMark = nullptr;
     CMouseProfiledata m_record;
     LightingThread m_lighting;

@@ -411,8 +411,9 @@ void CQuellonUSBDevice::watchLink()
     runJob(kLinkLabel, [this, online]() -> UiStep {
         if (!isLinkAlive())
             return online ? UiStep([this] { reportOnline(false); }) : UiStep{};
+        // The mouse may have been out of reach for less than one watch: what waits goes now.
         if (online)
-            return {};
+            return [this] { linkRestored(); };
         runOnUiThread([this] { reportOnline(true); });
         UiStep power;
         if (m_wireless) {
@@ -508,6 +509,11 @@ void CQuellonUSBDevice::showBusy()
     m_busyPanel->setGeometry(0, height() - kBusyPanelHeight, width(), kBusyPanelHeight);
     m_busyPanel->show();
     m_busyPanel->raise();
+}
+
+bool CQuellonUSBDevice::ask(const QString& textId)
+{
+    return m_mainWindow && m_mainWindow->ask(textId);
 }
 
 void CQuellonUSBDevice::showNotice(const QString& textId, std::optional<int> number)

@@ -160,6 +160,7 @@ protected:
     // Stops the worker: the most derived destructor calls it before its own members go.
     void stopDeviceWork();
     void showNotice(const QString& textId, std::optional<int> number = std::nullopt);
+    bool ask(const QString& textId);
 
     // Called on the link's reader thread for every report.
     virtual void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length);

@@ -156,6 +156,11 @@ void CMainWnd::showNotice(const QString& textId, std::optional<int> number)
     ui::showPrompt(m_resources, this, QString(), text, 96, false, ui::CMsgWnd::Notice);
 }
 
+bool CMainWnd::ask(const QString& textId)
+{
+    return prompt(QString(), textId) == 1;
+}
+
 void CMainWnd::activate()
 {
     debugTrace("main window activated");

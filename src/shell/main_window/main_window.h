@@ -48,6 +48,7 @@ public:
     void notify(const ui::UiNotification& notification) override;
     void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
     void showNotice(const QString& textId, std::optional<int> number) override;
+    bool ask(const QString& textId) override;
 
     // Restores the window and brings it to the front.
     void activate();

@@ -55,8 +55,15 @@ public:
     {
         notices.push_back(number ? textId + " " + QString::number(*number) : textId);
     }
+    bool ask(const QString& textId) override
+    {
+        questions.push_back(textId);
+        return answer;
+    }
     std::vector<Message> messages;
     QStringList notices;
+    QStringList questions;
+    bool answer = true;
 };
 
 // A selector entry: real timers that drive the device, and the shown state the main window sets.
@@ -568,6 +575,54 @@ TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
     ASSERT_TRUE(settle());
     EXPECT_FALSE(device.settingsPending());
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
+}
+
+// What a change made while the mouse was away becomes when the tool is started again before the
+// mouse is back: offered at the first read, written when accepted, dropped when declined.
+TEST_F(MousePage, PendingChangeSurvivesARestartAndIsOffered)
+{
+    attach(devsim::Port::Receiver);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    const int rateOnMouse = sim.settingsPage(0)[kReportRateByte];
+    const int wanted = rateOnMouse == 1 ? 2 : 1;
+    // The change, made while the mouse is off; then the tool ends.
+    const auto changeWhileAway = [&](CQuellonMouseDevice& page) {
+        sim.setMouseOn(false);
+        MouseSystemStages system = page.profile().GetSystemStages();
+        system.reportRate = static_cast<std::uint16_t>(wanted);
+        page.profile().SetSystemStages(system);
+        ASSERT_TRUE(page.profile().SaveProfile());
+        page.writeSettingsToDevice();
+        ASSERT_TRUE(waitFor([&] { return !page.hasDeviceWork(); }, 15000));
+        ASSERT_TRUE(page.settingsPending());
+        page.closeLinks();
+        sim.setMouseOn(true);
+    };
+    // The next run, with the mouse back, answering the offer.
+    const auto restart = [&](bool accept, CQuellonMouseDevice& again) {
+        again.setPageSetup(device.pageSetup());
+        again.setMainWindow(&mainWindow);
+        ASSERT_TRUE(again.buildPage(real.skin, real.factory));
+        ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Receiver), kReceiverKind));
+        mainWindow.questions.clear();
+        mainWindow.answer = accept;
+        again.readAll();
+        ASSERT_TRUE(waitFor([&] { return !again.hasDeviceWork(); }, 15000));
+        EXPECT_EQ(mainWindow.questions, QStringList{"device_pending_question_text"});
+        EXPECT_FALSE(again.settingsPending());
+    };
+
+    changeWhileAway(device);
+    CQuellonMouseDevice declined;
+    restart(false, declined);
+    EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], rateOnMouse);
+    EXPECT_EQ(declined.profile().GetSystemStages().reportRate, rateOnMouse);
+
+    changeWhileAway(declined);
+    CQuellonMouseDevice accepted;
+    restart(true, accepted);
+    EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], wanted);
 }
 
 }  // namespace

@@ -201,6 +201,29 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     EXPECT_TRUE(prompts.empty());
 }
 
+TEST_F(Application, ChangeMadeWhileTheMouseIsOutOfReachWaitsAndReachesItLater)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug receiver");
+    ASSERT_TRUE(mouseOnline(true, 7000));
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork() && stageOnDevice(2) >= 0; }, 5000));
+    QWidget* mark = window.mouse()->page()->findChild<QWidget*>("device_pending_label");
+    ASSERT_NE(mark, nullptr);
+    EXPECT_TRUE(mark->isHidden());
+
+    sim.command("mouse off");
+    const int position = stepSlider(2);
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->settingsPending(); }, 5000));
+    EXPECT_FALSE(mark->isHidden());
+    EXPECT_NE(stageOnDevice(2), position);
+
+    sim.command("mouse on");
+    EXPECT_TRUE(waitFor([&] { return stageOnDevice(2) == position; }, 10000));
+    EXPECT_TRUE(waitFor([&] { return !window.mouse()->settingsPending(); }, 3000));
+    EXPECT_TRUE(mark->isHidden());
+    EXPECT_TRUE(prompts.empty());
+}
+
 // The window's answers to the device objects' messages, without a device.
 class WindowMessages : public testing::Test {
 protected:
