@@ -14,6 +14,10 @@ enum SelectorTimer : int {
     kTimerKeepAlive = 1008,
 };
 
+// The first read follows an arrival after this delay; a keep-alive restarts after this one.
+inline constexpr int kFirstReadDelayMs = 500;
+inline constexpr int kKeepAliveRestartMs = 50;
+
 // What a device object needs of its entry in the device selector: the entry owns the device's
 // timers (and hands each one that fires to CQuellonUSBDevice::runSelectorTimer) and knows whether
 // it shows the device as connected.

@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kMouseKind = 2;
 constexpr int kRereadDelayMs = 50;
-constexpr int kFirstReadDelayMs = 500;
 constexpr int kSubPageCount = 3;
 
 constexpr const char* kSliderName = "DPI_slider_";

@@ -3,9 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMetaObject>
-#include <QPointer>
 #include <QProgressBar>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -36,8 +34,6 @@ constexpr int kLinkWatchMs = 3000;
 constexpr int kPowerPollMs = 3000;
 constexpr int kMinuteMs = 60000;
 constexpr int kKeepAliveLeadMs = 10000;
-constexpr int kKeepAliveRestartMs = 50;
-constexpr int kFirstReadDelayMs = 500;
 constexpr int kReceiverTries = 26;
 constexpr auto kReceiverRetryPause = std::chrono::milliseconds(50);
 

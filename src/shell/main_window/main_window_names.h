@@ -15,7 +15,5 @@ inline constexpr const char* kAccessHint = "nodevice_access_label";
 
 inline constexpr int kMouseKind = 2;
 inline constexpr int kMouseReceiverKind = 6;
-inline constexpr int kFirstReadDelayMs = 500;
-inline constexpr int kKeepAliveRestartMs = 50;
 
 }  // namespace kestrion::main_window
