@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "profiles/program_folders.h"
+#include "shell/battery_notifier.h"
 #include "shell/main_window/main_window.h"
 #include "ui/about_window.h"
 #include "ui/control_factory.h"
@@ -79,6 +80,10 @@ int main(int argc, char** argv)
     kestrion::ui::Tray tray(language, icon);
     QObject::connect(&tray, &kestrion::ui::Tray::toggleWindowRequested, &window,
                      &kestrion::CMainWnd::toggleFromTray);
+    window.attachTray(tray);
+    kestrion::BatteryNotifier batteryNotices(language);
+    QObject::connect(&window, &kestrion::CMainWnd::batteryChanged, &batteryNotices,
+                     &kestrion::BatteryNotifier::onBattery);
     QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
         kestrion::ui::AboutWnd about(resources, &window);
         about.run();

@@ -60,6 +60,7 @@ void NotificationBridge::attachOne(QWidget* control)
         connect(combo, &QComboBox::activated, this, [this, combo] { raise("itemselect", combo); });
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit] { raise("textchanged", edit); });
+        connect(edit, &QLineEdit::returnPressed, this, [this, edit] { raise("return", edit); });
         edit->installEventFilter(this);
     }
 }

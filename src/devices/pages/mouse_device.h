@@ -95,6 +95,7 @@ private:
     };
 
     void bindControls();
+    void openFirstTab(ui::CDeviceProfileUI& selector);
     void applyNotification(const MouseNotification& notification);
     void applySliderRanges();
     void showStages();

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QStackedWidget>
 
 #include <algorithm>
 #include <utility>
@@ -32,6 +33,7 @@ constexpr int kKeepAliveLeadMs = 10000;
 constexpr const char* kKeyPrefix = "key_";
 constexpr const char* kLightPrefix = "light_";
 constexpr const char* kSelectPanelClass = "SelectPanel";
+constexpr const char* kFunctionPageProperty = "functionPage";
 
 void placeAt(QList<ui::CDeviceKeyButtonUI*>& list, int index, ui::CDeviceKeyButtonUI* button)
 {
@@ -175,6 +177,21 @@ bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& fact
         return false;
     initPage();
     return true;
+}
+
+void CQuellonUSBDevice::showFunctionPage(int page)
+{
+    m_functionPage = page;
+    if (!m_page)
+        return;
+    for (QStackedWidget* pages : m_page->findChildren<QStackedWidget*>()) {
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->widget(i)->property(kFunctionPageProperty).toInt() == page) {
+                pages->setCurrentIndex(i);
+                return;
+            }
+        }
+    }
 }
 
 void CQuellonUSBDevice::initPage()

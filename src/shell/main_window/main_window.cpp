@@ -3,10 +3,14 @@
 #include "shell/main_window/main_window.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QShortcut>
 
 #include <chrono>
 #include <future>
@@ -16,7 +20,9 @@
 #include "platform/log.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
+#include "ui/device_profile.h"
 #include "ui/display_scale.h"
+#include "ui/focus_ring.h"
 #include "ui/language_manager.h"
 #include "ui/notification_bridge.h"
 #include "ui/product_names.h"
@@ -32,6 +38,9 @@ constexpr auto kHandOverPoll = std::chrono::milliseconds(20);
 constexpr int kCurrentFirmware = 0x0104;
 constexpr const char* kUpdater = "QXTRAM-V0104-20260129.exe";
 constexpr const char* kUpdaterArgument = "On the upgrade";
+constexpr const char* kUpdatePromptTitle = "UpdateTiShi";
+constexpr const char* kUpdatePromptText = "UpdateTiShiText";
+constexpr const char* kNoUpdaterPromptText = "UpdateNeedsUpdaterText";
 
 }  // namespace
 
@@ -59,6 +68,9 @@ bool CMainWnd::initWindow()
     setFixedSize(ui::kMainWindowSize.width, ui::kMainWindowSize.height);
     m_bridge = new ui::NotificationBridge(*this, this);
     m_bridge->attach(m_frame);
+    new ui::FocusRing(this);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &CMainWnd::exitRequested);
     if (QWidget* error = control(kErrorDevice))
         error->hide();
     if (QWidget* hint = control(kAccessHint))
@@ -121,6 +133,8 @@ void CMainWnd::notify(const ui::UiNotification& notification)
         onValueChanged(notification.sender);
     else if (type == QLatin1String("killfocus"))
         onKillFocus(notification.sender);
+    else if (type == QLatin1String("return"))
+        onReturn(notification.sender);
     else if (type == QLatin1String("itemselect"))
         onItemSelect(notification.sender);
 }
@@ -172,6 +186,14 @@ void CMainWnd::toggleFromTray()
         hideToTray();
     else
         activate();
+}
+
+void CMainWnd::attachTray(ui::Tray& tray)
+{
+    connect(&tray, &ui::Tray::menuAboutToShow, this, [this, &tray] { tray.setProfiles(profileNames(), selectedProfile()); });
+    connect(&tray, &ui::Tray::profileChosen, this, &CMainWnd::chooseProfile);
+    connect(&tray, &ui::Tray::showWindowRequested, this, &CMainWnd::activate);
+    connect(this, &CMainWnd::batteryChanged, &tray, [&tray](int percent) { tray.showBattery(percent); });
 }
 
 void CMainWnd::tellDevicesHidden(bool hidden)
@@ -228,6 +250,9 @@ void CMainWnd::closeEvent(QCloseEvent* event)
     emit exitRequested();
 }
 
+// The frameless window moves with a drag that starts on its own background; a drag that a
+// control started and did not finish (across the lights of the mouse picture) reaches here
+// without a press and leaves the window where it is.
 void CMainWnd::mousePressEvent(QMouseEvent* event)
 {
     m_dragging = event->button() == Qt::LeftButton;
@@ -238,6 +263,22 @@ void CMainWnd::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragging && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CMainWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMainWnd::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hideToTray();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CMainWnd::onDeviceOnline(int index, bool online)
@@ -263,12 +304,23 @@ void CMainWnd::onFirmwareVersion(int version)
     if (QWidget* error = control(kErrorDevice))
         error->hide();
     showNoDeviceLayout(true, "UpdateMacroKbDevice>pNoDeviceLinkLyout    true");
-    if (prompt(QStringLiteral("UpdateTiShi"), QStringLiteral("UpdateTiShiText")) == 1) {
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/Update/");
-        QProcess::startDetached(folder + kUpdater, {kUpdaterArgument}, folder);
+    const QString folder = updaterFolder();
+    const QString updater = folder + QString::fromLatin1(kUpdater);
+    // Without the maker's updater beside the program the prompt says so instead of promising
+    // an update; confirming then keeps the tool running on the old firmware.
+    const bool present = QFileInfo(updater).isFile();
+    const QString text = QString::fromLatin1(present ? kUpdatePromptText : kNoUpdaterPromptText);
+    if (prompt(QString::fromLatin1(kUpdatePromptTitle), text) == 1) {
+        if (present)
+            QProcess::startDetached(updater, {QString::fromLatin1(kUpdaterArgument)}, folder);
         return;
     }
     emit exitRequested();
+}
+
+QString CMainWnd::updaterFolder() const
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Update/");
 }
 
 void CMainWnd::onDeviceState(bool usable)

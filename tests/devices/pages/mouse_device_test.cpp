@@ -319,7 +319,7 @@ TEST_F(MousePage, SwitchingProfilesWritesTheSelectedOnesSettings)
     device.readAll();
     ui::CDeviceProfileUI* selector = device.profileSelector();
     ASSERT_NE(selector, nullptr);
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
     device.collectPage();
     device.profile().SaveProfile();

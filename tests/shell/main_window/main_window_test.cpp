@@ -275,7 +275,7 @@ TEST_F(Application, ProfileButtonsReachTheSelectedDevicesSelector)
     ASSERT_TRUE(mouseOnline(true));
     ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
     ASSERT_NE(selector, nullptr);
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     ProfileListStore& store = *window.mouse()->profileList();
     const int before = store.count();
 
