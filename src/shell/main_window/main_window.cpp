@@ -53,6 +53,10 @@ CMainWnd::CMainWnd(const ui::UiResources& resources, QWidget* parent)
 
 CMainWnd::~CMainWnd()
 {
+    // Closing the frame moves the focus out of an edit; its notification must not reach a
+    // window that is half gone.
+    delete m_bridge;
+    m_bridge = nullptr;
     stopThreads();
     for (DeviceRecord& record : m_devices)
         record.device->setSelectorEntry(nullptr);
