@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -130,10 +133,38 @@ TEST_F(WindowMessages, OldFirmwareOffersTheUpdateAndDecliningEndsTheTool)
     EXPECT_TRUE(prompts.empty());
     EXPECT_FALSE(window.isControlShown("No_device_Link"));
 
+    // No updater beside the program: the prompt says updating needs it.
     window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0103);
-    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateTiShiText"});
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateNeedsUpdaterText"});
     EXPECT_TRUE(window.isControlShown("No_device_Link"));
     EXPECT_EQ(exits, 1);
+}
+
+// The maker's updater in "Update" beside the program, as a script that notes how it was started.
+class Updater {
+public:
+    Updater() : m_folder(QCoreApplication::applicationDirPath() + "/Update")
+    {
+        QDir().mkpath(m_folder);
+        test::writeFile(program(), "#!/bin/sh\necho \"$1\" > \"$PWD/started\"\n");
+        QFile::setPermissions(QString::fromStdString(program()), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    ~Updater() { QDir(m_folder).removeRecursively(); }
+    std::string program() const { return (m_folder + "/QXTRAM-V0104-20260129.exe").toStdString(); }
+    std::string startedFile() const { return (m_folder + "/started").toStdString(); }
+
+private:
+    QString m_folder;
+};
+
+TEST_F(WindowMessages, OldFirmwareRunsTheUpdaterBesideTheProgramWhenConfirmed)
+{
+    const Updater updater;
+    answer = 1;
+    window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0103);
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateTiShiText"});
+    EXPECT_TRUE(waitFor([&] { return test::readFile(updater.startedFile()) == "On the upgrade\n"; }, 5000));
+    EXPECT_EQ(exits, 0);
 }
 
 TEST_F(WindowMessages, CloseHidesAndTellsTheDevicesAndLightControlToggles)
