@@ -1,9 +1,9 @@
 #include "ui/device_profile.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -277,7 +277,8 @@ void CDeviceProfileUI::renameProfile()
     const std::string name = nameEditText().toStdString();
     const ProfileRenameResult result = m_store->rename(name);
     if (result != ProfileRenameResult::Renamed) {
-        notify(noticeOf(kRenameNotices, result), forbiddenWord(name));
+        const bool forbidden = result == ProfileRenameResult::ForbiddenCharacter;
+        notify(noticeOf(kRenameNotices, result), forbidden ? forbiddenWord(name) : QString());
         return;
     }
     showProfiles();
@@ -311,7 +312,8 @@ void CDeviceProfileUI::exportProfile()
 {
     if (!hasSelection())
         return;
-    const QString path = chooseFile(FileDialogMode::Save, selectedName() + QLatin1Char('.') + QString::fromLatin1(kSaveSuffix));
+    const QString suggestedName = selectedName() + QLatin1Char('.') + QString::fromLatin1(kSaveSuffix);
+    const QString path = chooseFile(FileDialogMode::Save, suggestedName);
     if (!path.isEmpty() && !m_store->exportSelected(localPath(path)))
         notify(kExportFailedNotice);
 }

@@ -538,6 +538,38 @@ TEST_F(DeviceProfileTest, FailedWritesAreReportedAndAnnounceNothing)
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(DeviceProfileTest, SelectTabChecksOneOptionOfThePageAndFallsBackToAShownOne)
+{
+    auto page = test::buildMousePage(real);
+    ASSERT_TRUE(page);
+    auto* built = page->findChild<CDeviceProfileUI*>("DeviceProfileItem");
+    ASSERT_NE(built, nullptr);
+    built->bindTabs(page.get());
+    const auto checkedTabs = [&page] {
+        std::vector<std::string> names;
+        for (const char* name : {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}) {
+            if (page->findChild<QAbstractButton*>(name)->isChecked())
+                names.push_back(name);
+        }
+        return names;
+    };
+    built->SelectTab(1);
+    EXPECT_EQ(checkedTabs(), std::vector<std::string>{"deng_Op_tab"});
+    built->SelectTab(4);
+    EXPECT_EQ(checkedTabs(), std::vector<std::string>{"system_Op_tab"});
+    EXPECT_EQ(built->selectedTab(), 4);
+    built->SelectTab(10);
+    EXPECT_TRUE(checkedTabs().empty());
+    EXPECT_EQ(built->selectedTab(), 0);
+
+    // The keys and macros tabs are hidden until their editors come: the first shown one stands in.
+    EXPECT_EQ(built->firstShownTab(2), 1);
+    EXPECT_EQ(built->firstShownTab(4), 4);
+    EXPECT_EQ(built->firstShownTab(9), 1) << "a tab the page lacks";
+    EXPECT_EQ(CDeviceProfileUI::tabNumber("Virtual7.1_Op_tab"), 8);
+    EXPECT_EQ(CDeviceProfileUI::tabNumber("device_add_btn"), 0);
+}
+
 TEST_F(DeviceProfileTest, MenuDropsDownBelowTheSelectorInsideThePageAndHidesWithIt)
 {
     auto page = test::buildMousePage(real);

@@ -3,7 +3,6 @@
 #include "shell/main_window/main_window.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -20,7 +19,6 @@
 #include "platform/log.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
-#include "ui/device_profile.h"
 #include "ui/display_scale.h"
 #include "ui/focus_ring.h"
 #include "ui/language_manager.h"
@@ -194,7 +192,8 @@ void CMainWnd::toggleFromTray()
 
 void CMainWnd::attachTray(ui::Tray& tray)
 {
-    connect(&tray, &ui::Tray::menuAboutToShow, this, [this, &tray] { tray.setProfiles(profileNames(), selectedProfile()); });
+    connect(&tray, &ui::Tray::menuAboutToShow, this,
+            [this, &tray] { tray.setProfiles(profileNames(), selectedProfile()); });
     connect(&tray, &ui::Tray::profileChosen, this, &CMainWnd::chooseProfile);
     connect(&tray, &ui::Tray::showWindowRequested, this, &CMainWnd::activate);
     connect(this, &CMainWnd::batteryChanged, &tray, [&tray](int percent) { tray.showBattery(percent); });
@@ -254,9 +253,9 @@ void CMainWnd::closeEvent(QCloseEvent* event)
     emit exitRequested();
 }
 
-// The frameless window moves with a drag that starts on its own background; a drag that a
-// control started and did not finish (across the lights of the mouse picture) reaches here
-// without a press and leaves the window where it is.
+// The frameless window moves with a drag that starts on its own background, until the button
+// is released; the moves a control's own drag passes on (across the lights of the mouse
+// picture) leave it where it is.
 void CMainWnd::mousePressEvent(QMouseEvent* event)
 {
     m_dragging = event->button() == Qt::LeftButton;

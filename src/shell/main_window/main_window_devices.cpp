@@ -178,7 +178,7 @@ void CMainWnd::onDeviceRemoved(int slot)
 // prompt, the receiver still linked): the page shows the mouse again.
 void CMainWnd::followRemainingLink()
 {
-    if (onlineCount() > 0)
+    if (onlineCount() > 0 && isControlShown(QString::fromLatin1(kNoDevice)))
         showNoDeviceLayout(false, "DeviceRemoved>pNoDeviceLinkLyout    false");
 }
 
