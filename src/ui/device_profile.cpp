@@ -389,15 +389,6 @@ void CDeviceProfileUI::SelectTab(int n)
     }
 }
 
-int CDeviceProfileUI::selectedTab() const
-{
-    for (int i = 1; i <= kTabCount; ++i) {
-        if (QAbstractButton* option = tab(i); option && option->isChecked())
-            return i;
-    }
-    return 0;
-}
-
 int CDeviceProfileUI::firstShownTab(int n) const
 {
     if (QAbstractButton* wanted = tab(n); wanted && !wanted->isHidden())

@@ -82,8 +82,6 @@ public:
     // 7 voice effects, 8 virtual surround, 9 other settings) without raising a notification;
     // any other n clears every option.
     void SelectTab(int n);
-    // The checked tab option's number; 0 when none is checked.
-    int selectedTab() const;
     // n when its tab option is shown, else the lowest shown one; 0 when the page shows none.
     int firstShownTab(int n) const;
     // The number SelectTab gives the tab option of that name; 0 for any other name.
