@@ -1,4 +1,5 @@
 // Kestrion Config: finds the supported devices, shows their settings and writes them back.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "profiles/program_folders.h"
+#include "shell/battery_notifier.h"
 #include "shell/main_window/main_window.h"
 #include "ui/about_window.h"
 #include "ui/control_factory.h"
@@ -53,8 +55,12 @@ int main(int argc, char** argv)
     const QCommandLineOption shotOption(QStringLiteral("screenshot"),
                                         QStringLiteral("Save the window as a picture once it shows, then exit."),
                                         QStringLiteral("file"));
+    const QCommandLineOption clickOption(QStringLiteral("click"),
+                                         QStringLiteral("With --screenshot: click the named control first (repeatable)."),
+                                         QStringLiteral("name"));
     options.addOption(trayOption);
     options.addOption(shotOption);
+    options.addOption(clickOption);
     options.process(app);
 
     kestrion::ui::SingleInstance instance(QString::fromLatin1(kestrion::ui::kProductString));
@@ -79,6 +85,10 @@ int main(int argc, char** argv)
     kestrion::ui::Tray tray(language, icon);
     QObject::connect(&tray, &kestrion::ui::Tray::toggleWindowRequested, &window,
                      &kestrion::CMainWnd::toggleFromTray);
+    window.attachTray(tray);
+    kestrion::BatteryNotifier batteryNotices(language);
+    QObject::connect(&window, &kestrion::CMainWnd::batteryChanged, &batteryNotices,
+                     &kestrion::BatteryNotifier::onBattery);
     QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
         kestrion::ui::AboutWnd about(resources, &window);
         about.run();
@@ -96,8 +106,14 @@ int main(int argc, char** argv)
         QObject::connect(&window, &kestrion::CMainWnd::firstPassDone, &window, &kestrion::CMainWnd::hideToTray);
     if (options.isSet(shotOption)) {
         // Leaves the first read of an attached device time to reach the page.
-        QObject::connect(&window, &kestrion::CMainWnd::firstPassDone, &window, [&window, &options, &shotOption] {
-            QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption)] {
+        QObject::connect(&window, &kestrion::CMainWnd::firstPassDone, &window, [&window, &options, &shotOption,
+                                                                                 &clickOption] {
+            QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption),
+                                                             clicks = options.values(clickOption)] {
+                for (const QString& name : clicks) {
+                    if (auto* control = window.findChild<QAbstractButton*>(name))
+                        control->click();
+                }
                 const bool saved = window.grab().save(file);
                 window.stopThreads();
                 QApplication::exit(saved ? 0 : 1);

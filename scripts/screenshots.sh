@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the main window under Xvfb into docs/screenshots: once with no device and once with the
-# simulated mouse on its cable. Uses a private runtime folder so a running simulator or tool of
-# the user is not seen.
+# Renders the main window under Xvfb into docs/screenshots: with no device, with the simulated
+# mouse on its cable on each shown tab of its page (and each performance sub-page), and with the
+# receiver plugged while the mouse behind it is switched off. Uses a private runtime folder so a
+# running simulator or tool of the user is not seen.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,24 +13,50 @@ mkdir -p "$out"
 
 runtime=$(mktemp -d)
 simulator=""
-cleanup() {
+stop_simulator() {
   if [ -n "$simulator" ]; then
     kill -TERM "$simulator" 2>/dev/null || true
     wait "$simulator" 2>/dev/null || true
+    simulator=""
   fi
+}
+cleanup() {
+  stop_simulator
   rm -rf "$runtime"
 }
 trap cleanup EXIT
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime" XDG_DATA_HOME="$runtime/data"
 
-xvfb-run -a -s "-screen 0 1280x800x24" "$bin/kestrion-config" --screenshot "$out/main-window-no-device.png"
+# shot FILE [CONTROL...]: the window once it shows, after clicking the named controls.
+shot() {
+  local file=$1
+  shift
+  local clicks=()
+  for name in "$@"; do clicks+=(--click "$name"); done
+  xvfb-run -a -s "-screen 0 1280x800x24" "$bin/kestrion-config" --screenshot "$out/$file" "${clicks[@]}"
+  echo "written: $out/$file"
+}
 
-"$bin/devsim" --plug cable </dev/null >/dev/null &
-simulator=$!
-for _ in $(seq 50); do
-  [ -S "$runtime/kestrion-vhid/devsim.control" ] && break
-  sleep 0.1
-done
-xvfb-run -a -s "-screen 0 1280x800x24" "$bin/kestrion-config" --screenshot "$out/main-window-mouse.png"
-echo "written: $out/main-window-no-device.png $out/main-window-mouse.png"
+# start_simulator COMMAND...: devsim with these commands on its standard input.
+start_simulator() {
+  printf '%s\n' "$@" | "$bin/devsim" >/dev/null &
+  simulator=$!
+  for _ in $(seq 50); do
+    [ -S "$runtime/kestrion-vhid/devsim.control" ] && break
+    sleep 0.1
+  done
+}
+
+shot main-window-no-device.png
+
+start_simulator "plug cable"
+shot main-window-mouse.png
+shot mouse-tab-lighting.png deng_Op_tab
+shot mouse-tab-performance-dpi.png system_Op_tab mouse_device_seting_option_0
+shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option_1
+shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2
+stop_simulator
+
+start_simulator "mouse off" "plug receiver"
+shot receiver-mouse-off.png

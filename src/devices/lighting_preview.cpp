@@ -47,6 +47,14 @@ constexpr int wrap(int value, std::size_t size)
     return (value % count + count) % count;
 }
 
+// The mouse shows red only when the cycle starts; after white it goes on with green.
+constexpr int kBreathingCycleRestart = 1;
+
+constexpr int nextBreathingColour(int index)
+{
+    return index + 1 < static_cast<int>(kBreathingColours.size()) ? index + 1 : kBreathingCycleRestart;
+}
+
 std::int64_t blinkPeriodMs(const EffectParams& params)
 {
     return std::int64_t {kBlinkPeriodUnits[levelOf(params.speed)]} * kBlinkPeriodUnitMs;
@@ -150,7 +158,7 @@ void LightingPreview::previewRingWave(const EffectParams& params, std::int64_t)
 void LightingPreview::previewBreathingCycle(const EffectParams& params, std::int64_t)
 {
     if (moveBreath(params.backwards))
-        m_colourIndex = wrap(m_colourIndex + 1, kBreathingColours.size());
+        m_colourIndex = nextBreathingColour(m_colourIndex);
     paintAll(keyColourOf(entryAt(kBreathingColours, m_colourIndex), breathBrightness(params, m_phase)));
 }
 

@@ -54,7 +54,7 @@ EffectParams effectParamsOf(const LedEffect& effect);
 //   it travels towards the higher columns. Its colour is the wheel entry that moves by 15 per turn.
 // - A blink shows its colour, then on going dark moves to the next colour; the very first step
 //   lights at once, later toggles wait for the blink period.
-// - Breathing through the colour list returns to red after white.
+// - Breathing through the colour list starts on red and goes on with green after white.
 // - "Fx" turns the wave, the spectrum, the ring and the colour-list breathing backwards; plain
 //   breathing always rises. Multi-colour breathing and blinking start on wheel entry 0.
 class LightingPreview {

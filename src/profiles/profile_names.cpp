@@ -27,6 +27,12 @@ ProfileNameCheck checkProfileName(const std::string& name)
     return ProfileNameCheck::Ok;
 }
 
+std::string firstForbiddenCharacter(const std::string& name)
+{
+    const std::size_t at = name.find_first_of(kForbiddenCharacters);
+    return at == std::string::npos ? std::string() : name.substr(at, 1);
+}
+
 bool isBlankName(const std::string& name)
 {
     return name.find_first_not_of(kWhiteSpace) == std::string::npos;

@@ -19,6 +19,9 @@ enum class ProfileNameCheck {
 // The checks a new profile name passes before the list is consulted, in the order they are made.
 ProfileNameCheck checkProfileName(const std::string& name);
 
+// The first character of name that a profile name may not hold; empty when there is none.
+std::string firstForbiddenCharacter(const std::string& name);
+
 // True when nothing but white space remains after trimming.
 bool isBlankName(const std::string& name);
 // Profile names are compared without regard to (ASCII) case.

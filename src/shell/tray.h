@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QMenu>
 #include <QObject>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 namespace kestrion::ui {
@@ -9,8 +11,10 @@ namespace kestrion::ui {
 class LanguageManager;
 
 // The tool's tray icon and its menu. A left click asks the main window to show or hide; the
-// menu's items "about_menu" and "exit" ask for the about window and for the end of the tool.
-// Menu texts follow the current language.
+// menu's items "show_window", "about_menu" and "exit" ask for the window, the about window and
+// the end of the tool, and between them the selected device's profiles can be chosen. The tool
+// tip names the tool and, while a device reports one, its battery level. Texts follow the
+// current language.
 class Tray : public QObject {
     Q_OBJECT
 public:
@@ -23,10 +27,19 @@ public:
     QSystemTrayIcon& icon() { return m_icon; }
     QMenu& menu() { return m_menu; }
 
+    // The profiles the menu offers, the selected one ticked; none without a device.
+    void setProfiles(const QStringList& names, int selected);
+    // The battery level for the tool tip; -1 when no device reports one.
+    void showBattery(int percent);
+
 signals:
     void toggleWindowRequested();
+    void showWindowRequested();
     void aboutRequested();
     void exitRequested();
+    void profileChosen(int index);
+    // The menu is about to open: its profiles can be brought up to date.
+    void menuAboutToShow();
     // Every menu item reports its name, as the main window's menu command does.
     void menuCommand(const QString& itemName);
 
@@ -39,6 +52,9 @@ private:
     const LanguageManager& m_language;
     QSystemTrayIcon m_icon;
     QMenu m_menu;
+    QAction* m_profilesEnd = nullptr;
+    QList<QAction*> m_profiles;
+    int m_battery = -1;
 };
 
 }  // namespace kestrion::ui

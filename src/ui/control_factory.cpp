@@ -6,6 +6,7 @@
 
 #include "ui/device_key_button.h"
 #include "ui/device_profile.h"
+#include "ui/page_combo_box.h"
 #include "ui/select_panel.h"
 #include "ui/skin.h"
 
@@ -64,6 +65,8 @@ constexpr std::array kTrees{
 
 // A layout that names itself, directly or through others, stops here instead of recursing.
 constexpr int kMaxTreeDepth = 8;
+// The layouts' drop-downs are made here so that the wheel cannot change a closed one.
+constexpr const char* kComboBoxKey = "qcombobox";
 constexpr const char* kClassProperty = "controlClass";
 
 template <std::size_t N>
@@ -110,6 +113,8 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
 {
     if (const auto creator = m_creators.constFind(key); creator != m_creators.constEnd())
         return (*creator)(parent);
+    if (key == QLatin1String(kComboBoxKey))
+        return new PageComboBox(parent);
     if (const auto* row = findOwn(kSelectPanels, key))
         return tagged(new CSelectPanelUI(parent), row->className);
     if (const auto* row = findOwn(kKeyButtons, key))

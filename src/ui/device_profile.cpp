@@ -1,9 +1,11 @@
 #include "ui/device_profile.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -13,6 +15,7 @@
 #include "profiles/profile_list_store.h"
 #include "profiles/profile_names.h"
 #include "ui/control_factory.h"
+#include "ui/language_manager.h"
 #include "ui/skin.h"
 
 namespace kestrion::ui {
@@ -30,6 +33,12 @@ constexpr const char* kDelete = "device_sub_btn";
 constexpr std::array kMenuButtons{kSave, "device_add_btn", "device_copy_btn", kDelete,
                                   "device_import_btn", "device_export_btn", "device_reset_btn"};
 
+// The tab options of a device page, in the order SelectTab numbers them from 1.
+constexpr std::array kTabNames{"deng_Op_tab",   "key_Op_tab",    "macro_Op_tab",
+                               "system_Op_tab", "cursor_Op_tab", "6533_voice_Op_tab",
+                               "magic_Op_tab",  "Virtual7.1_Op_tab", "otherset_Op_tab"};
+constexpr int kTabCount = static_cast<int>(kTabNames.size());
+
 constexpr int kItemHeight = 30;
 constexpr int kMenuGap = 4;
 constexpr int kPromptDpi = 96;
@@ -44,6 +53,7 @@ constexpr const char* kNameTooLongNotice = "message_text_34";
 constexpr const char* kWriteFailedNotice = "profile_write_failed_text";
 constexpr const char* kExportFailedNotice = "profile_export_failed_text";
 constexpr const char* kNotAProfileNotice = "profile_import_invalid_text";
+constexpr const char* kSpaceWord = "profile_name_space_text";
 
 template <typename Result>
 struct Notice {
@@ -85,7 +95,8 @@ std::string localPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-QString chooseWithDialog(QWidget* parent, CDeviceProfileUI::FileDialogMode mode, const QString& filter)
+QString chooseWithDialog(QWidget* parent, CDeviceProfileUI::FileDialogMode mode, const QString& filter,
+                         const QString& suggestedName)
 {
     QFileDialog dialog(parent, QString(), QString(), filter);
     if (mode == CDeviceProfileUI::FileDialogMode::Open) {
@@ -95,6 +106,7 @@ QString chooseWithDialog(QWidget* parent, CDeviceProfileUI::FileDialogMode mode,
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QString::fromLatin1(kSaveSuffix));
+        dialog.selectFile(suggestedName);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
@@ -105,10 +117,15 @@ QString chooseWithDialog(QWidget* parent, CDeviceProfileUI::FileDialogMode mode,
 
 CDeviceProfileUI::CDeviceProfileUI(const Skin& skin, QWidget* parent)
     : QWidget(parent),
-      m_prompter([this](const QString& textId, int mode) {
-          return m_resources ? showPrompt(*m_resources, window(), QString(), textId, kPromptDpi, true, mode) : 0;
+      m_prompter([this](const QString& textId, int mode, const QString& word) {
+          if (!m_resources)
+              return 0;
+          const QString text = m_resources->language.textWithWord(textId, word);
+          return showPrompt(*m_resources, window(), QString(), text, kPromptDpi, false, mode);
       }),
-      m_chooser([this](FileDialogMode mode, const QString& filter) { return chooseWithDialog(window(), mode, filter); })
+      m_chooser([this](FileDialogMode mode, const QString& filter, const QString& suggestedName) {
+          return chooseWithDialog(window(), mode, filter, suggestedName);
+      })
 {
     setProperty("controlClass", QString::fromLatin1(kClassName));
     // Its own factory: this control is itself built while the page's factory is loading.
@@ -195,20 +212,20 @@ bool CDeviceProfileUI::hasSelection() const
     return m_store && m_store->selectedIndex() >= 0;
 }
 
-bool CDeviceProfileUI::confirm(const char* textId)
+bool CDeviceProfileUI::confirm(const char* textId, const QString& word)
 {
-    return m_prompter(QString::fromLatin1(textId), CMsgWnd::Question) == 1;
+    return m_prompter(QString::fromLatin1(textId), CMsgWnd::Question, word) == 1;
 }
 
-void CDeviceProfileUI::notify(const char* textId)
+void CDeviceProfileUI::notify(const char* textId, const QString& word)
 {
     if (textId)
-        m_prompter(QString::fromLatin1(textId), CMsgWnd::Notice);
+        m_prompter(QString::fromLatin1(textId), CMsgWnd::Notice, word);
 }
 
-QString CDeviceProfileUI::chooseFile(FileDialogMode mode)
+QString CDeviceProfileUI::chooseFile(FileDialogMode mode, const QString& suggestedName)
 {
-    return m_chooser(mode, QString::fromLatin1(kFileFilter));
+    return m_chooser(mode, QString::fromLatin1(kFileFilter), suggestedName);
 }
 
 void CDeviceProfileUI::selectProfile(int index)
@@ -243,7 +260,7 @@ void CDeviceProfileUI::copyProfile()
 
 void CDeviceProfileUI::deleteProfile()
 {
-    if (!hasSelection() || m_store->profiles().size() < 2 || !confirm(kDeleteQuestion))
+    if (!hasSelection() || m_store->profiles().size() < 2 || !confirm(kDeleteQuestion, quoted(selectedName())))
         return;
     if (!m_store->removeSelected()) {
         notify(kWriteFailedNotice);
@@ -257,9 +274,11 @@ void CDeviceProfileUI::renameProfile()
 {
     if (!hasSelection())
         return;
-    const ProfileRenameResult result = m_store->rename(nameEditText().toStdString());
+    const std::string name = nameEditText().toStdString();
+    const ProfileRenameResult result = m_store->rename(name);
     if (result != ProfileRenameResult::Renamed) {
-        notify(noticeOf(kRenameNotices, result));
+        const bool forbidden = result == ProfileRenameResult::ForbiddenCharacter;
+        notify(noticeOf(kRenameNotices, result), forbidden ? forbiddenWord(name) : QString());
         return;
     }
     showProfiles();
@@ -280,7 +299,7 @@ void CDeviceProfileUI::importProfile()
 {
     if (!hasSelection())
         return;
-    const QString path = chooseFile(FileDialogMode::Open);
+    const QString path = chooseFile(FileDialogMode::Open, QString());
     if (path.isEmpty())
         return;
     const std::string source = localPath(path);
@@ -293,7 +312,8 @@ void CDeviceProfileUI::exportProfile()
 {
     if (!hasSelection())
         return;
-    const QString path = chooseFile(FileDialogMode::Save);
+    const QString suggestedName = selectedName() + QLatin1Char('.') + QString::fromLatin1(kSaveSuffix);
+    const QString path = chooseFile(FileDialogMode::Save, suggestedName);
     if (!path.isEmpty() && !m_store->exportSelected(localPath(path)))
         notify(kExportFailedNotice);
 }
@@ -314,6 +334,72 @@ void CDeviceProfileUI::setNameEditText(const QString& text)
         m_nameEdit->setText(text);
 }
 
+QString CDeviceProfileUI::selectedName() const
+{
+    return m_combo ? m_combo->currentText() : QString();
+}
+
+QString CDeviceProfileUI::quoted(const QString& word)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(word);
+}
+
+// The refused character as the notice names it; a space, being invisible, by a word.
+QString CDeviceProfileUI::forbiddenWord(const std::string& name) const
+{
+    const std::string character = firstForbiddenCharacter(name);
+    if (character.empty())
+        return QString();
+    if (character != " ")
+        return quoted(QString::fromStdString(character));
+    const QString id = QString::fromLatin1(kSpaceWord);
+    return m_resources ? m_resources->language.text(id) : id;
+}
+
+void CDeviceProfileUI::bindTabs(QWidget* page)
+{
+    m_tabs.clear();
+    for (const char* name : kTabNames)
+        m_tabs.append(page ? page->findChild<QAbstractButton*>(QString::fromLatin1(name)) : nullptr);
+}
+
+QAbstractButton* CDeviceProfileUI::tab(int n) const
+{
+    return n >= 1 && n <= m_tabs.size() ? m_tabs[n - 1].data() : nullptr;
+}
+
+int CDeviceProfileUI::tabNumber(const QString& name)
+{
+    const auto row = std::find_if(kTabNames.begin(), kTabNames.end(),
+                                  [&name](const char* tabName) { return name == QLatin1String(tabName); });
+    return row == kTabNames.end() ? 0 : static_cast<int>(row - kTabNames.begin()) + 1;
+}
+
+void CDeviceProfileUI::SelectTab(int n)
+{
+    for (int i = 1; i <= kTabCount; ++i) {
+        QAbstractButton* option = tab(i);
+        if (!option)
+            continue;
+        // The checked option of an exclusive group cannot be cleared while it stays exclusive.
+        const bool exclusive = option->autoExclusive();
+        option->setAutoExclusive(false);
+        option->setChecked(i == n);
+        option->setAutoExclusive(exclusive);
+    }
+}
+
+int CDeviceProfileUI::firstShownTab(int n) const
+{
+    if (QAbstractButton* wanted = tab(n); wanted && !wanted->isHidden())
+        return n;
+    for (int i = 1; i <= kTabCount; ++i) {
+        if (QAbstractButton* option = tab(i); option && !option->isHidden())
+            return i;
+    }
+    return 0;
+}
+
 void CDeviceProfileUI::showProfileMenu(bool visible)
 {
     if (!m_menu)
@@ -321,6 +407,31 @@ void CDeviceProfileUI::showProfileMenu(bool visible)
     if (visible)
         placeMenu();
     m_menu->setVisible(visible);
+    // While it is open, a click elsewhere or Esc closes it.
+    if (visible)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool CDeviceProfileUI::isInsideMenu(QObject* target) const
+{
+    auto* widget = qobject_cast<QWidget*>(target);
+    return widget && (widget == m_menu || m_menu->isAncestorOf(widget) || widget == m_spread);
+}
+
+bool CDeviceProfileUI::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isProfileMenuVisible())
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        showProfileMenu(false);
+        return true;
+    }
+    // A press reaches the window first, then the widget under the pointer: only the widget says where.
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() && !isInsideMenu(watched))
+        showProfileMenu(false);
+    return QWidget::eventFilter(watched, event);
 }
 
 bool CDeviceProfileUI::isProfileMenuVisible() const

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "ui/message_box.h"
 
@@ -26,17 +28,20 @@ class Skin;
 // "profile_fun_spread_btn" and the panel "profile_menu_layout" holding the name edit, its save
 // button and the add, copy, delete, import, export and reset buttons. The profiles themselves live
 // in a ProfileListStore; this control shows them and runs the buttons' commands with their
-// questions and notices. The main window routes the buttons' clicks and the selector's
-// "itemselect" to the public commands below; the control itself only lets Return in the name edit
-// press its save button.
+// questions and notices. It also carries the page's row of tab options. The main window routes
+// the buttons' clicks and the selector's "itemselect" to the public commands below; the control
+// itself only lets Return in the name edit press its save button, and closes its drop-down panel
+// on Esc or on a click elsewhere.
 class CDeviceProfileUI : public QWidget {
     Q_OBJECT
 public:
     enum class FileDialogMode { Open, Save };
-    // Asks or tells the user; text is a language text id, mode a CMsgWnd::Mode. 1 confirmed.
-    using Prompter = std::function<int(const QString& textId, int mode)>;
-    // Lets the user choose a profile file; an empty path when cancelled.
-    using FileChooser = std::function<QString(FileDialogMode mode, const QString& filter)>;
+    // Asks or tells the user; text is a language text id whose "%s" stands for word, mode a
+    // CMsgWnd::Mode. 1 confirmed.
+    using Prompter = std::function<int(const QString& textId, int mode, const QString& word)>;
+    // Lets the user choose a profile file, offering suggestedName; an empty path when cancelled.
+    using FileChooser =
+        std::function<QString(FileDialogMode mode, const QString& filter, const QString& suggestedName)>;
 
     static constexpr const char* kFileFilter = "Profile Files(*.json)";
 
@@ -71,6 +76,17 @@ public:
     QString nameEditText() const;
     void setNameEditText(const QString& text);
 
+    // The page's tab options, found by name under page.
+    void bindTabs(QWidget* page);
+    // Checks tab option n alone (1 lighting, 2 keys, 3 macros, 4 performance, 5 pointer, 6 voice,
+    // 7 voice effects, 8 virtual surround, 9 other settings) without raising a notification;
+    // any other n clears every option.
+    void SelectTab(int n);
+    // n when its tab option is shown, else the lowest shown one; 0 when the page shows none.
+    int firstShownTab(int n) const;
+    // The number SelectTab gives the tab option of that name; 0 for any other name.
+    static int tabNumber(const QString& name);
+
     // The panel drops down below the selector, over the page, and hides with it.
     void showProfileMenu(bool visible);
     bool isProfileMenuVisible() const;
@@ -86,6 +102,7 @@ signals:
     void profileChanged();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -96,9 +113,14 @@ private:
     void updateButtons();
     void placeMenu();
     bool hasSelection() const;
-    bool confirm(const char* textId);
-    void notify(const char* textId);
-    QString chooseFile(FileDialogMode mode);
+    bool confirm(const char* textId, const QString& word = QString());
+    void notify(const char* textId, const QString& word = QString());
+    bool isInsideMenu(QObject* target) const;
+    QAbstractButton* tab(int n) const;
+    QString chooseFile(FileDialogMode mode, const QString& suggestedName);
+    QString selectedName() const;
+    QString forbiddenWord(const std::string& name) const;
+    static QString quoted(const QString& word);
 
     Prompter m_prompter;
     FileChooser m_chooser;
@@ -108,6 +130,7 @@ private:
     QLineEdit* m_nameEdit = nullptr;
     QAbstractButton* m_spread = nullptr;
     QPointer<QWidget> m_menu;
+    QList<QPointer<QAbstractButton>> m_tabs;
 };
 
 }  // namespace kestrion::ui

@@ -19,6 +19,7 @@ constexpr const char* kTextId = "textId";
 constexpr const char* kToolTipId = "toolTipId";
 constexpr const char* kItemTextIds = "itemTextIds";
 constexpr const char* kNumberMark = "%d";
+constexpr const char* kWordMark = "%s";
 
 std::optional<QHash<QString, QString>> readLanguageFile(const QString& path)
 {
@@ -78,6 +79,11 @@ QString LanguageManager::textWithNumber(const QString& id, long long number) con
     return text(id).replace(kNumberMark, QString::number(number));
 }
 
+QString LanguageManager::textWithWord(const QString& id, const QString& word) const
+{
+    return text(id).replace(QLatin1String(kWordMark), word);
+}
+
 void LanguageManager::apply(QWidget* root) const
 {
     if (!root)
@@ -105,8 +111,12 @@ void LanguageManager::applyOne(QWidget* widget) const
     if (!textId.isEmpty())
         setShownText(widget, text(textId));
     const QString toolTipId = widget->property(kToolTipId).toString();
-    if (!toolTipId.isEmpty())
+    if (!toolTipId.isEmpty()) {
         widget->setToolTip(text(toolTipId));
+        // Screen readers name an icon-only control by what its tool tip says.
+        if (textId.isEmpty())
+            widget->setAccessibleName(text(toolTipId));
+    }
     auto* combo = qobject_cast<QComboBox*>(widget);
     if (!combo)
         return;

@@ -11,8 +11,9 @@ namespace kestrion::ui {
 class Skin;
 
 // The current language's texts. A control shows a language text when it carries the text id in
-// its dynamic property "textId" (its text), "toolTipId" (its tool tip) or, for a combo box,
-// "itemTextIds" (one id per item); loading a language re-texts every such control.
+// its dynamic property "textId" (its text), "toolTipId" (its tool tip, and the accessible name
+// of a control that shows no text) or, for a combo box, "itemTextIds" (one id per item); loading
+// a language re-texts every such control.
 class LanguageManager : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,8 @@ public:
     QString text(const QString& id) const;
     // The text of an id with its "%d" replaced by a number.
     QString textWithNumber(const QString& id, long long number) const;
+    // The text of an id with its "%s" replaced by a word (a name, a character).
+    QString textWithWord(const QString& id, const QString& word) const;
 
     // Re-texts root and every widget below it.
     void apply(QWidget* root) const;

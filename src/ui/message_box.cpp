@@ -8,6 +8,7 @@
 #include <array>
 
 #include "platform/diagnostics.h"
+#include "ui/focus_ring.h"
 #include "ui/language_manager.h"
 #include "ui/skin.h"
 
@@ -45,6 +46,7 @@ CMsgWnd::CMsgWnd(const UiResources& resources, QWidget* parent)
     m_confirm = root->findChild<QAbstractButton*>("confirm_btn");
     m_cancel = root->findChild<QAbstractButton*>("cancel_btn");
     bindButtons(root);
+    new FocusRing(this);
     m_language.apply(root);
     m_baseSize = root->size();
     setDpi(kDefaultDpi);

@@ -102,6 +102,7 @@ void CMpDevicePowerUI::showPowerRecord(std::span<const std::uint8_t> record)
         phone->setProperty(kToolTipId, QString::fromStdString(view.phone->toolTipId));
         m_language.apply(phone);
     }
+    emit recordShown(view.percent, view.onBattery);
 }
 
 void CMpDevicePowerUI::mouseReleaseEvent(QMouseEvent* event)

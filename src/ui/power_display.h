@@ -37,6 +37,8 @@ public:
 signals:
     // A click on the display; the main window raises "selectchanged" for it.
     void activated();
+    // A record was shown: its percent (at most 100) and whether the device runs on its battery.
+    void recordShown(int percent, bool onBattery);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

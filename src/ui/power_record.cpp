@@ -17,6 +17,7 @@ constexpr std::size_t kRecordLimit = 64;
 constexpr int kMaxPercent = 100;
 constexpr int kKindMouse = 2;
 constexpr int kKindMousePad = 3;
+constexpr std::uint8_t kOnBatteryState = 2;
 
 constexpr std::array kStateImages{"power/powered.png", "power/powering.png", "power/power.png"};
 
@@ -55,6 +56,7 @@ PowerView decodePowerRecord(std::span<const std::uint8_t> record, int kind)
     if (kind == kKindMouse)
         view.wirelessSymbol = byteAt(record, kReceiverOffset) == 1;
     const std::uint8_t state = byteAt(record, kStateOffset);
+    view.onBattery = state == kOnBatteryState;
     if (state < kStateImages.size())
         view.statusImage = kStateImages[state];
     if (kind == kKindMousePad) {

@@ -19,6 +19,7 @@ struct PowerView {
     int percent = 0;                         // limited to 100
     int usedPart = 100;                      // the bar shows the used part: 100 - percent
     std::string valueText;                   // "35%"
+    bool onBattery = false;                  // neither charging nor externally powered
     std::optional<bool> wirelessSymbol;      // mice only
     std::optional<std::string> statusImage;  // unset: an unknown state keeps the old picture
     std::optional<Phone> phone;              // mouse pads only

@@ -267,8 +267,11 @@ TEST_F(ProfileListStoreTest, RenameChecksInOrderAndComparesOnlyOtherProfiles)
     };
     for (const auto& c : cases)
         EXPECT_EQ(store.rename(c.name), c.expected) << c.name;
-    for (const char c : std::string("<>:\" /\\|?#%&*="))
+    for (const char c : std::string("<>:\" /\\|?#%&*=")) {
         EXPECT_EQ(checkProfileName(std::string("a") + c), ProfileNameCheck::ForbiddenCharacter) << c;
+        EXPECT_EQ(firstForbiddenCharacter(std::string("a") + c + "?"), std::string(1, c));
+    }
+    EXPECT_EQ(firstForbiddenCharacter("plain-name_1"), "");
     EXPECT_EQ(listFile()["profilelist"][0]["profilename"], "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(LoadJsonFile(store.documentPath(0))["profilename"], "ABCDEFGHIJKLMNOP");
 }

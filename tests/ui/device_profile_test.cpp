@@ -32,24 +32,30 @@ constexpr int kMouse = 2;
 struct Shown {
     QString textId;
     int mode;
+    QString word = QString();
     bool operator==(const Shown&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Shown& shown)
 {
-    return out << shown.textId.toStdString() << '/' << shown.mode;
+    return out << shown.textId.toStdString() << '/' << shown.mode << '/' << shown.word.toStdString();
 }
 
 const Shown kAskAdd{"message_text_28", ui::CMsgWnd::Question};
 const Shown kAskCopy{"message_text_27", ui::CMsgWnd::Question};
-const Shown kAskDelete{"message_text_30", ui::CMsgWnd::Question};
 const Shown kAskReset{"message_text_22", ui::CMsgWnd::Question};
 const Shown kFull{"message_text_32", ui::CMsgWnd::Notice};
 const Shown kWriteFailed{"profile_write_failed_text", ui::CMsgWnd::Notice};
 
-Shown notice(const char* textId)
+Shown notice(const char* textId, const QString& word = QString())
 {
-    return Shown{QString::fromLatin1(textId), ui::CMsgWnd::Notice};
+    return Shown{QString::fromLatin1(textId), ui::CMsgWnd::Notice, word};
+}
+
+// The delete question names the profile it would delete.
+Shown askDelete(const char* name)
+{
+    return Shown{"message_text_30", ui::CMsgWnd::Question, QStringLiteral("\u201C%1\u201D").arg(name)};
 }
 
 // The selector on the real skin over a real store in a fresh folder; the user's answers to
@@ -62,12 +68,13 @@ protected:
         defaults["Device"][0]["LightInfo"]["Red"] = 11;
         SaveJsonFile(defaults, defaultPath());
         std::filesystem::create_directory(folder());
-        selector.setPrompter([this](const QString& textId, int mode) {
-            shown.push_back(Shown{textId, mode});
+        selector.setPrompter([this](const QString& textId, int mode, const QString& word) {
+            shown.push_back(Shown{textId, mode, word});
             return answer;
         });
-        selector.setFileChooser([this](Mode mode, const QString& filter) {
+        selector.setFileChooser([this](Mode mode, const QString& filter, const QString& suggestedName) {
             dialogs.emplace_back(mode, filter);
+            suggestedNames.push_back(suggestedName);
             return chosenFile;
         });
         QObject::connect(&selector, &CDeviceProfileUI::profileChanged, [this] { ++changes; });
@@ -123,6 +130,7 @@ protected:
     std::vector<Shown> shown;
     int answer = 1;
     std::vector<std::pair<Mode, QString>> dialogs;
+    std::vector<QString> suggestedNames;
     QString chosenFile;
     int changes = 0;
 };
@@ -162,9 +170,14 @@ TEST_F(DeviceProfileTest, NoticesAndQuestionsHaveTextsInBothLanguages)
     for (const char* id : {"message_text_5", "message_text_5_1", "message_text_22", "message_text_25",
                            "message_text_27", "message_text_28", "message_text_30", "message_text_32",
                            "message_text_34", "message_text_35", "profile_write_failed_text",
-                           "profile_export_failed_text", "profile_import_invalid_text"}) {
+                           "profile_export_failed_text", "profile_import_invalid_text", "profile_name_space_text"}) {
         EXPECT_TRUE(real.language.contains(id)) << id;
         EXPECT_TRUE(chinese.contains(id)) << id;
+    }
+    // The texts that name a profile or a character hold the place for it.
+    for (const char* id : {"message_text_30", "message_text_35"}) {
+        EXPECT_TRUE(real.language.text(id).contains("%s")) << id;
+        EXPECT_TRUE(chinese.text(id).contains("%s")) << id;
     }
 }
 
@@ -198,6 +211,13 @@ TEST_F(DeviceProfileTest, WithThePagesResourcesQuestionsUseTheSkinsMessageBox)
     page.addProfile();
     EXPECT_EQ(text, real.language.text("message_text_28"));
     EXPECT_EQ(storedNames(), (std::vector<std::string>{"Profile1", "Profile2"}));
+
+    // The delete question names the profile in the language's sentence.
+    text.clear();
+    answerMessageBox("cancel_btn", text);
+    page.deleteProfile();
+    EXPECT_EQ(text, real.language.textWithWord("message_text_30", QStringLiteral("\u201CProfile2\u201D")));
+    EXPECT_NE(text, real.language.text("message_text_30"));
 }
 
 TEST_F(DeviceProfileTest, ReturnInTheNameEditPressesSave)
@@ -283,7 +303,7 @@ TEST_F(DeviceProfileTest, DeleteAsksThenSelectsTheProfileBefore)
     startWith(3, 2);
     const std::string removed = store.documentPath(2);
     selector.deleteProfile();
-    EXPECT_EQ(shown, (std::vector<Shown>{kAskDelete}));
+    EXPECT_EQ(shown, (std::vector<Shown>{askDelete("Profile3")}));
     EXPECT_EQ(shownNames(), (std::vector<std::string>{"Profile1", "Profile2"}));
     EXPECT_EQ(storedNames(), shownNames());
     EXPECT_EQ(selector.selectedIndex(), 1);
@@ -314,7 +334,7 @@ TEST_F(DeviceProfileTest, CancelledQuestionsChangeNothing)
     const std::pair<void (CDeviceProfileUI::*)(), Shown> commands[] = {
         {&CDeviceProfileUI::addProfile, kAskAdd},
         {&CDeviceProfileUI::copyProfile, kAskCopy},
-        {&CDeviceProfileUI::deleteProfile, kAskDelete},
+        {&CDeviceProfileUI::deleteProfile, askDelete("Profile2")},
         {&CDeviceProfileUI::resetProfile, kAskReset},
     };
     for (const auto& [command, question] : commands) {
@@ -369,21 +389,29 @@ TEST_F(DeviceProfileTest, RefusedNamesShowTheirNoticeAndChangeNothing)
     startWith(2, 1);
     const std::string list = readFile(folder() + "/ProfileList.ini");
     const std::string selected = readFile(store.documentPath(1));
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "message_text_5_1"},
-        {"ABCDEFGHIJKLMNOPQ", "message_text_34"},
-        {"\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad", "message_text_34"},
-        {"my profile", "message_text_35"},
-        {"a/b", "message_text_35"},
-        {"50%", "message_text_35"},
-        {"\t", "message_text_25"},
-        {"PROFILE1", "message_text_5"},
+    // A refused character is named; a space, being invisible, by the language's word for it.
+    const QString space = real.language.text("profile_name_space_text");
+    struct Case {
+        const char* name;
+        const char* textId;
+        QString word;
     };
-    for (const auto& [name, textId] : cases) {
+    const Case cases[] = {
+        {"", "message_text_5_1", ""},
+        {"ABCDEFGHIJKLMNOPQ", "message_text_34", ""},
+        {"\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad\xe4\xb8\xad", "message_text_34", ""},
+        {"my profile", "message_text_35", space},
+        {"a/b?", "message_text_35", "\u201C/\u201D"},
+        {"50%", "message_text_35", "\u201C%\u201D"},
+        {"\t", "message_text_25", ""},
+        {"PROFILE1", "message_text_5", ""},
+    };
+    selector.setResources(ui::UiResources{real.skin, real.factory, real.language});
+    for (const auto& [name, textId, word] : cases) {
         shown.clear();
         selector.setNameEditText(QString::fromUtf8(name));
         selector.renameProfile();
-        EXPECT_EQ(shown, (std::vector<Shown>{notice(textId)})) << name;
+        EXPECT_EQ(shown, (std::vector<Shown>{notice(textId, word)})) << name;
         EXPECT_EQ(shownNames(), (std::vector<std::string>{"Profile1", "Profile2"})) << name;
         EXPECT_EQ(readFile(folder() + "/ProfileList.ini"), list) << name;
         EXPECT_EQ(readFile(store.documentPath(1)), selected) << name;
@@ -470,6 +498,7 @@ TEST_F(DeviceProfileTest, ExportWritesTheSelectedDocument)
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].first, Mode::Save);
     EXPECT_EQ(dialogs[0].second, "Profile Files(*.json)");
+    EXPECT_EQ(suggestedNames, std::vector<QString>{"Profile2.json"});
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(LoadJsonFile(chosenFile.toStdString()), document(1));
     EXPECT_EQ(LoadJsonFile(chosenFile.toStdString())["profilename"].asString(), "Profile2");
@@ -496,7 +525,7 @@ TEST_F(DeviceProfileTest, FailedWritesAreReportedAndAnnounceNothing)
         {&CDeviceProfileUI::renameProfile, {kWriteFailed}},
         {&CDeviceProfileUI::addProfile, {kAskAdd, kWriteFailed}},
         {&CDeviceProfileUI::copyProfile, {kAskCopy, kWriteFailed}},
-        {&CDeviceProfileUI::deleteProfile, {kAskDelete, kWriteFailed}},
+        {&CDeviceProfileUI::deleteProfile, {askDelete("Profile2"), kWriteFailed}},
         {&CDeviceProfileUI::resetProfile, {kAskReset, kWriteFailed}},
         {&CDeviceProfileUI::importProfile, {kWriteFailed}},
     };
@@ -507,6 +536,36 @@ TEST_F(DeviceProfileTest, FailedWritesAreReportedAndAnnounceNothing)
         EXPECT_EQ(shown, expected);
     }
     EXPECT_EQ(changes, 0);
+}
+
+TEST_F(DeviceProfileTest, SelectTabChecksOneOptionOfThePageAndFallsBackToAShownOne)
+{
+    auto page = test::buildMousePage(real);
+    ASSERT_TRUE(page);
+    auto* built = page->findChild<CDeviceProfileUI*>("DeviceProfileItem");
+    ASSERT_NE(built, nullptr);
+    built->bindTabs(page.get());
+    const auto checkedTabs = [&page] {
+        std::vector<std::string> names;
+        for (const char* name : {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}) {
+            if (page->findChild<QAbstractButton*>(name)->isChecked())
+                names.push_back(name);
+        }
+        return names;
+    };
+    built->SelectTab(1);
+    EXPECT_EQ(checkedTabs(), std::vector<std::string>{"deng_Op_tab"});
+    built->SelectTab(4);
+    EXPECT_EQ(checkedTabs(), std::vector<std::string>{"system_Op_tab"});
+    built->SelectTab(10);
+    EXPECT_TRUE(checkedTabs().empty());
+
+    // The keys and macros tabs are hidden until their editors come: the first shown one stands in.
+    EXPECT_EQ(built->firstShownTab(2), 1);
+    EXPECT_EQ(built->firstShownTab(4), 4);
+    EXPECT_EQ(built->firstShownTab(9), 1) << "a tab the page lacks";
+    EXPECT_EQ(CDeviceProfileUI::tabNumber("Virtual7.1_Op_tab"), 8);
+    EXPECT_EQ(CDeviceProfileUI::tabNumber("device_add_btn"), 0);
 }
 
 TEST_F(DeviceProfileTest, MenuDropsDownBelowTheSelectorInsideThePageAndHidesWithIt)

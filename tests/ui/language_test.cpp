@@ -47,14 +47,14 @@ TEST_F(LanguageTest, ControlsWithoutATextIdKeepTheirText)
     QLabel literal("typed by the user");
     QLabel byId;
     QLabel renamed;
-    real.language.setTextId(&byId, "message_text_30");
+    real.language.setTextId(&byId, "message_text_28");
     real.language.setTextId(&renamed, "mouse_key_left");
     ui::LanguageManager::setLiteralText(&renamed, "Macro 1");
-    EXPECT_EQ(byId.text(), "Delete this profile?");
+    EXPECT_EQ(byId.text(), "Add a new profile?");
     ASSERT_TRUE(real.language.load("lan_cn.xml"));
     EXPECT_EQ(literal.text(), "typed by the user");
     EXPECT_EQ(renamed.text(), "Macro 1");
-    EXPECT_EQ(byId.text(), QString::fromUtf8("删除此配置？"));
+    EXPECT_EQ(byId.text(), QString::fromUtf8("新建配置？"));
 }
 
 TEST_F(LanguageTest, AFileThatCannotBeReadKeepsTheCurrentTexts)

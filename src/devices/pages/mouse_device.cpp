@@ -24,6 +24,7 @@ namespace {
 constexpr int kMouseKind = 2;
 constexpr int kRereadDelayMs = 50;
 constexpr int kSubPageCount = 3;
+constexpr int kFirstTab = 2;
 
 constexpr const char* kSliderName = "DPI_slider_";
 constexpr const char* kEditName = "DPI_edit_";
@@ -183,10 +184,19 @@ void CQuellonMouseDevice::initPage()
         selector->setStore(m_profiles.get());
         selector->InitProfileList();
         connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMouseDevice::applySelectedProfile);
-        showFunctionPage(2);
+        openFirstTab(*selector);
     }
     fillPageLists();
     selectSubPage(0);
+}
+
+// The mouse page opens on its keys tab; while that tab waits for its editor, on the first shown one.
+void CQuellonMouseDevice::openFirstTab(ui::CDeviceProfileUI& selector)
+{
+    selector.bindTabs(page());
+    const int tab = selector.firstShownTab(kFirstTab);
+    selector.SelectTab(tab);
+    showFunctionPage(tab);
 }
 
 // Worker.

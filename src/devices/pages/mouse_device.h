@@ -122,6 +122,7 @@ private:
     void showPending(Pending pending);
     void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
+    void openFirstTab(ui::CDeviceProfileUI& selector);
     void applyNotification(const MouseNotification& notification);
     void applySliderRanges();
     void showStages();

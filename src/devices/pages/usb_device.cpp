@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QStackedWidget>
 #include <QTimer>
 
 #include <algorithm>
@@ -51,6 +52,7 @@ constexpr const char* kKeepAliveLabel = "device_busy_keepalive_text";
 constexpr const char* kKeyPrefix = "key_";
 constexpr const char* kLightPrefix = "light_";
 constexpr const char* kSelectPanelClass = "SelectPanel";
+constexpr const char* kFunctionPageProperty = "functionPage";
 
 void placeAt(QList<ui::CDeviceKeyButtonUI*>& list, int index, ui::CDeviceKeyButtonUI* button)
 {
@@ -262,6 +264,21 @@ bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& fact
         return false;
     initPage();
     return true;
+}
+
+void CQuellonUSBDevice::showFunctionPage(int page)
+{
+    m_functionPage = page;
+    if (!m_page)
+        return;
+    for (QStackedWidget* pages : m_page->findChildren<QStackedWidget*>()) {
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->widget(i)->property(kFunctionPageProperty).toInt() == page) {
+                pages->setCurrentIndex(i);
+                return;
+            }
+        }
+    }
 }
 
 void CQuellonUSBDevice::initPage()

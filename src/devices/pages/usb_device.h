@@ -131,7 +131,8 @@ public:
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
     virtual void refreshPage() {}
-    virtual void showFunctionPage(int page) { m_functionPage = page; }
+    // Shows the function page that the page layout numbers n (its property "functionPage").
+    virtual void showFunctionPage(int page);
     int functionPage() const { return m_functionPage; }
 
     const QList<ui::CDeviceKeyButtonUI*>& keyButtons() const { return m_keyButtons; }

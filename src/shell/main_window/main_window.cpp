@@ -4,9 +4,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QShortcut>
 
 #include <chrono>
 #include <future>
@@ -17,6 +20,7 @@
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
 #include "ui/display_scale.h"
+#include "ui/focus_ring.h"
 #include "ui/language_manager.h"
 #include "ui/notification_bridge.h"
 #include "ui/product_names.h"
@@ -32,6 +36,9 @@ constexpr auto kHandOverPoll = std::chrono::milliseconds(20);
 constexpr int kCurrentFirmware = 0x0104;
 constexpr const char* kUpdater = "QXTRAM-V0104-20260129.exe";
 constexpr const char* kUpdaterArgument = "On the upgrade";
+constexpr const char* kUpdatePromptTitle = "UpdateTiShi";
+constexpr const char* kUpdatePromptText = "UpdateTiShiText";
+constexpr const char* kNoUpdaterPromptText = "UpdateNeedsUpdaterText";
 
 }  // namespace
 
@@ -44,6 +51,10 @@ CMainWnd::CMainWnd(const ui::UiResources& resources, QWidget* parent)
 
 CMainWnd::~CMainWnd()
 {
+    // Closing the frame moves the focus out of an edit; its notification must not reach a
+    // window that is half gone.
+    delete m_bridge;
+    m_bridge = nullptr;
     stopThreads();
     for (DeviceRecord& record : m_devices)
         record.device->setSelectorEntry(nullptr);
@@ -59,6 +70,9 @@ bool CMainWnd::initWindow()
     setFixedSize(ui::kMainWindowSize.width, ui::kMainWindowSize.height);
     m_bridge = new ui::NotificationBridge(*this, this);
     m_bridge->attach(m_frame);
+    new ui::FocusRing(this);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &CMainWnd::exitRequested);
     if (QWidget* error = control(kErrorDevice))
         error->hide();
     if (QWidget* hint = control(kAccessHint))
@@ -119,8 +133,10 @@ void CMainWnd::notify(const ui::UiNotification& notification)
         onSelectChanged(notification.sender, notification.control);
     else if (type == QLatin1String("valuechanged"))
         onValueChanged(notification.sender);
-    else if (type == QLatin1String("killfocus") || type == QLatin1String("return"))
+    else if (type == QLatin1String("killfocus"))
         onKillFocus(notification.sender);
+    else if (type == QLatin1String("return"))
+        onReturn(notification.sender);
     else if (type == QLatin1String("itemselect"))
         onItemSelect(notification.sender);
 }
@@ -193,6 +209,15 @@ void CMainWnd::toggleFromTray()
         activate();
 }
 
+void CMainWnd::attachTray(ui::Tray& tray)
+{
+    connect(&tray, &ui::Tray::menuAboutToShow, this,
+            [this, &tray] { tray.setProfiles(profileNames(), selectedProfile()); });
+    connect(&tray, &ui::Tray::profileChosen, this, &CMainWnd::chooseProfile);
+    connect(&tray, &ui::Tray::showWindowRequested, this, &CMainWnd::activate);
+    connect(this, &CMainWnd::batteryChanged, &tray, [&tray](int percent) { tray.showBattery(percent); });
+}
+
 void CMainWnd::tellDevicesHidden(bool hidden)
 {
     for (DeviceRecord& record : m_devices)
@@ -247,6 +272,9 @@ void CMainWnd::closeEvent(QCloseEvent* event)
     emit exitRequested();
 }
 
+// The frameless window moves with a drag that starts on its own background, until the button
+// is released; the moves a control's own drag passes on (across the lights of the mouse
+// picture) leave it where it is.
 void CMainWnd::mousePressEvent(QMouseEvent* event)
 {
     m_dragging = event->button() == Qt::LeftButton;
@@ -257,6 +285,22 @@ void CMainWnd::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragging && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CMainWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMainWnd::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hideToTray();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CMainWnd::onDeviceOnline(int index, bool online)
@@ -282,12 +326,23 @@ void CMainWnd::onFirmwareVersion(int version)
     if (QWidget* error = control(kErrorDevice))
         error->hide();
     showNoDeviceLayout(true, "UpdateMacroKbDevice>pNoDeviceLinkLyout    true");
-    if (prompt(QStringLiteral("UpdateTiShi"), QStringLiteral("UpdateTiShiText")) == 1) {
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/Update/");
-        QProcess::startDetached(folder + kUpdater, {kUpdaterArgument}, folder);
+    const QString folder = updaterFolder();
+    const QString updater = folder + QString::fromLatin1(kUpdater);
+    // Without the maker's updater beside the program the prompt says so instead of promising
+    // an update; confirming then keeps the tool running on the old firmware.
+    const bool present = QFileInfo(updater).isFile();
+    const QString text = QString::fromLatin1(present ? kUpdatePromptText : kNoUpdaterPromptText);
+    if (prompt(QString::fromLatin1(kUpdatePromptTitle), text) == 1) {
+        if (present)
+            QProcess::startDetached(updater, {QString::fromLatin1(kUpdaterArgument)}, folder);
         return;
     }
     emit exitRequested();
+}
+
+QString CMainWnd::updaterFolder() const
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Update/");
 }
 
 void CMainWnd::onDeviceState(bool usable)

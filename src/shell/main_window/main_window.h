@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -20,6 +21,7 @@ class CQuellonMouseDevice;
 class CQuellonUSBDevice;
 
 namespace ui {
+class Tray;
 class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CMpDevicePowerUI;
@@ -58,6 +60,15 @@ public:
     // A click on the tray icon: hides a shown window, shows a hidden one.
     void toggleFromTray();
     void setPromptHandler(PromptHandler handler) { m_prompt = std::move(handler); }
+    // The tray menu shows the window and the selected device's profiles, and its tool tip the
+    // battery level.
+    void attachTray(ui::Tray& tray);
+
+    // The selected device's profile names and the selected one's index (-1 without a device).
+    QStringList profileNames() const;
+    int selectedProfile() const;
+    // Selects a profile as choosing it in the page's profile list does.
+    void chooseProfile(int index);
 
     CQuellonMouseDevice* mouse() const;
     ui::CDeviceOptionUI* entry(int index) const;
@@ -68,12 +79,16 @@ public:
 signals:
     void firstPassDone();
     void exitRequested();
+    // The selected device's battery level in percent, -1 when no device shows one.
+    void batteryChanged(int percent, bool onBattery);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct DeviceRecord {
@@ -104,10 +119,15 @@ private:
     int onlineCount() const;
     void refreshDeviceLayout();
     void showNoDeviceLayout(bool shown, const char* logLine);
+    void showNoDeviceTexts();
+    bool receiverWaitsForMouse() const;
+    void followRemainingLink();
+    void onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery);
 
     // Messages from the device objects.
     void onDeviceOnline(int index, bool online);
     void onFirmwareVersion(int version);
+    QString updaterFolder() const;
     void onDeviceState(bool usable);
 
     // Routing.
@@ -115,6 +135,8 @@ private:
     void onSelectChanged(const QString& name, QWidget* control);
     void onValueChanged(const QString& name);
     void onKillFocus(const QString& name);
+    void showFunctionPage(int tab);
+    void onReturn(const QString& name);
     void onItemSelect(const QString& name);
     void applyAndSave();
     void saveToProfile();

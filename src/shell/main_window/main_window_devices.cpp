@@ -22,6 +22,19 @@ namespace {
 
 using namespace main_window;
 
+constexpr const char* kNoDeviceTitle = "nodevice_title_label";
+constexpr const char* kNoDeviceHint = "nodevice_hint_label";
+
+struct NoDeviceTexts {
+    const char* title;
+    const char* hint;
+};
+// Nothing plugged in; a receiver without its mouse.
+constexpr NoDeviceTexts kNoDeviceTexts[] = {
+    {"no_device_link_text", "no_device_link_hint_text"},
+    {"receiver_mouse_off_text", "receiver_mouse_off_hint_text"},
+};
+
 // The device's timers run on its selector entry.
 class EntrySelector : public DeviceSelector {
 public:
@@ -76,6 +89,10 @@ bool CMainWnd::createDevice(int modelIndex)
     power->setKind(setup.deviceKind, static_cast<int>(model.interfaceRole));
     power->showWireless(pageRow.wireless != 0);
     device->setPowerControl(power.get());
+    connect(power.get(), &ui::CMpDevicePowerUI::recordShown, this,
+            [this, deviceObject = device.get()](int percent, bool onBattery) {
+                onPowerShown(deviceObject, percent, onBattery);
+            });
     const int powerIndex = powers->addWidget(power.get());
     const int pageIndex = pages->addWidget(device.get());
 
@@ -148,6 +165,15 @@ void CMainWnd::onDeviceRemoved(int slot)
         return;
     }
     removeCommand(slot);
+    followRemainingLink();
+}
+
+// A form of the mouse went while the other carries on (the cable pulled after the firmware
+// prompt, the receiver still linked): the page shows the mouse again.
+void CMainWnd::followRemainingLink()
+{
+    if (onlineCount() > 0 && isControlShown(QString::fromLatin1(kNoDevice)))
+        showNoDeviceLayout(false, "DeviceRemoved>pNoDeviceLinkLyout    false");
 }
 
 void CMainWnd::onAccessDenied(const std::string& path)
@@ -240,6 +266,7 @@ void CMainWnd::selectDevice(int index, bool show, bool select)
                 if (option->powerIndex() >= 0)
                     powers->setCurrentIndex(option->powerIndex());
             }
+            emit batteryChanged(-1, false);
             CQuellonUSBDevice* device = m_devices[index].device;
             if (device->isWireless() && device->commandChannel().isOpen()) {
                 device->commandChannel().setSuspended(false);
@@ -252,8 +279,10 @@ void CMainWnd::selectDevice(int index, bool show, bool select)
         showNoDeviceLayout(true, "DeviceSelectChanger>pNoDeviceLinkLyout    true");
         if (auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer)))
             pages->setCurrentIndex(0);
+        // No device is left whose battery could be shown.
         if (auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer)))
-            powers->setCurrentIndex(0);
+            powers->hide();
+        emit batteryChanged(-1, false);
     } else {
         showNoDeviceLayout(false, "DeviceSelectChanger>pNoDeviceLinkLyout    false");
     }
@@ -303,11 +332,41 @@ void CMainWnd::showNoDeviceLayout(bool shown, const char* logLine)
 {
     if (!m_layoutGate)
         return;
+    if (shown)
+        showNoDeviceTexts();
     if (QWidget* noDevice = control(kNoDevice))
         noDevice->setVisible(shown);
     if (QWidget* hint = control(kAccessHint))
         hint->setVisible(shown && !m_deniedPath.empty());
     writeLog(logLine);
+}
+
+// A receiver whose mouse does not answer is no missing device: the layout says the mouse is off
+// or asleep instead of asking to plug it in.
+void CMainWnd::showNoDeviceTexts()
+{
+    const bool waiting = receiverWaitsForMouse();
+    const NoDeviceTexts& texts = kNoDeviceTexts[waiting ? 1 : 0];
+    if (QWidget* title = control(kNoDeviceTitle))
+        m_resources.language.setTextId(title, QString::fromLatin1(texts.title));
+    if (QWidget* hint = control(kNoDeviceHint))
+        m_resources.language.setTextId(hint, QString::fromLatin1(texts.hint));
+}
+
+bool CMainWnd::receiverWaitsForMouse() const
+{
+    for (const DeviceRecord& record : m_devices) {
+        CommandChannel& channel = record.device->commandChannel();
+        if (channel.isOpen() && channel.receiverMode() && !record.entry->isOnline())
+            return true;
+    }
+    return false;
+}
+
+void CMainWnd::onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery)
+{
+    if (device == selectedDevice())
+        emit batteryChanged(percent, onBattery);
 }
 
 }  // namespace kestrion

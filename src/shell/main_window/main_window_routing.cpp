@@ -17,17 +17,6 @@ namespace {
 
 using namespace main_window;
 
-// Function pages of a device page, by the tab option that shows them.
-struct FunctionTab {
-    const char* name;
-    int page;
-};
-constexpr FunctionTab kFunctionTabs[] = {
-    {"deng_Op_tab", 1},   {"key_Op_tab", 2},         {"macro_Op_tab", 3},
-    {"system_Op_tab", 4}, {"cursor_Op_tab", 5},      {"6533_voice_Op_tab", 6},
-    {"magic_Op_tab", 7},  {"Virtual7.1_Op_tab", 8},  {"otherset_Op_tab", 9},
-};
-
 // Settings whose change is applied to the selected device and saved, by family prefix or name.
 constexpr const char* kAppliedOptionFamilies[] = {
     "DPI_enable_check_", "polling_rate_option_", "Silent_Altitude_option_", "Linear_Calibration_option_",
@@ -82,12 +71,9 @@ void CMainWnd::onClick(const QString& name)
 void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
 {
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    for (const FunctionTab& tab : kFunctionTabs) {
-        if (name == QLatin1String(tab.name)) {
-            if (CQuellonUSBDevice* device = selectedDevice())
-                device->showFunctionPage(tab.page);
-            return;
-        }
+    if (const int tab = ui::CDeviceProfileUI::tabNumber(name); tab > 0) {
+        showFunctionPage(tab);
+        return;
     }
     if (name == QLatin1String("device_select")) {
         for (int i = 0; i < static_cast<int>(m_devices.size()); ++i) {
@@ -127,6 +113,14 @@ void CMainWnd::onValueChanged(const QString& name)
     saveToProfile();
 }
 
+void CMainWnd::showFunctionPage(int tab)
+{
+    if (CQuellonUSBDevice* device = selectedDevice())
+        device->showFunctionPage(tab);
+    if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
+        selector->SelectTab(tab);
+}
+
 void CMainWnd::onKillFocus(const QString& name)
 {
     const ui::FamilyName family = ui::splitFamilyName(name);
@@ -135,6 +129,13 @@ void CMainWnd::onKillFocus(const QString& name)
         mouse->applyDpiEdit(family.index);
         applyAndSave();
     }
+}
+
+// A DPI confirmed with Enter counts as much as one confirmed by leaving the box.
+void CMainWnd::onReturn(const QString& name)
+{
+    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_edit_"))
+        onKillFocus(name);
 }
 
 void CMainWnd::onItemSelect(const QString& name)
@@ -193,6 +194,31 @@ ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
 {
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
     return mouse ? mouse->profileSelector() : nullptr;
+}
+
+QStringList CMainWnd::profileNames() const
+{
+    QStringList names;
+    if (ui::CDeviceProfileUI* selector = selectedProfileSelector()) {
+        for (int i = 0; i < selector->selector()->count(); ++i)
+            names.append(selector->selector()->itemText(i));
+    }
+    return names;
+}
+
+int CMainWnd::selectedProfile() const
+{
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    return selector ? selector->selectedIndex() : -1;
+}
+
+void CMainWnd::chooseProfile(int index)
+{
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    if (!selector || index < 0 || index >= selector->selector()->count())
+        return;
+    selector->selector()->setCurrentIndex(index);
+    onItemSelect(QStringLiteral("device_profile_combo"));
 }
 
 bool CMainWnd::runProfileCommand(const QString& name)

@@ -361,7 +361,7 @@ TEST_F(MousePage, SwitchingProfilesWritesTheSelectedOnesSettings)
     ASSERT_TRUE(settle());
     ui::CDeviceProfileUI* selector = device.profileSelector();
     ASSERT_NE(selector, nullptr);
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
     device.collectPage();
     device.profile().SaveProfile();
@@ -512,7 +512,7 @@ TEST_F(MousePage, SwitchingProfilesWritesTheirKeysAndMacros)
     device.readAll();
     ASSERT_TRUE(settle());
     ui::CDeviceProfileUI* selector = device.profileSelector();
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     const std::vector<std::uint8_t> factoryTable = sim.keyTable();
     const std::vector<std::uint8_t> emptyMacros = sim.macroArea();
 
@@ -555,7 +555,7 @@ TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
     device.readAll();
     ASSERT_TRUE(settle());
     ui::CDeviceProfileUI* selector = device.profileSelector();
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     selector->addProfile();
     ASSERT_TRUE(settle());
     mainWindow.notices.clear();

@@ -2,6 +2,7 @@
 // a user facing "no device", an extra one hands out access the tool never needs.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "device_link/supported_devices.h"
+#include "support/temp_dir.h"
 
 namespace kestrion {
 namespace {
@@ -64,6 +66,24 @@ TEST(UdevRule, GrantsSeatAccessToExactlyTheSupportedProducts)
         if (row.productId != 0)
             supported.emplace(row.vendorId, row.productId);
     EXPECT_EQ(granted, supported);
+}
+
+// Under another prefix than /usr the rule used to land in <prefix>/lib/udev/rules.d, which udev
+// never reads, and a real mouse stayed out of reach.
+TEST(UdevRule, InstallsWhereUdevReadsWhateverThePrefix)
+{
+    const std::string folder = KESTRION_UDEV_RULES_DIR;
+    const std::set<std::string> udevReads{"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
+    EXPECT_TRUE(udevReads.count(folder)) << folder;
+
+    for (const char* prefix : {"/usr/local", "/opt/kestrion"}) {
+        test::TempDir stage;
+        const std::string command = "DESTDIR='" + stage.path() + "' '" KESTRION_CMAKE "' --install '"
+                                    KESTRION_BUILD_DIR "' --component udev --prefix " + prefix + " >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        EXPECT_EQ(test::readFile(stage.path() + folder + "/70-kestrion.rules"),
+                  test::readFile(KESTRION_SOURCE_ROOT "/packaging/70-kestrion.rules")) << prefix;
+    }
 }
 
 }  // namespace

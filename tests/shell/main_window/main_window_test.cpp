@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -17,20 +20,16 @@
 #include "ui/device_profile.h"
 #include "ui/qt_app.h"
 #include "support/temp_dir.h"
+#include "shell/main_window/window_fixture.h"
 
 namespace kestrion {
 namespace {
 
+using test::Application;
+using test::pause;
 using test::waitFor;
 
-constexpr std::size_t kFirstStageByte = 14;
-constexpr std::size_t kStageSize = 9;
 constexpr std::size_t kReportRateByte = 11;
-
-void pause(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
 
 std::size_t countOf(const std::string& text, const std::string& part)
 {
@@ -39,115 +38,6 @@ std::size_t countOf(const std::string& text, const std::string& part)
         ++count;
     return count;
 }
-
-// devsim as a child process; commands go to its standard input, one reply line each.
-class SimulatorProcess {
-public:
-    SimulatorProcess()
-    {
-        m_process.setProgram(QStringLiteral(KESTRION_DEVSIM));
-        m_process.start();
-        m_started = m_process.waitForStarted(5000) && waitForLine("devsim ready").has_value();
-    }
-    ~SimulatorProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            command("quit");
-            if (!m_process.waitForFinished(3000))
-                m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-    bool started() const { return m_started; }
-
-    std::string command(const std::string& line)
-    {
-        m_process.write(QByteArray::fromStdString(line + "\n"));
-        m_process.waitForBytesWritten(1000);
-        return waitForLine("").value_or("<no reply>");
-    }
-
-    // Bytes of a memory area, from the hexadecimal dump reply.
-    std::vector<int> dump(const std::string& area, int offset, int length)
-    {
-        const std::string reply =
-            command("dump mouse " + area + " " + std::to_string(offset) + " " + std::to_string(length));
-        std::vector<int> bytes;
-        for (const QString& word : QString::fromStdString(reply).split(' ', Qt::SkipEmptyParts)) {
-            bool ok = false;
-            const int value = word.toInt(&ok, 16);
-            if (ok && word.size() == 2)
-                bytes.push_back(value);
-        }
-        return bytes;
-    }
-
-private:
-    std::optional<std::string> waitForLine(const std::string& prefix)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 5000) {
-            while (m_process.canReadLine()) {
-                const std::string line = m_process.readLine().trimmed().toStdString();
-                if (line.rfind(prefix, 0) == 0)
-                    return line;
-            }
-            m_process.waitForReadyRead(100);
-        }
-        return std::nullopt;
-    }
-
-    QProcess m_process;
-    bool m_started = false;
-};
-
-class Application : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
-        ASSERT_TRUE(sim.started());
-        window.setPromptHandler([this](const QString&, const QString& text) {
-            prompts.push_back(text.toStdString());
-            return 0;
-        });
-    }
-
-    bool start()
-    {
-        bool shown = false;
-        QObject::connect(&window, &CMainWnd::firstPassDone, [&shown] { shown = true; });
-        return window.initWindow() && waitFor([&] { return shown; }, 5000);
-    }
-
-    bool mouseOnline(bool online, int timeoutMs = 3000)
-    {
-        return waitFor([&] { return window.entry(0) && window.entry(0)->isOnline() == online; }, timeoutMs);
-    }
-
-    int stageOnDevice(int stage)
-    {
-        const std::vector<int> bytes = sim.dump("settings", kFirstStageByte + stage * kStageSize + 2, 2);
-        return bytes.size() == 2 ? bytes[0] | bytes[1] << 8 : -1;
-    }
-
-    // Moves a stage's slider as the user does, one step with the keyboard.
-    int stepSlider(int stage)
-    {
-        auto* slider = window.mouse()->page()->findChild<QSlider*>("DPI_slider_" + QString::number(stage));
-        slider->triggerAction(slider->value() < slider->maximum() ? QAbstractSlider::SliderSingleStepAdd
-                                                                   : QAbstractSlider::SliderSingleStepSub);
-        return slider->value();
-    }
-
-    test::QtApp app;
-    test::RealSkin real;
-    SimulatorProcess sim;
-    ui::UiResources resources{real.skin, real.factory, real.language};
-    CMainWnd window{resources};
-    std::vector<std::string> prompts;
-};
 
 TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
 {
@@ -266,10 +156,38 @@ TEST_F(WindowMessages, OldFirmwareOffersTheUpdateAndDecliningEndsTheTool)
     EXPECT_TRUE(prompts.empty());
     EXPECT_FALSE(window.isControlShown("No_device_Link"));
 
+    // No updater beside the program: the prompt says updating needs it.
     window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0103);
-    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateTiShiText"});
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateNeedsUpdaterText"});
     EXPECT_TRUE(window.isControlShown("No_device_Link"));
     EXPECT_EQ(exits, 1);
+}
+
+// The maker's updater in "Update" beside the program, as a script that notes how it was started.
+class Updater {
+public:
+    Updater() : m_folder(QCoreApplication::applicationDirPath() + "/Update")
+    {
+        QDir().mkpath(m_folder);
+        test::writeFile(program(), "#!/bin/sh\necho \"$1\" > \"$PWD/started\"\n");
+        QFile::setPermissions(QString::fromStdString(program()), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    ~Updater() { QDir(m_folder).removeRecursively(); }
+    std::string program() const { return (m_folder + "/QXTRAM-V0104-20260129.exe").toStdString(); }
+    std::string startedFile() const { return (m_folder + "/started").toStdString(); }
+
+private:
+    QString m_folder;
+};
+
+TEST_F(WindowMessages, OldFirmwareRunsTheUpdaterBesideTheProgramWhenConfirmed)
+{
+    const Updater updater;
+    answer = 1;
+    window.sendMessage(ui::WM_USB_MAINMESS_FIRMWARE_VERSION, 0x22A4, 0x0103);
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateTiShi/UpdateTiShiText"});
+    EXPECT_TRUE(waitFor([&] { return test::readFile(updater.startedFile()) == "On the upgrade\n"; }, 5000));
+    EXPECT_EQ(exits, 0);
 }
 
 TEST_F(WindowMessages, CloseHidesAndTellsTheDevicesAndLightControlToggles)
@@ -298,7 +216,7 @@ TEST_F(Application, ProfileButtonsReachTheSelectedDevicesSelector)
     ASSERT_TRUE(mouseOnline(true));
     ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
     ASSERT_NE(selector, nullptr);
-    selector->setPrompter([](const QString&, int) { return 1; });
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     ProfileListStore& store = *window.mouse()->profileList();
     const int before = store.count();
 

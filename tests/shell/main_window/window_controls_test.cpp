@@ -1,0 +1,366 @@
+// What a new user meets on the window: every shown control does what it shows, through real key
+// presses, clicks, wheel turns and drags on the real skin, over devsim as its own process.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "shell/main_window/window_fixture.h"
+#include "shell/tray.h"
+#include "ui/device_profile.h"
+#include "ui/focus_ring.h"
+
+namespace kestrion {
+namespace {
+
+using test::Application;
+using test::pause;
+using test::waitFor;
+
+constexpr int kLightingTab = 1;
+constexpr int kPerformanceTab = 4;
+
+class WindowControls : public Application {
+protected:
+    template <typename T = QWidget>
+    T* find(const char* name) const
+    {
+        return window.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // The mouse on its cable, read and shown.
+    bool plugCable()
+    {
+        sim.command("plug cable");
+        return mouseOnline(true) && waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); });
+    }
+
+    int functionPage() const
+    {
+        auto* pages = find<QStackedWidget>("mouse_function_switch");
+        return pages ? pages->currentWidget()->property("functionPage").toInt() : -1;
+    }
+
+    bool checked(const char* name) const
+    {
+        auto* button = find<QAbstractButton>(name);
+        return button && button->isChecked();
+    }
+
+    QString textOf(const char* name) const
+    {
+        auto* label = find<QLabel>(name);
+        return label ? label->text() : QString();
+    }
+
+    QString text(const char* id) const { return real.language.text(QString::fromLatin1(id)); }
+
+    bool activate()
+    {
+        window.activate();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
+TEST_F(WindowControls, TabsSwitchThePageAndTheFirstShownTabOpensIt)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    // The keys and macros tabs wait for their editors; the page opens on the first shown tab.
+    EXPECT_FALSE(window.isControlShown("key_Op_tab"));
+    EXPECT_FALSE(window.isControlShown("macro_Op_tab"));
+    EXPECT_EQ(functionPage(), kLightingTab);
+    EXPECT_TRUE(checked("deng_Op_tab"));
+    EXPECT_TRUE(find("logo_led_mode_combo")->isVisible());
+
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    EXPECT_EQ(functionPage(), kPerformanceTab);
+    EXPECT_TRUE(checked("system_Op_tab"));
+    EXPECT_FALSE(checked("deng_Op_tab"));
+    EXPECT_TRUE(find("DPI_slider_0")->isVisible());
+
+    // The logo light is reachable again.
+    QTest::mouseClick(find("deng_Op_tab"), Qt::LeftButton);
+    EXPECT_EQ(functionPage(), kLightingTab);
+    EXPECT_TRUE(find("logo_led_mode_combo")->isVisible());
+    EXPECT_FALSE(find("DPI_slider_0")->isVisible());
+}
+
+TEST_F(WindowControls, ControlsWhoseFeatureHasNotLandedAreHidden)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    for (const char* name : {"setbtn", "skinbtn", "music_setting_btn", "DPI_head_colour"})
+        EXPECT_FALSE(window.isControlShown(name)) << name;
+    for (int stage = 0; stage < CQuellonMouseDevice::kStageRows; ++stage)
+        EXPECT_FALSE(window.isControlShown("DPI_color_option_" + QString::number(stage))) << stage;
+    EXPECT_TRUE(find("DPI_slider_0")->isVisible());
+    EXPECT_TRUE(window.isControlShown("minbtn"));
+}
+
+TEST_F(WindowControls, ADragAcrossTheLightsLeavesTheWindowWhereItIs)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    QWidget* background = find("mouse_page_title");
+    QWidget* firstLight = find("light_0");
+    QWidget* lastLight = find("light_14");
+    ASSERT_TRUE(background && firstLight && lastLight);
+
+    // A drag on the window's own background moves it, and ends with the button.
+    const QPoint before = window.pos();
+    QTest::mousePress(background, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseMove(background, QPoint(45, 25));
+    QTest::mouseRelease(background, Qt::LeftButton, Qt::NoModifier, QPoint(45, 25));
+    EXPECT_EQ(window.pos(), before + QPoint(40, 20));
+
+    const QPoint moved = window.pos();
+    const QPoint across = firstLight->mapFrom(&window, lastLight->mapTo(&window, QPoint(2, 2)));
+    // The pressed light keeps the pointer; the moves it does not take go on to what holds it.
+    QTest::mousePress(firstLight, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(firstLight, QPoint(2, 2) + (across - QPoint(2, 2)) * step / 4);
+    QTest::mouseRelease(firstLight, Qt::LeftButton, Qt::NoModifier, across);
+    EXPECT_EQ(window.pos(), moved);
+}
+
+TEST_F(WindowControls, ADpiConfirmedWithEnterIsSavedAndWrittenAtOnce)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(activate());
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    auto* edit = find<QLineEdit>("DPI_edit_1");
+    auto* slider = find<QSlider>("DPI_slider_1");
+    ASSERT_TRUE(edit && slider);
+    ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) >= 0; }));
+    const int wanted = window.mouse()->sliderFromDpi(1600);
+    ASSERT_NE(stageOnDevice(1), wanted);
+
+    QTest::mouseClick(edit, Qt::LeftButton);
+    edit->selectAll();
+    QTest::keyClicks(edit, "1600");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(slider->value(), wanted);
+    EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == wanted; }));
+    CMouseProfiledata stored;
+    stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetDpiStages().at(1).dpiX(), wanted);
+}
+
+TEST_F(WindowControls, TheWheelOverAClosedDropDownChangesNothing)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    QTest::mouseClick(find("mouse_device_seting_option_1"), Qt::LeftButton);
+    const std::vector<int> settings = sim.dump("settings", 0, 87);
+    for (const char* name : {"Anti_Shake_combo_timeSelect", "logo_led_mode_combo"}) {
+        auto* combo = find<QComboBox>(name);
+        ASSERT_NE(combo, nullptr) << name;
+        const int index = combo->currentIndex();
+        for (const int turn : {-120, 120}) {
+            const QPointF at(combo->width() / 2.0, combo->height() / 2.0);
+            QWheelEvent wheel(at, combo->mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(combo, &wheel);
+            EXPECT_FALSE(wheel.isAccepted()) << name << ": the page under it gets the wheel";
+        }
+        EXPECT_EQ(combo->currentIndex(), index) << name;
+    }
+    pause(300);
+    EXPECT_EQ(sim.dump("settings", 0, 87), settings);
+}
+
+TEST_F(WindowControls, WithEverythingUnpluggedNoBatteryIsShown)
+{
+    ui::Tray tray(real.language, QIcon());
+    window.attachTray(tray);
+    ASSERT_TRUE(start());
+    sim.command("battery 40");
+    sim.command("plug receiver");
+    ASSERT_TRUE(mouseOnline(true, 5000));
+    ASSERT_TRUE(waitFor([&] { return textOf("device_power_value") == "40%"; }, 5000));
+    EXPECT_TRUE(window.isControlShown("device_power_switch"));
+    EXPECT_TRUE(waitFor([&] { return tray.icon().toolTip().contains(real.language.textWithNumber("tray_battery_text", 40)); }));
+
+    sim.command("unplug receiver");
+    ASSERT_TRUE(mouseOnline(false));
+    EXPECT_FALSE(window.isControlShown("device_power_switch"));
+    EXPECT_FALSE(tray.icon().toolTip().contains("40"));
+}
+
+TEST_F(WindowControls, AReceiverWhoseMouseIsOffSaysSo)
+{
+    ASSERT_TRUE(start());
+    sim.command("mouse off");
+    sim.command("plug receiver");
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().isOpen(); }));
+    pause(300);
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+    EXPECT_EQ(textOf("nodevice_title_label"), text("receiver_mouse_off_text"));
+    EXPECT_EQ(textOf("nodevice_hint_label"), text("receiver_mouse_off_hint_text"));
+
+    sim.command("mouse on");
+    ASSERT_TRUE(mouseOnline(true, 7000));
+    EXPECT_FALSE(window.isControlShown("No_device_Link"));
+
+    sim.command("unplug receiver");
+    ASSERT_TRUE(mouseOnline(false));
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+    EXPECT_EQ(textOf("nodevice_title_label"), text("no_device_link_text"));
+    EXPECT_EQ(textOf("nodevice_hint_label"), text("no_device_link_hint_text"));
+}
+
+TEST_F(WindowControls, OldFirmwareWithoutTheUpdaterSaysSoAndThePageFollowsTheReceiver)
+{
+    QSignalSpy exits(&window, &CMainWnd::exitRequested);
+    promptAnswer = 1;
+    ASSERT_TRUE(start());
+    sim.command("firmware 0103");
+    sim.command("plug cable");
+    ASSERT_TRUE(waitFor([&] { return !prompts.empty(); }, 5000));
+    // No updater lies beside the test program: the prompt does not promise to run one.
+    EXPECT_EQ(prompts, std::vector<std::string>{"UpdateNeedsUpdaterText"});
+    EXPECT_TRUE(window.isControlShown("No_device_Link"));
+
+    sim.command("plug receiver");
+    pause(500);
+    sim.command("unplug cable");
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().receiverMode(); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return !window.isControlShown("No_device_Link"); }));
+    EXPECT_TRUE(window.entry(0)->isOnline());
+    EXPECT_EQ(exits.count(), 0);
+}
+
+TEST_F(WindowControls, TheProfileMenuClosesOnAClickElsewhereAndOnEsc)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(activate());
+    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    QWidget* spread = find("profile_fun_spread_btn");
+    ASSERT_TRUE(selector && spread);
+
+    QTest::mouseClick(spread, Qt::LeftButton);
+    ASSERT_TRUE(selector->isProfileMenuVisible());
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    EXPECT_FALSE(selector->isProfileMenuVisible());
+    EXPECT_EQ(functionPage(), kPerformanceTab);
+
+    // Clicks inside the panel leave it open; the spread button still closes it.
+    QTest::mouseClick(spread, Qt::LeftButton);
+    ASSERT_TRUE(selector->isProfileMenuVisible());
+    QTest::mouseClick(selector->nameEdit(), Qt::LeftButton);
+    EXPECT_TRUE(selector->isProfileMenuVisible());
+    QTest::mouseClick(spread, Qt::LeftButton);
+    EXPECT_FALSE(selector->isProfileMenuVisible());
+
+    // Esc closes the panel and nothing else.
+    QTest::mouseClick(spread, Qt::LeftButton);
+    ASSERT_TRUE(selector->isProfileMenuVisible());
+    QTest::keyClick(selector->nameEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(selector->isProfileMenuVisible());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.mouse()->windowHidden());
+}
+
+TEST_F(WindowControls, IconButtonsAreNamedForScreenReaders)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    int iconButtons = 0;
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || !button->text().isEmpty())
+            continue;
+        ++iconButtons;
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+    }
+    EXPECT_GT(iconButtons, 3);
+    EXPECT_EQ(find("closebtn")->accessibleName(), text("close_btn_tip"));
+}
+
+TEST_F(WindowControls, TabShowsWhereTheFocusIsOnEveryKindOfControl)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(activate());
+    auto* ring = window.findChild<ui::FocusRing*>("focus_ring");
+    ASSERT_NE(ring, nullptr);
+    QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
+    EXPECT_EQ(ring->target(), nullptr) << "a click shows no ring";
+
+    bool button = false;
+    bool slider = false;
+    for (int i = 0; i < 80 && !(button && slider); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        ASSERT_EQ(ring->target(), focused) << focused->objectName().toStdString();
+        const QRect around(ring->mapTo(&window, QPoint(0, 0)), ring->size());
+        EXPECT_TRUE(around.contains(QRect(focused->mapTo(&window, QPoint(0, 0)), focused->size())));
+        button = button || qobject_cast<QAbstractButton*>(focused);
+        slider = slider || qobject_cast<QSlider*>(focused);
+    }
+    EXPECT_TRUE(button && slider);
+}
+
+TEST_F(WindowControls, EscHidesToTheTrayAndCtrlQEndsTheTool)
+{
+    QSignalSpy exits(&window, &CMainWnd::exitRequested);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(activate());
+    QTest::keyClick(find("system_Op_tab"), Qt::Key_Escape);
+    EXPECT_TRUE(window.isHidden() || window.isMinimized());
+    EXPECT_TRUE(window.mouse()->windowHidden());
+    EXPECT_EQ(exits.count(), 0);
+
+    ASSERT_TRUE(activate());
+    QTest::keyClick(find("system_Op_tab"), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(exits.count(), 1);
+}
+
+TEST_F(WindowControls, TheTrayMenuShowsTheWindowAndSwitchesProfiles)
+{
+    ui::Tray tray(real.language, QIcon());
+    window.attachTray(tray);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    selector->setPrompter([](const QString&, int, const QString&) { return 1; });
+    selector->addProfile();
+    ProfileListStore& store = *window.mouse()->profileList();
+    ASSERT_EQ(store.count(), 2);
+    ASSERT_EQ(store.selectedIndex(), 1);
+
+    emit tray.menu().aboutToShow();
+    auto* first = tray.menu().findChild<QAction*>("profile_0");
+    auto* second = tray.menu().findChild<QAction*>("profile_1");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->text(), selector->selector()->itemText(0));
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(second->isChecked());
+
+    first->trigger();
+    EXPECT_EQ(store.selectedIndex(), 0);
+    EXPECT_EQ(selector->selectedIndex(), 0);
+    EXPECT_EQ(window.mouse()->profile().GetProfilePath(), store.documentPath(0));
+
+    window.hideToTray();
+    tray.menu().findChild<QAction*>("show_window")->trigger();
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized());
+}
+
+}  // namespace
+}  // namespace kestrion
