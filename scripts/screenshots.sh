@@ -60,3 +60,8 @@ stop_simulator
 
 start_simulator "mouse off" "plug receiver"
 shot receiver-mouse-off.png
+stop_simulator
+
+# A slow mouse: the page says what the device is busy with while its first read runs.
+start_simulator "latency 300" "plug cable"
+shot mouse-device-busy.png
