@@ -25,7 +25,8 @@ enum CommandResult : int {
 enum class LinkMode { Wired = 1, Receiver = 2 };
 
 // The request/reply exchange with one device's command interface, over its cable or its
-// receiver. One per device object; used from the UI, lighting and discovery threads.
+// receiver. One per device object; used from its worker thread and the lighting thread, and
+// closed from the UI thread.
 //
 // Locks: commandLock (configuration packets) or lightLock (lighting table and light frames) is
 // taken first, around one packet's exchange; ioLock second, around each single write or read and

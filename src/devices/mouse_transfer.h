@@ -49,7 +49,7 @@ enum EventWriteResult : int {
 
 // Writes the key table, the macros and the shoot patterns of the mouse. The macro library and the
 // shoot pattern files are read from the device's data folder at every call, so the device always
-// gets what is on disk. Keys, macros and shoot patterns are written on the UI thread.
+// gets what is on disk. Used on the device's worker thread, like the settings link.
 class MouseTransfer {
 public:
     static constexpr int kShootPatterns = 4;
