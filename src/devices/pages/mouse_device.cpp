@@ -216,6 +216,8 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
         restorePending();
         if (pageRead)
             showReadPage(page, profile);
+        else if (commandChannel().isOpen() && !commandChannel().receiverMode())
+            showNotice(QString::fromLatin1(kLinkFailedTextId));
         refreshPage();
         loadLightingPreview();
         m_lightingWanted = true;

@@ -429,6 +429,7 @@ TEST_F(MousePage, ReadOfADeviceThatStopsAnsweringLeavesTheWindowFree)
 
     EXPECT_GE(ticks, 10);
     EXPECT_TRUE(busyShown);
+    EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
     EXPECT_TRUE(busy->isHidden());
 }
 

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QSlider>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "devices/pages/mouse_device.h"
@@ -112,6 +114,35 @@ TEST_F(Application, ChangeMadeWhileTheMouseIsOutOfReachWaitsAndReachesItLater)
     EXPECT_TRUE(waitFor([&] { return !window.mouse()->settingsPending(); }, 3000));
     EXPECT_TRUE(mark->isHidden());
     EXPECT_TRUE(prompts.empty());
+}
+
+// The data folder removed while the tool runs is made again by the next save; a folder that
+// cannot be made is told, not passed over.
+TEST_F(Application, ChangesAreSavedOrTheFailureIsTold)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug cable");
+    ASSERT_TRUE(mouseOnline(true));
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork()
+                                  && !window.mouse()->profile().GetProfilePath().empty(); }, 5000));
+    const std::filesystem::path profile = window.mouse()->profile().GetProfilePath();
+    const std::filesystem::path folder = profile.parent_path();
+
+    std::filesystem::remove_all(folder);
+    const int position = stepSlider(1);
+    ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) == position; }, 3000));
+    CMouseProfiledata stored;
+    stored.LoadProfile(profile.string());
+    const std::vector<DpiStage> stages = stored.GetDpiStages();
+    ASSERT_GT(stages.size(), 1u);
+    EXPECT_EQ(stages[1].dpiX(), position);
+    EXPECT_TRUE(prompts.empty());
+
+    std::filesystem::remove_all(folder);
+    { std::ofstream blocker(folder); }
+    stepSlider(1);
+    EXPECT_EQ(prompts, std::vector<std::string>{"profile_write_failed_text"});
+    std::filesystem::remove(folder);
 }
 
 // The window's answers to the device objects' messages, without a device.
