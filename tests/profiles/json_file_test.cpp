@@ -215,20 +215,34 @@ TEST(JsonFile, SaveIntoAMissingFolderFailsAndReportsIt)
     EXPECT_FALSE(SaveJsonFile(Json::Value(1), dir.file("no/such/folder.json")));
 }
 
-TEST(JsonFile, SaveKeepsTheFileModeAndWritesThroughSymbolicLinks)
+TEST(JsonFile, SaveKeepsTheFileMode)
 {
     TempDir dir;
-    const std::string real = dir.file("real.json");
-    writeFile(real, "{}");
-    ::chmod(real.c_str(), 0600);
-    std::filesystem::create_symlink(real, dir.file("link.json"));
+    const std::string path = dir.file("p.json");
+    writeFile(path, "{}");
+    ::chmod(path.c_str(), 0600);
+
+    ASSERT_TRUE(SaveJsonFile(Json::Value(7), path));
+    EXPECT_EQ(readFile(path), "7\n\n");
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A document that is a link to a file elsewhere (planted, or left by a sync tool) must not turn a
+// save into a write outside the data folder: the link is replaced, its target keeps its bytes.
+TEST(JsonFile, SaveReplacesASymbolicLinkAndLeavesItsTargetAlone)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    const std::string outside = elsewhere.file("outside.json");
+    writeFile(outside, "{\"keep\": 1}");
+    std::filesystem::create_symlink(outside, dir.file("link.json"));
 
     ASSERT_TRUE(SaveJsonFile(Json::Value(7), dir.file("link.json")));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.json")));
-    EXPECT_EQ(readFile(real), "7\n\n");
-    struct stat info {};
-    ::stat(real.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("link.json")));
+    EXPECT_EQ(readFile(dir.file("link.json")), "7\n\n");
+    EXPECT_EQ(readFile(outside), "{\"keep\": 1}");
 }
 
 TEST(MakeTimeStamp, FormatsLocalTimeWithMilliseconds)

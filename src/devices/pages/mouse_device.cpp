@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/diagnostics.h"
 #include "profiles/json_file.h"
@@ -97,8 +98,8 @@ QString swatchStyle(const DpiStage& stage)
 std::vector<QString> lightNamesOf(const Json::Value& entries)
 {
     std::vector<QString> names;
-    for (const Json::Value& entry : entries)
-        names.push_back(QString::fromStdString(entry.isObject() ? entry.get("LightName", "").asString() : ""));
+    for (const std::string& name : textMembersOf(entries, "LightName"))
+        names.push_back(QString::fromStdString(name));
     return names;
 }
 
@@ -529,8 +530,8 @@ void CQuellonMouseDevice::loadLightModes()
         m_modeVisible.clear();
         m_modeCodes.clear();
         for (const Json::Value& mode : *modes) {
-            m_modeVisible.push_back(mode.isObject() && mode.get("visible", false).asBool());
-            m_modeCodes.push_back(mode.isObject() && mode["value"].isIntegral() ? mode["value"].asInt() : 0);
+            m_modeVisible.push_back(truthOf(memberOf(mode, "visible")));
+            m_modeCodes.push_back(static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0)));
         }
     }
     if (const Json::Value* areas = listAt(document, "AreaLightName", modelValue()))
@@ -554,10 +555,8 @@ void CQuellonMouseDevice::loadMacroNames()
     if (folder.empty())
         return;
     const Json::Value document = LoadJsonFile(folder + kMacroFileName);
-    if (!document.isObject() || !document["MacroInfo"].isArray())
-        return;
-    for (const Json::Value& macro : document["MacroInfo"])
-        m_macroNames.push_back(QString::fromStdString(macro.isObject() ? macro.get("MacroName", "").asString() : ""));
+    for (const std::string& name : textMembersOf(memberOf(document, "MacroInfo"), "MacroName"))
+        m_macroNames.push_back(QString::fromStdString(name));
 }
 
 template <typename T>
