@@ -238,6 +238,11 @@ const BadDescription kBadDescriptions[] = {
     {"Empty", ""},
 };
 
+void PrintTo(const BadDescription& description, std::ostream* out)
+{
+    *out << description.name;
+}
+
 class BadDescriptionTest : public VirtualHidTest, public testing::WithParamInterface<BadDescription> {};
 
 // Whatever the other interface's description holds, it alone is left out.
@@ -345,12 +350,15 @@ TEST_P(UntrustedFolder, ItsDevicesAreNeitherListedNorPresent)
     EXPECT_TRUE(describeVirtualInterface(environment, "mouse-if1").empty());
 }
 
+std::string distrustName(const testing::TestParamInfo<Distrust>& info)
+{
+    constexpr const char* names[] = {"ForeignOwner", "WritableByOthers", "Link"};
+    return names[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolder,
                          testing::Values(Distrust::ForeignOwner, Distrust::WritableByOthers, Distrust::Link),
-                         [](const testing::TestParamInfo<Distrust>& info) {
-                             constexpr const char* names[] = {"ForeignOwner", "WritableByOthers", "Link"};
-                             return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         distrustName);
 
 // Without a runtime folder the devices live under the shared /tmp: the tool makes the folder its
 // own before anyone else can.

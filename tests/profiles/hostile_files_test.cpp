@@ -79,7 +79,7 @@ std::string hugeRealsText(const Json::Value& good)
 {
     std::string text = styledJsonText(everyLeaf(good, Json::Value("@")));
     for (std::string::size_type at; (at = text.find("\"@\"")) != std::string::npos;)
-        text.replace(at, 3, "-1e999");
+        text.replace(at, 3, "-1e300");
     return text;
 }
 
@@ -91,6 +91,11 @@ struct Hostile {
     // fall back entirely); otherwise its members read as zeros or empty.
     bool unreadable;
 };
+
+void PrintTo(const Hostile& hostile, std::ostream* out)
+{
+    *out << hostile.name;
+}
 
 void replaceWithText(const std::string& path, const std::string& text)
 {
@@ -331,8 +336,9 @@ TEST_P(HostileFiles, MacroFileGivesNoEventsAndLeavesTheOtherMacro)
     MacroLibrary library(dir.path());
     ASSERT_TRUE(library.load());
     const std::optional<Json::Value> damaged = library.eventsAt(0);
-    if (GetParam().unreadable)
+    if (GetParam().unreadable) {
         EXPECT_FALSE(damaged.has_value());
+    }
     const std::optional<Json::Value> other = library.eventsAt(1);
     ASSERT_TRUE(other.has_value());
     EXPECT_EQ(*other, documents.at("g2.mac")["Events"]);
@@ -341,8 +347,9 @@ TEST_P(HostileFiles, MacroFileGivesNoEventsAndLeavesTheOtherMacro)
     MacroLibrary importer(importFolder.path());
     importer.load();
     const MacroImportResult imported = importer.importMacro(path("g1.mac"));
-    if (GetParam().unreadable)
+    if (GetParam().unreadable) {
         EXPECT_EQ(imported, MacroImportResult::NotAMacro);
+    }
     expectOthersUntouched();
 }
 
@@ -351,8 +358,9 @@ TEST_P(HostileFiles, LightConfigurationGivesNoEffects)
     plant("brylo_light.config");
     CMouseProfiledata record = recordOf(kUuidA);
     record.SetLightInfo(LightInfo{});
-    if (GetParam().unreadable)
+    if (GetParam().unreadable) {
         EXPECT_TRUE(record.GetCustomLightEffects().empty());
+    }
     expectOthersUntouched();
 }
 
@@ -362,8 +370,9 @@ TEST_P(HostileFiles, EffectListGivesNoEffects)
     CMouseProfiledata record = recordOf(kUuidA);
     record.SetLightInfo(LightInfo{});
     const std::vector<LedEffect> effects = record.GetCustomLightEffects();
-    if (GetParam().unreadable)
+    if (GetParam().unreadable) {
         EXPECT_TRUE(effects.empty());
+    }
     for (const LedEffect& effect : effects)
         EXPECT_EQ(effect.time, 0);
     expectOthersUntouched();
