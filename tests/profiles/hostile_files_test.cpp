@@ -378,6 +378,43 @@ TEST_P(HostileFiles, EffectListGivesNoEffects)
     expectOthersUntouched();
 }
 
+// A profile document and the list that are links to files elsewhere: the tool reads them, but its
+// saves replace the links and never write into the files they point at.
+TEST(LinkedFiles, SavesReplaceTheLinksAndLeaveTheirTargetsAlone)
+{
+    test::TempDir dir;
+    test::TempDir elsewhere;
+    const std::string outsideDocument = elsewhere.file("document.Json");
+    const std::string outsideList = elsewhere.file("list.ini");
+    ASSERT_TRUE(SaveJsonFile(profileDocument("A", kUuidA), outsideDocument));
+    Json::Value list;
+    list["profilelist"][0]["profilename"] = "A";
+    list["profilelist"][0]["profileUUID"] = kUuidA;
+    ASSERT_TRUE(SaveJsonFile(list, outsideList));
+    const std::string documentBytes = readFile(outsideDocument);
+    const std::string listBytes = readFile(outsideList);
+    fs::create_symlink(outsideDocument, dir.file(kUuidA + ".Json"));
+    fs::create_symlink(outsideList, dir.file("ProfileList.ini"));
+
+    ProfileListStore store(kMouseKind, dir.path(), kDefaultDocument);
+    store.init();
+    ASSERT_EQ(store.count(), 1);
+    EXPECT_EQ(store.rename("Renamed"), ProfileRenameResult::Renamed);
+    EXPECT_EQ(store.add(), ProfileAddResult::Added);
+
+    CMouseProfiledata record;
+    record.SetProfilePath(dir.file(kUuidA + ".Json"));
+    record.LoadProfile(dir.file(kUuidA + ".Json"));
+    record.SetDpiStages(record.GetDpiStages());
+    EXPECT_TRUE(record.SaveProfile());
+
+    EXPECT_EQ(readFile(outsideDocument), documentBytes);
+    EXPECT_EQ(readFile(outsideList), listBytes);
+    EXPECT_FALSE(fs::is_symlink(dir.file(kUuidA + ".Json")));
+    EXPECT_FALSE(fs::is_symlink(dir.file("ProfileList.ini")));
+    EXPECT_EQ(textOf(memberOf(LoadJsonFile(dir.file(kUuidA + ".Json")), "profilename")), "Renamed");
+}
+
 INSTANTIATE_TEST_SUITE_P(Contents, HostileFiles, testing::ValuesIn(kHostile),
                          [](const testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
