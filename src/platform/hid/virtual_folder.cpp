@@ -22,7 +22,7 @@ struct StateText {
 constexpr StateText kStateTexts[] = {
     {VirtualFolderState::Usable, "in use"},
     {VirtualFolderState::Missing, "missing"},
-    {VirtualFolderState::NotADirectory, "not a directory; virtual devices ignored"},
+    {VirtualFolderState::NotADirectory, "not a directory (or cannot be examined); virtual devices ignored"},
     {VirtualFolderState::ForeignOwner, "owned by another user; virtual devices ignored"},
     {VirtualFolderState::WritableByOthers, "writable by other users; virtual devices ignored"},
 };
