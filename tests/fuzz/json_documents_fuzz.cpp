@@ -71,7 +71,8 @@ void readKeyboardAndHeadset(const Json::Value& document)
     InMemory<CHs6533Profiledata> headset(document);
     headset.LoadProfile(headset.GetProfilePath());
     headset.SetSystemSetStages(headset.GetSystemSetStages());
-    for (int type = 0; type <= 14; ++type)
+    // Type 0 (table 1), the first and last factory tables, the custom type and the types past it.
+    for (int type : {0, 1, 12, 13, 14, 15})
         headset.GetEqValues(type);
     headset.SetEqValues(3, EqBands{1, 2, 3});
     headset.SetCustomEqNames(headset.GetCustomEqNames());
