@@ -2,9 +2,9 @@
 
 #include <QVBoxLayout>
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -531,7 +531,8 @@ void CQuellonMouseDevice::loadLightModes()
         m_modeCodes.clear();
         for (const Json::Value& mode : *modes) {
             m_modeVisible.push_back(truthOf(memberOf(mode, "visible")));
-            m_modeCodes.push_back(static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0)));
+            const auto code = integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX);
+            m_modeCodes.push_back(static_cast<int>(code.value_or(0)));
         }
     }
     if (const Json::Value* areas = listAt(document, "AreaLightName", modelValue()))
