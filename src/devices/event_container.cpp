@@ -53,8 +53,8 @@ std::int64_t decimalText(const std::string& text, std::int64_t limit)
 
 std::int64_t fieldValue(const Json::Value& event, const char* key, std::int64_t limit)
 {
-    const Json::Value& value = event[key];
-    const std::int64_t number = value.isString() ? decimalText(value.asString(), limit) : integerOf(value);
+    const Json::Value& value = memberOf(event, key);
+    const std::int64_t number = value.isString() ? decimalText(textOf(value), limit) : integerOf(value);
     return std::clamp<std::int64_t>(number, 0, limit);
 }
 

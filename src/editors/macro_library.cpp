@@ -1,5 +1,6 @@
 #include "editors/macro_library.h"
 
+#include "platform/file_read.h"
 #include "profiles/atomic_file.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
@@ -152,8 +153,8 @@ bool renumberDocument(Json::Value& document, int removed)
     for (Json::Value& key : *keys) {
         if (!key.isObject())
             continue;
-        const auto code = static_cast<std::uint32_t>(integerOf(key.get("Assignment", Json::Value())));
-        const auto defaultCode = static_cast<std::uint32_t>(integerOf(key.get("DefaultAssignment", Json::Value())));
+        const auto code = static_cast<std::uint32_t>(integerOf(memberOf(key, "Assignment")));
+        const auto defaultCode = static_cast<std::uint32_t>(integerOf(memberOf(key, "DefaultAssignment")));
         if (const auto replaced = codeAfterRemoval(code, defaultCode, removed)) {
             key["Assignment"] = Json::UInt(*replaced);
             changed = true;
@@ -218,7 +219,7 @@ void MacroLibrary::rebuildIndex()
         const Json::Value document = LoadJsonFile(path.string());
         if (!isPlainFileName(guid) || !isMacroDocument(document))
             continue;
-        std::string name = textOf(document.get(kNameKey, Json::Value()));
+        std::string name = textOf(memberOf(document, kNameKey));
         if (isBlankName(name))
             name = guid;
         name = uniqueName(name, [this](const std::string& candidate) { return isNameTaken(candidate); });
@@ -246,13 +247,13 @@ const Json::Value* MacroLibrary::entryAt(int index) const
 std::string MacroLibrary::nameAt(int index) const
 {
     const Json::Value* entry = entryAt(index);
-    return entry && entry->isObject() ? textOf(entry->get(kNameKey, Json::Value())) : std::string();
+    return entry ? textOf(memberOf(*entry, kNameKey)) : std::string();
 }
 
 std::string MacroLibrary::guidAt(int index) const
 {
     const Json::Value* entry = entryAt(index);
-    return entry && entry->isObject() ? textOf(entry->get(kGuidKey, Json::Value())) : std::string();
+    return entry ? textOf(memberOf(*entry, kGuidKey)) : std::string();
 }
 
 fs::path MacroLibrary::macroPath(int index) const

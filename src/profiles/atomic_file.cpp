@@ -3,7 +3,6 @@
 #include "platform/diagnostics.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -46,20 +45,11 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a write to path really lands in: the target of a symbolic link, else path itself.
-std::string resolvedTarget(const std::string& path)
-{
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
+// A replaced file keeps its permissions; anything else (a new file, a symbolic link) gets the usual ones.
 mode_t modeFor(const std::string& path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         return info.st_mode & 07777;
     return kNewFileMode;
 }
@@ -94,7 +84,9 @@ bool writeTemporary(int fd, const std::string& bytes, mode_t mode)
 
 bool writeFileAtomically(const std::string& path, const std::string& bytes)
 {
-    const std::string target = resolvedTarget(path);
+    // rename() replaces a symbolic link at path rather than following it: a save never changes a
+    // file elsewhere that the link happens to point at.
+    const std::string& target = path;
     const std::string folder = folderOf(target);
     std::string temporary = target + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -110,30 +102,6 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes)
         return false;
     }
     syncFolder(folder);
-    return true;
-}
-
-bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
-{
-    // Non-blocking open: a FIFO or device node at path must not stall the reader.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
-        return false;
-    bytes.assign(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            bytes.clear();
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
     return true;
 }
 

@@ -6,11 +6,8 @@ namespace kestrion {
 
 // Replaces the file at path with bytes: a temporary file in the same folder is written, flushed to
 // disk and renamed over the old one, so readers see either the whole old or the whole new content.
-// A symbolic link at path is followed and its target replaced. False when anything failed; the old
-// file is then untouched and no temporary file is left behind.
+// A symbolic link at path is itself replaced; the file it pointed at stays as it was. False when
+// anything failed; the old file is then untouched and no temporary file is left behind.
 bool writeFileAtomically(const std::string& path, const std::string& bytes);
-
-// The whole content of a regular file of at most maxBytes; false when it cannot be read whole.
-bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
 
 }  // namespace kestrion

@@ -1,5 +1,7 @@
 #include "profiles/basic_profile_data.h"
 
+#include <filesystem>
+
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_names.h"
@@ -122,9 +124,9 @@ LedEffect ledEffectOf(const Json::Value& element)
     if (!element.isObject())
         return effect;
     for (const auto& field : kLedEffectFields)
-        effect.*field.field = static_cast<std::uint8_t>(integerOf(element.get(field.key, Json::Value())));
-    effect.time = static_cast<std::int32_t>(integerOf(element.get("Time", Json::Value())));
-    effect.cycle = static_cast<std::int32_t>(integerOf(element.get("Cyle", Json::Value())));
+        effect.*field.field = static_cast<std::uint8_t>(integerOf(memberOf(element, field.key)));
+    effect.time = static_cast<std::int32_t>(integerOf(memberOf(element, "Time")));
+    effect.cycle = static_cast<std::int32_t>(integerOf(memberOf(element, "Cyle")));
     return effect;
 }
 
@@ -152,14 +154,19 @@ void setDeviceEntry(Json::Value& document, int index, const Json::Value& entry)
 
 bool CBasicProfiledata::SaveProfile()
 {
+    // The data folder may have been removed while the tool runs: it is made again, not given up.
+    if (!m_profilePath.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(m_profilePath).parent_path(), ignored);
+    }
     return WriteDeviceEntry(m_current, m_profilePath);
 }
 
 bool CBasicProfiledata::WriteDeviceEntry(const Json::Value& entry, const std::string& path)
 {
-    Json::Value document = LoadJsonFile(path);
+    Json::Value document = ReadDocument(path);
     setDeviceEntry(document, m_deviceIndex, entry);
-    return SaveJsonFile(document, path);
+    return WriteDocument(document, path);
 }
 
 bool CBasicProfiledata::SaveOtherProfile(const std::string& path)
@@ -170,6 +177,11 @@ bool CBasicProfiledata::SaveOtherProfile(const std::string& path)
 bool CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path)
 {
     return SaveJsonFile(document, path);
+}
+
+Json::Value CBasicProfiledata::ReadDocument(const std::string& path) const
+{
+    return LoadJsonFile(path);
 }
 
 void CBasicProfiledata::SetProfilePath(const std::string& path)
@@ -192,13 +204,13 @@ void CBasicProfiledata::SetDeviceIndex(int index)
 
 Json::Value CBasicProfiledata::loadEntry(const std::string& path)
 {
-    Json::Value document = LoadJsonFile(path);
+    Json::Value document = ReadDocument(path);
     Json::Value entry = deviceEntryOf(document, m_deviceIndex);
     if (!entry.isNull())
         return entry;
-    entry = deviceEntryOf(LoadJsonFile(m_defaultPath), m_deviceIndex);
+    entry = deviceEntryOf(ReadDocument(m_defaultPath), m_deviceIndex);
     setDeviceEntry(document, m_deviceIndex, entry);
-    SaveJsonFile(document, path);
+    WriteDocument(document, path);
     return entry;
 }
 
@@ -221,7 +233,7 @@ void CBasicProfiledata::SetLightConfigPath(const std::string& path)
 
 Json::Value CBasicProfiledata::LoadLightConfig(const std::string& path)
 {
-    m_lightConfig = LoadJsonFile(path);
+    m_lightConfig = ReadDocument(path);
     return m_lightConfig;
 }
 
@@ -326,7 +338,7 @@ std::vector<LedEffect> CBasicProfiledata::GetCustomLightEffects()
     if (!isPlainFileName(guid))
         return m_customEffects;
     // Effect lists lie beside the light configuration that names them.
-    const Json::Value effects = LoadJsonFile(folderOf(m_lightConfigPath) + guid + ".light");
+    const Json::Value effects = ReadDocument(folderOf(m_lightConfigPath) + guid + ".light");
     if (const Json::Value* list = arraySection(effects, "LEDEffectList")) {
         for (const Json::Value& element : *list)
             m_customEffects.push_back(ledEffectOf(element));

@@ -59,6 +59,9 @@ public:
     std::vector<LedEffect> GetCustomLightEffects();
 
 protected:
+    // Where every document of the record comes from; null when it cannot be read.
+    virtual Json::Value ReadDocument(const std::string& path) const;
+
     Json::Value& current() { return m_current; }
     // The current entry when it is a usable object, else nullptr (getters then give zeros).
     Json::Value* currentSection(const char* key);

@@ -1,7 +1,9 @@
 #include "profiles/json_access.h"
 
 #include <cmath>
+#include <json/reader.h>
 #include <limits>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -24,14 +26,39 @@ Json::Value& shaped(Json::Value& value, Json::ValueType type)
     return value;
 }
 
-const Json::Value* memberOf(const Json::Value& parent, const char* key)
+const Json::Value* memberPointer(const Json::Value& parent, const char* key)
 {
     if (!parent.isObject())
         return nullptr;
     return parent.find(key, key + std::char_traits<char>::length(key));
 }
 
+const Json::Value& nullValue()
+{
+    static const Json::Value null;
+    return null;
+}
+
 }  // namespace
+
+Json::Value parseJsonText(const std::string& text)
+{
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = true;
+    builder["allowComments"] = true;
+    builder["stackLimit"] = kMaxJsonDepth;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value value;
+    std::string errors;
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors))
+            return Json::Value();
+    } catch (const Json::Exception&) {
+        // Raised when the nesting exceeds the stack limit.
+        return Json::Value();
+    }
+    return value;
+}
 
 std::int64_t integerOf(const Json::Value& value)
 {
@@ -39,7 +66,7 @@ std::int64_t integerOf(const Json::Value& value)
     case Json::intValue:
         return value.asInt64();
     case Json::uintValue:
-        return static_cast<std::int64_t>(value.asUInt64());
+        return value.isInt64() ? value.asInt64() : 0;
     case Json::realValue:
         return integerOfReal(value.asDouble());
     case Json::booleanValue:
@@ -47,6 +74,17 @@ std::int64_t integerOf(const Json::Value& value)
     default:
         return 0;
     }
+}
+
+std::optional<std::int64_t> integerWithin(const Json::Value& value, std::int64_t lowest, std::int64_t highest)
+{
+    const bool integral = value.type() == Json::intValue || value.type() == Json::uintValue;
+    if (!integral || !value.isInt64())
+        return std::nullopt;
+    const std::int64_t number = value.asInt64();
+    if (number < lowest || number > highest)
+        return std::nullopt;
+    return number;
 }
 
 bool truthOf(const Json::Value& value)
@@ -59,6 +97,29 @@ bool truthOf(const Json::Value& value)
 std::string textOf(const Json::Value& value)
 {
     return value.isString() ? value.asString() : std::string();
+}
+
+const Json::Value& memberOf(const Json::Value& parent, const char* key)
+{
+    const Json::Value* member = memberPointer(parent, key);
+    return member ? *member : nullValue();
+}
+
+const Json::Value& elementOf(const Json::Value& array, Json::ArrayIndex index)
+{
+    if (!array.isArray() || index >= array.size())
+        return nullValue();
+    return array[index];
+}
+
+std::vector<std::string> textMembersOf(const Json::Value& list, const char* key)
+{
+    std::vector<std::string> texts;
+    if (!list.isArray())
+        return texts;
+    for (const Json::Value& element : list)
+        texts.push_back(textOf(memberOf(element, key)));
+    return texts;
 }
 
 std::int64_t readField(Json::Value& object, const char* key)
@@ -77,13 +138,13 @@ bool readFlag(Json::Value& object, const char* key)
 
 const Json::Value* objectSection(const Json::Value& parent, const char* key)
 {
-    const Json::Value* member = memberOf(parent, key);
+    const Json::Value* member = memberPointer(parent, key);
     return member && member->isObject() ? member : nullptr;
 }
 
 const Json::Value* arraySection(const Json::Value& parent, const char* key)
 {
-    const Json::Value* member = memberOf(parent, key);
+    const Json::Value* member = memberPointer(parent, key);
     return member && member->isArray() ? member : nullptr;
 }
 

@@ -2,21 +2,40 @@
 
 #include <cstdint>
 #include <json/value.h>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrion {
 
-// Type-checked access to documents that may come from anywhere. jsoncpp's own conversions throw on
-// a value of the wrong type; these read such a value as the default instead, and the writers replace
-// a wrongly shaped member by one of the right shape.
+// The one way the tool takes values out of documents that may come from anywhere (profile documents
+// and lists, macro files, light configurations, virtual-device descriptions). jsoncpp's own
+// conversions and lookups throw on a value of the wrong type; these read such a value as the
+// default instead, and the writers replace a wrongly shaped member by one of the right shape.
 
-// A number as an integer; truth values as 0 or 1; anything else (text, containers, reals out of
-// range) as 0.
+// Deepest nesting the parser follows before giving up on a document.
+inline constexpr int kMaxJsonDepth = 256;
+
+// Parses text as a document (comments kept); null when it is empty, malformed or too deep.
+Json::Value parseJsonText(const std::string& text);
+
+// A number as an integer; truth values as 0 or 1; anything else (text, containers, numbers outside
+// the 64-bit signed range) as 0.
 std::int64_t integerOf(const Json::Value& value);
+// An integral number within [lowest, highest]; nullopt for any other value, reals included.
+std::optional<std::int64_t> integerWithin(const Json::Value& value, std::int64_t lowest, std::int64_t highest);
 // Truth values and numbers (non-zero is true); anything else is false.
 bool truthOf(const Json::Value& value);
 // Text; anything else is empty.
 std::string textOf(const Json::Value& value);
+
+// The member of an object or the element of an array; a null value when it is absent or the parent
+// has another shape. Never inserts.
+const Json::Value& memberOf(const Json::Value& parent, const char* key);
+const Json::Value& elementOf(const Json::Value& array, Json::ArrayIndex index);
+// The text member `key` of every element of a list, in order; "" for an element without it. Empty
+// when list is not an array.
+std::vector<std::string> textMembersOf(const Json::Value& list, const char* key);
 
 // Reads a member of a present section the way the profile record always has: a missing member is
 // added as null and reads as 0. A value that is neither an object nor null reads 0 and stays as is.

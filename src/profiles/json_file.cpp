@@ -1,12 +1,12 @@
 #include "profiles/json_file.h"
 
 #include "platform/diagnostics.h"
+#include "platform/file_read.h"
 #include "profiles/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <json/reader.h>
 #include <json/writer.h>
 #include <memory>
 
@@ -26,26 +26,6 @@ std::string readjsonFile(const std::string& path)
     return bytes;
 }
 
-Json::Value parseJsonText(const std::string& text)
-{
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    builder["allowComments"] = true;
-    builder["stackLimit"] = kMaxJsonDepth;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value value;
-    std::string errors;
-    try {
-        if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors))
-            return Json::Value();
-    } catch (const Json::Exception& error) {
-        // Raised when the nesting exceeds the stack limit.
-        debugTrace(std::string("parseJsonText: ") + error.what());
-        return Json::Value();
-    }
-    return value;
-}
-
 Json::Value LoadJsonFile(const std::string& path)
 {
     const std::string text = readjsonFile(path);
@@ -53,7 +33,10 @@ Json::Value LoadJsonFile(const std::string& path)
         debugTrace("LoadJsonFile: nothing to read in " + path);
         return Json::Value();
     }
-    return parseJsonText(text);
+    Json::Value document = parseJsonText(text);
+    if (document.isNull())
+        debugTrace("LoadJsonFile: cannot parse " + path);
+    return document;
 }
 
 std::string styledJsonText(const Json::Value& value)

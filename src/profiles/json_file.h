@@ -4,6 +4,8 @@
 #include <json/value.h>
 #include <string>
 
+#include "profiles/json_access.h"
+
 namespace kestrion {
 
 // Every JSON file of the tool goes through these helpers. Reads never fail: anything that cannot be
@@ -12,17 +14,12 @@ namespace kestrion {
 
 // Largest file the readers accept; anything bigger is treated as unreadable.
 inline constexpr std::size_t kMaxJsonFileBytes = 4 * 1024 * 1024;
-// Deepest nesting the parser follows before giving up on a document.
-inline constexpr int kMaxJsonDepth = 256;
 
 // The file's text up to its first zero byte; empty when it cannot be read whole.
 std::string readjsonFile(const std::string& path);
 
 // The parsed document at path (comments kept), or null.
 Json::Value LoadJsonFile(const std::string& path);
-
-// Parses text as a document; null when it is empty, malformed or too deep.
-Json::Value parseJsonText(const std::string& text);
 
 // The on-disk form of a value: the styled layout followed by one empty line.
 std::string styledJsonText(const Json::Value& value);

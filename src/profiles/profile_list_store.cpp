@@ -24,21 +24,6 @@ std::string withTrailingSlash(const std::string& folder)
     return (folder.empty() || folder.back() == '/') ? folder : folder + "/";
 }
 
-// Keeps the entries a list file may safely act on: objects with a usable identifier that no earlier
-// entry already uses (two entries sharing a document would delete each other's settings).
-Json::Value usableEntries(const Json::Value& list)
-{
-    Json::Value kept(Json::arrayValue);
-    std::set<std::string> seen;
-    for (const Json::Value& entry : list) {
-        if (!entry.isObject() || !isPlainFileName(textOf(entry["profileUUID"])))
-            continue;
-        if (seen.insert(entry["profileUUID"].asString()).second)
-            kept.append(entry);
-    }
-    return kept;
-}
-
 bool fileExists(const std::string& path)
 {
     std::error_code error;
@@ -58,6 +43,20 @@ Json::Value asDocument(Json::Value document)
 }
 
 }  // namespace
+
+Json::Value usableProfileEntries(const Json::Value& list)
+{
+    Json::Value kept(Json::arrayValue);
+    if (!list.isArray())
+        return kept;
+    std::set<std::string> seen;
+    for (const Json::Value& entry : list) {
+        const std::string uuid = textOf(memberOf(entry, "profileUUID"));
+        if (isPlainFileName(uuid) && seen.insert(uuid).second)
+            kept.append(entry);
+    }
+    return kept;
+}
 
 ProfileListStore::ProfileListStore(int deviceKind, const std::string& dataFolder, const std::string& defaultDocumentPath)
     : m_deviceKind(deviceKind), m_folder(withTrailingSlash(dataFolder)), m_defaultPath(defaultDocumentPath)
@@ -79,7 +78,7 @@ Json::Value& ProfileListStore::reloadList()
     Json::Value loaded = LoadJsonFile(listFilePath());
     // An unreadable list file keeps the last good copy rather than forgetting every profile.
     if (const Json::Value* list = arraySection(loaded, "profilelist")) {
-        loaded["profilelist"] = usableEntries(*list);
+        loaded["profilelist"] = usableProfileEntries(*list);
         m_list = loaded;
     }
     if (entries().empty())

@@ -15,6 +15,11 @@ struct ProfileListEntry {
     std::string uuid;
 };
 
+// The entries of a list file's "profilelist" that the store may safely act on: objects with a usable
+// identifier that no earlier entry already uses (two entries sharing a document would delete each
+// other's settings). Anything but an array gives none.
+Json::Value usableProfileEntries(const Json::Value& list);
+
 // The named profiles of one device: the list file "ProfileList.ini" (a JSON document) in the
 // device's data folder and one profile document "<uuid>.Json" per profile. The list file is reloaded
 // before every change and written after it, so it stays the source of truth. No user interface: the

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QVariant>
 #include <QWidget>
 #include <QXmlStreamReader>
@@ -23,11 +22,11 @@ constexpr const char* kWordMark = "%s";
 
 std::optional<QHash<QString, QString>> readLanguageFile(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = readSkinFile(path);
+    if (!bytes)
         return std::nullopt;
     QHash<QString, QString> texts;
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(*bytes);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Text"))
             continue;

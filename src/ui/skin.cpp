@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
+#include "platform/file_read.h"
 #include "ui/control_factory.h"
 
 namespace kestrion::ui {
@@ -37,6 +39,14 @@ bool hasIndex(const QString& folder)
 
 }  // namespace
 
+std::optional<QByteArray> readSkinFile(const QString& path)
+{
+    std::string bytes;
+    if (path.isEmpty() || !readWholeFile(QFile::encodeName(path).toStdString(), kMaxSkinFileBytes, bytes))
+        return std::nullopt;
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
 QString Skin::defaultFolder()
 {
     if (QCoreApplication::instance()) {
@@ -55,12 +65,13 @@ bool Skin::load()
     m_languages.clear();
     m_styleFile.clear();
     m_error.clear();
-    QFile file(m_folder + "/" + kIndexFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("cannot open %1").arg(file.fileName());
+    const QString indexPath = m_folder + "/" + kIndexFile;
+    const std::optional<QByteArray> index = readSkinFile(indexPath);
+    if (!index) {
+        m_error = QStringLiteral("cannot open %1").arg(indexPath);
         return false;
     }
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(*index);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
@@ -75,7 +86,7 @@ bool Skin::load()
             m_styleFile = path;
     }
     if (xml.hasError()) {
-        m_error = QStringLiteral("%1 line %2: %3").arg(file.fileName()).arg(xml.lineNumber()).arg(xml.errorString());
+        m_error = QStringLiteral("%1 line %2: %3").arg(indexPath).arg(xml.lineNumber()).arg(xml.errorString());
         m_layouts.clear();
         m_languages.clear();
         m_styleFile.clear();
@@ -111,10 +122,8 @@ QString Skin::languageFile(const QString& languageName) const
 
 QString Skin::styleSheet() const
 {
-    QFile file(absolute(m_styleFile));
-    if (m_styleFile.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    const std::optional<QByteArray> text = readSkinFile(absolute(m_styleFile));
+    return text ? QString::fromUtf8(*text) : QString();
 }
 
 QWidget* Skin::build(const QString& layoutName, ControlFactory& factory, QWidget* parent) const
@@ -122,10 +131,12 @@ QWidget* Skin::build(const QString& layoutName, ControlFactory& factory, QWidget
     const QString path = layoutFile(layoutName);
     if (path.isEmpty())
         return nullptr;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> layout = readSkinFile(path);
+    if (!layout)
         return nullptr;
-    QWidget* root = factory.load(&file, parent);
+    QBuffer buffer(&*layout);
+    buffer.open(QIODevice::ReadOnly);
+    QWidget* root = factory.load(&buffer, parent);
     if (root)
         applyItemValues(root);
     return root;

@@ -1,13 +1,24 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
+
+#include <cstddef>
+#include <optional>
 
 class QWidget;
 
 namespace kestrion::ui {
 
 class ControlFactory;
+
+// Largest skin file (index, layout, language texts, style sheet) the tool reads.
+inline constexpr std::size_t kMaxSkinFileBytes = 4 * 1024 * 1024;
+
+// A skin file's bytes; nullopt when it is missing, not a regular file (a FIFO in its place must not
+// stall start-up) or larger than kMaxSkinFileBytes.
+std::optional<QByteArray> readSkinFile(const QString& path);
 
 // The skin folder: its resource index "res.xml" names every layout, language file and the style
 // sheet. Layouts are Qt Designer files built through the control factory.

@@ -4,11 +4,15 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "device_link/hid_device.h"
 #include "device_link/hid_test_descriptors.h"
 #include "devsim/virtual_hid_server.h"
+#include "platform/hid/virtual_backend.h"
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
@@ -208,18 +212,71 @@ TEST_F(VirtualHidTest, PeerGoingAwayEndsWaitingAndLaterReads)
     EXPECT_FALSE(hidInterfacePresent(kCommandPath));
 }
 
-TEST_F(VirtualHidTest, MalformedDescriptionIsSkipped)
+struct BadDescription {
+    const char* name;
+    std::string text;
+};
+
+const std::string kGoodDescriptor = "\"descriptor\": \"05 01 09 02 A1 01 C0\"";
+
+const BadDescription kBadDescriptions[] = {
+    {"Truncated", "{\"vendor\": 13071, \"product\": \"x\""},
+    {"VendorHuge", "{\"vendor\": 18446744073709551615, \"product\": 8868, \"version\": 260, "
+                           "\"interface\": 0, " + kGoodDescriptor + "}"},
+    {"ProductAbove16Bits", "{\"vendor\": 13071, \"product\": 65536, \"version\": 260, \"interface\": 0, " +
+                               kGoodDescriptor + "}"},
+    {"NegativeVersion", "{\"vendor\": 13071, \"product\": 8868, \"version\": -1, \"interface\": 0, " +
+                            kGoodDescriptor + "}"},
+    {"RealInterface", "{\"vendor\": 13071, \"product\": 8868, \"version\": 260, \"interface\": 0.5, " +
+                          kGoodDescriptor + "}"},
+    {"NumbersAsText", "{\"vendor\": \"13071\", \"product\": \"8868\", \"version\": \"260\", "
+                      "\"interface\": \"0\", " + kGoodDescriptor + "}"},
+    {"DescriptorNotText", "{\"vendor\": 13071, \"product\": 8868, \"version\": 260, \"interface\": 0, "
+                          "\"descriptor\": [5, 1]}"},
+    {"RootAnArray", "[13071, 8868, 260, 0]"},
+    {"DeepNesting", std::string(100000, '[')},
+    {"Empty", ""},
+};
+
+void PrintTo(const BadDescription& description, std::ostream* out)
+{
+    *out << description.name;
+}
+
+class BadDescriptionTest : public VirtualHidTest, public testing::WithParamInterface<BadDescription> {};
+
+// Whatever the other interface's description holds, it alone is left out.
+TEST_P(BadDescriptionTest, OnlyThatInterfaceIsLeftOut)
 {
     devsim::VirtualHidInterface other(virtualHidDir(), "broken",
                                       {0x320F, 0x22A4, 0x0104, 0, test::descriptorBytes("kestrion-mouse-if0.bin")},
                                       [](char, const Report&) {});
     ASSERT_TRUE(other.publish());
-    test::writeFile(other.jsonPath(), "{\"vendor\": 13071, \"product\": \"x\"");
+    std::filesystem::remove(other.jsonPath());
+    test::writeFile(other.jsonPath(), GetParam().text);
 
     HidInterfaceList list;
     ASSERT_TRUE(list.refresh());
     EXPECT_EQ(list.count(), 2u);
     EXPECT_EQ(list.next(), kKeyboardPath);
+    other.unpublish();
+}
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, BadDescriptionTest, testing::ValuesIn(kBadDescriptions),
+                         [](const testing::TestParamInfo<BadDescription>& info) { return std::string(info.param.name); });
+
+TEST_F(VirtualHidTest, FifoInPlaceOfADescriptionIsLeftOutWithoutBlocking)
+{
+    devsim::VirtualHidInterface other(virtualHidDir(), "fifo",
+                                      {0x320F, 0x22A4, 0x0104, 0, test::descriptorBytes("kestrion-mouse-if0.bin")},
+                                      [](char, const Report&) {});
+    ASSERT_TRUE(other.publish());
+    std::filesystem::remove(other.jsonPath());
+    ASSERT_EQ(::mkfifo(other.jsonPath().c_str(), 0600), 0);
+
+    HidInterfaceList list;
+    ASSERT_TRUE(list.refresh());
+    EXPECT_EQ(list.count(), 2u);
     other.unpublish();
 }
 
@@ -234,6 +291,96 @@ TEST(VirtualHidFolder, MissingFolderIsAnEmptyList)
     EXPECT_TRUE(list.refresh());
     EXPECT_EQ(list.count(), 0u);
     setHidEnvironment(HidEnvironment{});
+}
+
+enum class Distrust { ForeignOwner, WritableByOthers, Link };
+
+// A folder whoever else could have made or may write to: its devices are not offered.
+class UntrustedFolder : public testing::TestWithParam<Distrust> {
+protected:
+    void SetUp() override
+    {
+        folder = base.file("vhid");
+        std::filesystem::create_directory(folder);
+        ::chmod(folder.c_str(), 0700);
+        iface.emplace(folder, "mouse-if1",
+                      devsim::InterfaceIdentity{0x320F, 0x22A4, 0x0104, 1, test::descriptorBytes("kestrion-mouse-if1.bin")},
+                      [](char, const Report&) {});
+        ASSERT_TRUE(iface->publish());
+        environment.sysfsRoot = base.file("no-sysfs");
+        environment.virtualDir = folder;
+
+        std::vector<HidInterfaceEntry> trusted;
+        ASSERT_TRUE(enumerateVirtual(environment, trusted));
+        ASSERT_EQ(trusted.size(), 2u);
+    }
+
+    void TearDown() override
+    {
+        if (iface)
+            iface->unpublish();
+        ::chown(folder.c_str(), ::geteuid(), ::getegid());
+    }
+
+    test::TempDir base;
+    std::string folder;
+    std::optional<devsim::VirtualHidInterface> iface;
+    HidEnvironment environment;
+};
+
+TEST_P(UntrustedFolder, ItsDevicesAreNeitherListedNorPresent)
+{
+    switch (GetParam()) {
+    case Distrust::ForeignOwner:
+        if (::chown(folder.c_str(), 65534, 65534) != 0)
+            GTEST_SKIP() << "cannot give the folder to another user here (not root)";
+        break;
+    case Distrust::WritableByOthers:
+        ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+        break;
+    case Distrust::Link:
+        environment.virtualDir = base.file("link");
+        std::filesystem::create_directory_symlink(folder, environment.virtualDir);
+        break;
+    }
+    std::vector<HidInterfaceEntry> entries;
+    EXPECT_TRUE(enumerateVirtual(environment, entries));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_FALSE(virtualInterfacePresent(environment, "mouse-if1"));
+    EXPECT_TRUE(describeVirtualInterface(environment, "mouse-if1").empty());
+}
+
+std::string distrustName(const testing::TestParamInfo<Distrust>& info)
+{
+    constexpr const char* names[] = {"ForeignOwner", "WritableByOthers", "Link"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolder,
+                         testing::Values(Distrust::ForeignOwner, Distrust::WritableByOthers, Distrust::Link),
+                         distrustName);
+
+// Without a runtime folder the devices live under the shared /tmp: the tool makes the folder its
+// own before anyone else can.
+TEST(VirtualHidFolder, SharedFolderIsCreatedPrivate)
+{
+    const std::string runtime = runtimeDir();
+    ::unsetenv("XDG_RUNTIME_DIR");
+    const std::string shared = virtualHidDir();
+    if (std::filesystem::exists(shared)) {
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        GTEST_SKIP() << shared << " already exists on this machine";
+    }
+    HidEnvironment environment;
+    std::vector<HidInterfaceEntry> entries;
+    EXPECT_TRUE(enumerateVirtual(environment, entries));
+    struct stat info {};
+    EXPECT_EQ(::lstat(shared.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    std::filesystem::remove(shared);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <optional>
 #include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -215,20 +216,77 @@ TEST(JsonFile, SaveIntoAMissingFolderFailsAndReportsIt)
     EXPECT_FALSE(SaveJsonFile(Json::Value(1), dir.file("no/such/folder.json")));
 }
 
-TEST(JsonFile, SaveKeepsTheFileModeAndWritesThroughSymbolicLinks)
+TEST(JsonFile, SaveKeepsTheFileMode)
 {
     TempDir dir;
-    const std::string real = dir.file("real.json");
-    writeFile(real, "{}");
-    ::chmod(real.c_str(), 0600);
-    std::filesystem::create_symlink(real, dir.file("link.json"));
+    const std::string path = dir.file("p.json");
+    writeFile(path, "{}");
+    ::chmod(path.c_str(), 0600);
+
+    ASSERT_TRUE(SaveJsonFile(Json::Value(7), path));
+    EXPECT_EQ(readFile(path), "7\n\n");
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A document that is a link to a file elsewhere (planted, or left by a sync tool) must not turn a
+// save into a write outside the data folder: the link is replaced, its target keeps its bytes.
+TEST(JsonFile, SaveReplacesASymbolicLinkAndLeavesItsTargetAlone)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    const std::string outside = elsewhere.file("outside.json");
+    writeFile(outside, "{\"keep\": 1}");
+    std::filesystem::create_symlink(outside, dir.file("link.json"));
 
     ASSERT_TRUE(SaveJsonFile(Json::Value(7), dir.file("link.json")));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.json")));
-    EXPECT_EQ(readFile(real), "7\n\n");
-    struct stat info {};
-    ::stat(real.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("link.json")));
+    EXPECT_EQ(readFile(dir.file("link.json")), "7\n\n");
+    EXPECT_EQ(readFile(outside), "{\"keep\": 1}");
+}
+
+// Values of every type through the non-throwing access: none may throw, each reads as the value it
+// holds or as the default.
+TEST(JsonAccess, EveryTypeReadsWithoutThrowing)
+{
+    struct Case {
+        const char* text;
+        std::int64_t integer;
+        std::optional<std::int64_t> within16Bits;
+        const char* string;
+    };
+    const Case cases[] = {
+        {"65535", 65535, 65535, ""},
+        {"65536", 65536, std::nullopt, ""},
+        {"-1", -1, std::nullopt, ""},
+        {"9223372036854775807", INT64_MAX, std::nullopt, ""},
+        {"18446744073709551615", 0, std::nullopt, ""},
+        {"-9223372036854775808", INT64_MIN, std::nullopt, ""},
+        {"12.9", 12, std::nullopt, ""},
+        {"1e300", 0, std::nullopt, ""},
+        {"true", 1, std::nullopt, ""},
+        {"\"12\"", 0, std::nullopt, "12"},
+        {"null", 0, std::nullopt, ""},
+        {"[1, 2]", 0, std::nullopt, ""},
+        {"{\"a\": 1}", 0, std::nullopt, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Json::Value value = parseJsonText(std::string("{\"v\": ") + c.text + "}")["v"];
+        EXPECT_EQ(integerOf(value), c.integer);
+        EXPECT_EQ(integerWithin(value, 0, 0xFFFF), c.within16Bits);
+        EXPECT_EQ(textOf(value), c.string);
+        EXPECT_TRUE(memberOf(value, "a").isNull() || value.isObject());
+        EXPECT_TRUE(elementOf(value, 1).isNull() || value.isArray());
+        EXPECT_TRUE(textMembersOf(value, "a").empty() || value.isArray());
+    }
+}
+
+TEST(JsonAccess, TextMembersOfAListGiveEmptyTextForAnythingElse)
+{
+    const Json::Value list = parseJsonText(R"([{"Name": "a"}, {"Name": 5}, 7, {"Other": "b"}, {"Name": ["c"]}])");
+    EXPECT_EQ(textMembersOf(list, "Name"), (std::vector<std::string>{"a", "", "", "", ""}));
 }
 
 TEST(MakeTimeStamp, FormatsLocalTimeWithMilliseconds)

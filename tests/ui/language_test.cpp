@@ -5,7 +5,12 @@
 #include <QLabel>
 #include <QSignalSpy>
 
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "support/temp_dir.h"
 #include "ui/qt_app.h"
+#include "ui/skin.h"
 
 namespace kestrion::test {
 namespace {
@@ -70,6 +75,28 @@ TEST_F(LanguageTest, AFileThatCannotBeReadKeepsTheCurrentTexts)
     }
     ASSERT_TRUE(texts.load("Second.xml"));
     EXPECT_EQ(texts.text("greeting"), "Bonjour");
+}
+
+// Special and oversized files in place of a language file are refused at once: a FIFO must not stall
+// start-up, and a file far larger than any language is not read whole.
+TEST_F(LanguageTest, SpecialAndOversizedFilesAreRefusedWithoutBlocking)
+{
+    TempDir copy;
+    std::filesystem::copy(uiTestData("skin").toStdString(), copy.path(), std::filesystem::copy_options::recursive);
+    const std::string lang = copy.file("lang/");
+    ASSERT_EQ(::mkfifo((lang + "Fifo.xml").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", lang + "Zero.xml");
+    std::filesystem::create_directory(lang + "Folder.xml");
+    writeFile(lang + "Huge.xml", "<Texts><Text id=\"greeting\">" + std::string(ui::kMaxSkinFileBytes, 'x') + "</Text></Texts>");
+
+    ui::Skin fixture(QString::fromStdString(copy.path()));
+    ASSERT_TRUE(fixture.load());
+    ui::LanguageManager texts(fixture);
+    ASSERT_TRUE(texts.load("lan_alias.xml"));
+    for (const char* bad : {"Fifo.xml", "Zero.xml", "Folder.xml", "Huge.xml"}) {
+        EXPECT_FALSE(texts.load(bad)) << bad;
+        EXPECT_EQ(texts.text("greeting"), "Hello") << bad;
+    }
 }
 
 TEST_F(LanguageTest, UnknownIdsShowThemselvesAndNumbersFillTheirMark)

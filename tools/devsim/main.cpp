@@ -17,6 +17,7 @@
 #include "devsim/control_commands.h"
 #include "devsim/control_server.h"
 #include "devsim/simulator.h"
+#include "platform/hid/virtual_folder.h"
 #include "platform/paths.h"
 
 namespace {
@@ -169,6 +170,18 @@ int main(int argc, char** argv)
         }
     }
 
+    // The tool only looks into a folder that is this user's alone; publishing anywhere else would
+    // offer devices nobody finds (or hand them to whoever owns the folder).
+    std::error_code created;
+    if (std::filesystem::create_directories(options.folder, created))
+        std::filesystem::permissions(options.folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, created);
+    if (kestrion::virtualFolderState(options.folder) != kestrion::VirtualFolderState::Usable) {
+        std::cerr << "devsim: " << options.folder
+                  << " is not a directory of this user's alone (owned by another user, writable by others or a link)\n";
+        return 1;
+    }
+
     devsim::Simulator simulator(options.folder);
     std::mutex logMutex;
     if (logFile.is_open() || options.verbose) {
@@ -197,10 +210,6 @@ int main(int argc, char** argv)
             status = 1;
         }
     }
-    std::error_code error;
-    if (std::filesystem::create_directories(options.folder, error))
-        std::filesystem::permissions(options.folder, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, error);
     if (status == 0 && !control.start()) {
         std::cerr << "devsim: cannot open the control socket in " << options.folder << "\n";
         status = 1;

@@ -8,10 +8,12 @@
 #include <QStackedWidget>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 
 #include "devices/mouse_transfer.h"
 #include "platform/diagnostics.h"
+#include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/device_profile.h"
@@ -109,8 +111,8 @@ QString swatchStyle(const DpiStage& stage)
 std::vector<QString> lightNamesOf(const Json::Value& entries)
 {
     std::vector<QString> names;
-    for (const Json::Value& entry : entries)
-        names.push_back(QString::fromStdString(entry.isObject() ? entry.get("LightName", "").asString() : ""));
+    for (const std::string& name : textMembersOf(entries, "LightName"))
+        names.push_back(QString::fromStdString(name));
     return names;
 }
 
@@ -271,10 +273,9 @@ void CQuellonMouseDevice::restorePending()
     if (!m_profiles || m_pending != Pending::None)
         return;
     const Json::Value saved = LoadJsonFile(pageSetup().dataFolder + kPendingFileName);
-    if (!saved.isObject() || !saved["profileUUID"].isString() || !saved["pending"].isString()
-        || saved["profileUUID"].asString() != m_profiles->selectedUuid())
+    if (textOf(memberOf(saved, "profileUUID")) != m_profiles->selectedUuid())
         return;
-    const std::string kind = saved["pending"].asString();
+    const std::string kind = textOf(memberOf(saved, "pending"));
     if (kind != "settings" && kind != "profile")
         return;
     m_pendingFromLastRun = true;
@@ -746,8 +747,9 @@ void CQuellonMouseDevice::loadLightModes()
         m_modeVisible.clear();
         m_modeCodes.clear();
         for (const Json::Value& mode : *modes) {
-            m_modeVisible.push_back(mode.isObject() && mode.get("visible", false).asBool());
-            m_modeCodes.push_back(mode.isObject() && mode["value"].isIntegral() ? mode["value"].asInt() : 0);
+            m_modeVisible.push_back(truthOf(memberOf(mode, "visible")));
+            const auto code = integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX);
+            m_modeCodes.push_back(static_cast<int>(code.value_or(0)));
         }
     }
     if (const Json::Value* areas = listAt(document, "AreaLightName", modelValue()))
@@ -771,10 +773,8 @@ void CQuellonMouseDevice::loadMacroNames()
     if (folder.empty())
         return;
     const Json::Value document = LoadJsonFile(folder + kMacroFileName);
-    if (!document.isObject() || !document["MacroInfo"].isArray())
-        return;
-    for (const Json::Value& macro : document["MacroInfo"])
-        m_macroNames.push_back(QString::fromStdString(macro.isObject() ? macro.get("MacroName", "").asString() : ""));
+    for (const std::string& name : textMembersOf(memberOf(document, "MacroInfo"), "MacroName"))
+        m_macroNames.push_back(QString::fromStdString(name));
 }
 
 template <typename T>

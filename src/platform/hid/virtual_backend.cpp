@@ -5,18 +5,17 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <json/json.h>
-
+#include "platform/file_read.h"
 #include "platform/hid/hid_path.h"
+#include "platform/hid/virtual_folder.h"
+#include "profiles/json_access.h"
 
 namespace kestrion {
 namespace fs = std::filesystem;
@@ -27,20 +26,12 @@ constexpr std::size_t kMaxDescriptorSize = 4096;
 constexpr char kDescriptionSuffix[] = ".json";
 constexpr char kSocketSuffix[] = ".sock";
 
-struct VirtualDescription {
-    std::uint16_t vendor = 0;
-    std::uint16_t product = 0;
-    std::uint16_t version = 0;
-    std::uint16_t interfaceNumber = 0;
-    std::vector<std::uint8_t> descriptor;
-};
-
 std::optional<std::uint16_t> member16(const Json::Value& root, const char* name)
 {
-    const Json::Value& value = root[name];
-    if (!value.isIntegral() || value.asLargestInt() < 0 || value.asLargestInt() > 0xFFFF)
+    const std::optional<std::int64_t> number = integerWithin(memberOf(root, name), 0, 0xFFFF);
+    if (!number)
         return std::nullopt;
-    return static_cast<std::uint16_t>(value.asLargestInt());
+    return static_cast<std::uint16_t>(*number);
 }
 
 // "05 01 09 02 ...": hexadecimal bytes separated by blanks.
@@ -61,35 +52,19 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text)
 
 std::optional<VirtualDescription> readDescription(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!readWholeFile(file.string(), kMaxDescriptionSize, text))
         return std::nullopt;
-    std::string text(kMaxDescriptionSize, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isObject() ||
-        !root["descriptor"].isString())
-        return std::nullopt;
-    const auto vendor = member16(root, "vendor");
-    const auto product = member16(root, "product");
-    const auto version = member16(root, "version");
-    const auto interfaceNumber = member16(root, "interface");
-    auto descriptor = parseHexBytes(root["descriptor"].asString());
-    if (!vendor || !product || !version || !interfaceNumber || !descriptor)
-        return std::nullopt;
-    return VirtualDescription{*vendor, *product, *version, *interfaceNumber, std::move(*descriptor)};
+    return parseVirtualDescription(text);
 }
 
-bool acceptsConnections(const std::string& socketPath)
+// A socket the user may not connect to still has someone behind it: it is listed, and opening it
+// reports the missing rights, as a hidraw node without rights does.
+bool acceptsConnectionsOrDenies(const std::string& socketPath)
 {
     const int fd = connectVirtualSocket(socketPath);
     if (fd < 0)
-        return false;
+        return errno == EACCES || errno == EPERM;
     ::close(fd);
     return true;
 }
@@ -101,19 +76,31 @@ bool usableStem(const std::string& stem)
 
 }  // namespace
 
+std::optional<VirtualDescription> parseVirtualDescription(const std::string& text)
+{
+    const Json::Value root = parseJsonText(text);
+    const Json::Value& descriptorText = memberOf(root, "descriptor");
+    if (!descriptorText.isString())
+        return std::nullopt;
+    const auto vendor = member16(root, "vendor");
+    const auto product = member16(root, "product");
+    const auto version = member16(root, "version");
+    const auto interfaceNumber = member16(root, "interface");
+    auto descriptor = parseHexBytes(textOf(descriptorText));
+    if (!vendor || !product || !version || !interfaceNumber || !descriptor)
+        return std::nullopt;
+    return VirtualDescription{*vendor, *product, *version, *interfaceNumber, std::move(*descriptor)};
+}
+
 bool virtualInterfacePresent(const HidEnvironment& environment, const std::string& stem)
 {
     if (!usableStem(stem))
         return false;
-    const fs::path dir = environment.effectiveVirtualDir();
+    const std::string dir = trustedVirtualFolder(environment);
     std::error_code ec;
-    if (!fs::exists(dir / (stem + kDescriptionSuffix), ec))
+    if (dir.empty() || !fs::exists(fs::path(dir) / (stem + kDescriptionSuffix), ec))
         return false;
-    const int fd = connectVirtualSocket((dir / (stem + kSocketSuffix)).string());
-    if (fd < 0)
-        return errno == EACCES || errno == EPERM;
-    ::close(fd);
-    return true;
+    return acceptsConnectionsOrDenies((fs::path(dir) / (stem + kSocketSuffix)).string());
 }
 
 int connectVirtualSocket(const std::string& socketPath)
@@ -141,10 +128,13 @@ std::vector<HidInterfaceEntry> describeVirtualInterface(const HidEnvironment& en
 {
     if (!usableStem(stem))
         return {};
-    const fs::path dir = environment.effectiveVirtualDir();
+    const std::string folder = trustedVirtualFolder(environment);
+    if (folder.empty())
+        return {};
+    const fs::path dir = folder;
     const std::string socketPath = (dir / (stem + kSocketSuffix)).string();
     const std::optional<VirtualDescription> description = readDescription(dir / (stem + kDescriptionSuffix));
-    if (!description || !acceptsConnections(socketPath))
+    if (!description || !acceptsConnectionsOrDenies(socketPath))
         return {};
 
     std::vector<HidCollectionInfo> collections = parseReportDescriptor(description->descriptor);
@@ -170,10 +160,11 @@ std::vector<HidInterfaceEntry> describeVirtualInterface(const HidEnvironment& en
 
 bool enumerateVirtual(const HidEnvironment& environment, std::vector<HidInterfaceEntry>& entries)
 {
-    const fs::path dir = environment.effectiveVirtualDir();
-    std::error_code ec;
-    if (!fs::is_directory(dir, ec))
+    const std::string folder = trustedVirtualFolder(environment);
+    if (folder.empty())
         return true;
+    const fs::path dir = folder;
+    std::error_code ec;
     std::vector<std::string> stems;
     const std::string suffix = kDescriptionSuffix;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {

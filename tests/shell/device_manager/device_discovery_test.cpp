@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -444,6 +445,81 @@ TEST_P(DeniedNodes, EachDeniedPathIsToldOnceUntilItWentAwayOrOpened)
     EXPECT_EQ(denials(kNotificationPath), 2);
     EXPECT_EQ(denials(kCommandPath), 2);
     EXPECT_EQ(log.count(Event::Kind::Arrived, kMouseNotification), 0);
+}
+
+// A simulated device whose sockets the user may not open is told as denied, as a hidraw node without
+// rights is, and never arrives. As root, where modes deny nothing, the check runs in a child process
+// that has become another user (the folder is given to that user, the sockets stay root's own).
+class DeniedVirtualDevice : public testing::Test {
+protected:
+    static constexpr uid_t kOtherUser = 65534;
+
+    void SetUp() override
+    {
+        // The other user must reach the folder and the empty sysfs tree.
+        ::chmod(base.path().c_str(), 0711);
+        ::chmod(noHardware.path().c_str(), 0755);
+        fs::create_directory(folder);
+        ::chmod(folder.c_str(), 0700);
+        ASSERT_TRUE(sim.plugCable());
+        for (const auto& file : fs::directory_iterator(folder)) {
+            if (file.path().extension() == ".sock") {
+                ASSERT_EQ(::chmod(file.path().c_str(), ::geteuid() == 0 ? 0600 : 0), 0);
+            }
+        }
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(folder.c_str(), kOtherUser, kOtherUser), 0);
+        }
+        HidEnvironment environment;
+        environment.sysfsRoot = noHardware.path();
+        environment.virtualDir = folder;
+        setHidEnvironment(environment);
+    }
+
+    void TearDown() override
+    {
+        ::chown(folder.c_str(), ::geteuid(), ::getegid());
+        setHidEnvironment(HidEnvironment{});
+    }
+
+    // 0 when discovery's first pass told the mouse's command path as denied and nothing arrived.
+    int firstPassOutcome()
+    {
+        EventLog log;
+        const DeviceDiscovery* self = nullptr;
+        DeviceDiscovery discovery(log.callbacks(self));
+        self = &discovery;
+        discovery.start();
+        const bool passed = log.waitForCount(Event::Kind::FirstPass, -1, 1);
+        discovery.stop();
+        if (!passed)
+            return 1;
+        if (log.count(Event::Kind::Arrived) != 0)
+            return 2;
+        return log.count(Event::Kind::Denied, -1, sim.commandPath(Port::Cable)) == 1 ? 0 : 3;
+    }
+
+    test::TempDir base;
+    test::TempDir noHardware;
+    const std::string folder = base.file("vhid");
+    devsim::Simulator sim{folder};
+};
+
+TEST_F(DeniedVirtualDevice, IsToldAsDeniedLikeAHidrawNode)
+{
+    if (::geteuid() != 0) {
+        EXPECT_EQ(firstPassOutcome(), 0);
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(::seteuid(kOtherUser) == 0 ? firstPassOutcome() : 4);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const bool exited = WIFEXITED(status);
+    const int outcome = exited ? WEXITSTATUS(status) : -1;
+    EXPECT_EQ(outcome, 0) << "-1 crashed, 1 no first pass, 2 arrived, 3 not told, 4 cannot become another user";
 }
 
 INSTANTIATE_TEST_SUITE_P(Denial, DeniedNodes, testing::Values(Denial::FileMode, Denial::Opener),

@@ -141,6 +141,7 @@ TEST_F(Application, ChangesAreSavedOrTheFailureIsTold)
     std::filesystem::remove_all(folder);
     { std::ofstream blocker(folder); }
     stepSlider(1);
+    EXPECT_TRUE(waitFor([&] { return !prompts.empty(); }, 3000));
     EXPECT_EQ(prompts, std::vector<std::string>{"profile_write_failed_text"});
     std::filesystem::remove(folder);
 }

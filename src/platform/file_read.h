@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kestrion {
+
+// The whole content of a regular file of at most maxBytes; false when it cannot be read whole. The
+// file is opened without blocking, so a FIFO or a device node in its place is refused at once
+// instead of stalling the reader.
+bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
+}  // namespace kestrion

@@ -1,0 +1,62 @@
+// The mouse page's name lists read from the user's macro index and light configuration and from the
+// factory light list: members of the wrong type read as empty names and zero codes, the page still
+// builds (these files once aborted every start of the tool).
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include "devices/pages/mouse_device.h"
+#include "profiles/program_folders.h"
+#include "support/temp_dir.h"
+#include "ui/main_window_sink.h"
+#include "ui/qt_app.h"
+
+namespace kestrion {
+namespace {
+
+class IgnoringMainWindow : public ui::MainWindowSink {
+public:
+    void notify(const ui::UiNotification&) override {}
+    void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
+    void showNotice(const QString&, std::optional<int>) override {}
+    bool ask(const QString&) override { return false; }
+};
+
+TEST(MousePageLists, MembersOfTheWrongTypeReadAsEmptyNames)
+{
+    test::QtApp app;
+    test::RealSkin real;
+    test::TempDir programData;
+    test::TempDir dataFolder;
+    test::writeFile(programData.file("default_light.json"),
+                    R"({"DefaultLightName": [7, [{"LightName": 3, "visible": "yes", "value": 4294967296},
+                                                {"LightName": "Static", "visible": true, "value": 2}]],
+                        "AreaLightName": [{}, [{"LightName": [1]}]]})");
+    test::writeFile(dataFolder.file("macro.config"),
+                    R"({"MacroInfo": [{"MacroName": 5, "Guid": "g1"}, {"MacroName": "b"}, 7]})");
+    test::writeFile(dataFolder.file("brylo_light.config"), R"({"LightInfo": [[], [{"LightName": {"x": 1}}, "c"]]})");
+    setProgramDataDir(programData.path());
+
+    DevicePageSetup setup;
+    setup.deviceKind = 2;
+    setup.lightCount = 15;
+    setup.keyCount = 11;
+    setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
+    setup.kindName = QStringLiteral("mouse");
+    setup.lightName = QStringLiteral("brylo_light");
+    setup.dataFolder = dataFolder.path() + "/";
+    IgnoringMainWindow mainWindow;
+    CQuellonMouseDevice device;
+    device.setPageSetup(setup);
+    device.setMainWindow(&mainWindow);
+    device.setDeviceIndex(0);
+    ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+
+    EXPECT_EQ(device.macroNames(), (std::vector<QString>{"", "b", ""}));
+    EXPECT_EQ(device.modeNames(), (std::vector<QString>{"", "Static"}));
+    EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 2}));
+    setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
+}
+
+}  // namespace
+}  // namespace kestrion
