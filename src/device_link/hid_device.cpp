@@ -254,7 +254,10 @@ bool HidDevice::readReport(std::uint8_t* buffer, std::size_t length, std::size_t
     // Reports of other collections are drained without a wait in between; the wait (which also
     // sees a close) comes back when the queue is empty, and at least every kDrainedBeforeWait reads.
     int drained = kDrainedBeforeWait;
-    for (;;) {
+    for (bool first = true;; first = false) {
+        // Reports of other collections that keep coming must not hold the caller past its limit.
+        if (!first && deadline && nowMs() > *deadline)
+            return false;
         if (drained >= kDrainedBeforeWait) {
             if (waitFor(use.fd(), POLLIN, deadline) != Wait::Ready)
                 return false;

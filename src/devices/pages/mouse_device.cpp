@@ -208,7 +208,7 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
     const DeviceInfoBlock info = m_settings.deviceInfo();
     SettingsPage page{};
     std::uint8_t profile = 0;
-    const bool pageRead = m_settings.readSettingsPage(m_modeCodes, page, profile) == kCommandOk;
+    const bool pageRead = m_settings.readSettingsPage(modeCodesForWorker(), page, profile) == kCommandOk;
     return [this, dataRead, info, pageRead, page, profile] {
         m_lighting.stop();
         m_info = info;
@@ -233,7 +233,7 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
 {
     SettingsPage page{};
     std::uint8_t profile = 0;
-    if (m_settings.readSettingsPage(m_modeCodes, page, profile) != kCommandOk)
+    if (m_settings.readSettingsPage(modeCodesForWorker(), page, profile) != kCommandOk)
         return {};
     return [this, page, profile] {
         showReadPage(page, profile);
@@ -242,10 +242,19 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
     };
 }
 
+std::vector<int> CQuellonMouseDevice::modeCodesForWorker()
+{
+    std::lock_guard lock(m_writeLock);
+    return m_modeCodes;
+}
+
 // A page read from the mouse goes into the profile, unless the profile holds changes the mouse
 // has not received yet: those are written instead.
 void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t profile)
 {
+    // A write queued since the read began carries newer settings than the ones read.
+    if (m_writeJobs > 0)
+        return;
     if (m_pending != Pending::None && keepPendingAfterRestart(page))
         writePending();
     else
@@ -261,11 +270,16 @@ bool CQuellonMouseDevice::keepPendingAfterRestart(const SettingsPage& page)
     m_pendingFromLastRun = false;
     const SettingsPage wanted = encodeRecordPage(m_record, page[0]);
     const bool sameSettings = wanted == page;
-    if ((m_pending == Pending::Settings && sameSettings) || !ask(QString::fromLatin1(kPendingQuestionId))) {
-        showPending(Pending::None);
-        return false;
+    bool accepted = false;
+    if (m_pending == Pending::Profile || !sameSettings) {
+        // The question runs an event loop: what other results arrive meanwhile must not write.
+        m_questionOpen = true;
+        accepted = ask(QString::fromLatin1(kPendingQuestionId));
+        m_questionOpen = false;
     }
-    return true;
+    if (!accepted)
+        showPending(Pending::None);
+    return accepted;
 }
 
 void CQuellonMouseDevice::restorePending()
@@ -303,6 +317,8 @@ void CQuellonMouseDevice::rememberPending()
 
 void CQuellonMouseDevice::writePending()
 {
+    if (m_questionOpen)
+        return;
     if (m_pending == Pending::Profile)
         applyProfileToDevice();
     else if (m_pending == Pending::Settings)
@@ -406,10 +422,44 @@ void CQuellonMouseDevice::applyProfileToDevice()
         m_settingsToWrite = encodeRecordPage(m_record, 0);
     }
     const std::vector<KeyEntry> keys = m_record.GetKeyList();
-    runJob(kProfileLabel, [this, keys]() -> UiStep {
+    const unsigned generation = m_writeGeneration;
+    runJob(kProfileLabel, [this, keys, generation]() -> UiStep {
         const ProfileWrite result = writeProfileOnWorker(keys);
-        return [this, result] { profileWritten(result); };
+        return [this, result, generation] {
+            if (writeFinished(generation))
+                profileWritten(result);
+        };
     });
+    writeQueued(Pending::Profile);
+}
+
+void CQuellonMouseDevice::writeQueued(Pending kind)
+{
+    ++m_writeJobs;
+    m_queuedWrite = std::max(m_queuedWrite, kind);
+}
+
+// False for the result of a write that was given up when the links closed.
+bool CQuellonMouseDevice::writeFinished(unsigned generation)
+{
+    if (generation != m_writeGeneration)
+        return false;
+    if (--m_writeJobs == 0)
+        m_queuedWrite = Pending::None;
+    return true;
+}
+
+// Writes that were queued or running when the links closed (unplugged, or the tool ends) did not
+// reach the mouse: they wait for it like a failed one, on disk too.
+void CQuellonMouseDevice::queuedWorkDropped()
+{
+    if (m_writeJobs == 0)
+        return;
+    const Pending dropped = std::max(m_pending, m_queuedWrite);
+    m_writeJobs = 0;
+    m_queuedWrite = Pending::None;
+    ++m_writeGeneration;
+    showPending(dropped);
 }
 
 // Worker. Keys refer to macros by their place in the list written just before them; keys whose
@@ -437,15 +487,22 @@ void CQuellonMouseDevice::writeSettingsToDevice()
         m_settingsToWrite = encodeRecordPage(m_record, 0);
     }
     const bool behindReceiver = commandChannel().receiverMode();
-    runJob(kWritingLabel, [this, behindReceiver]() -> UiStep {
+    const unsigned generation = m_writeGeneration;
+    const bool queued = runJob(kWritingLabel, [this, behindReceiver, generation]() -> UiStep {
         SettingsPage bytes;
         {
             std::lock_guard lock(m_writeLock);
             bytes = m_settingsToWrite;
         }
         const int result = m_settings.writeSettingsPage(bytes, 0);
-        return [this, result, behindReceiver] { settingsWritten(result, behindReceiver); };
+        return [this, result, behindReceiver, generation] {
+            if (writeFinished(generation))
+                settingsWritten(result, behindReceiver);
+        };
     }, "settings-write");
+    // A write still waiting in the queue takes these settings with it.
+    if (queued)
+        writeQueued(Pending::Settings);
 }
 
 void CQuellonMouseDevice::linkRestored()
@@ -745,12 +802,15 @@ void CQuellonMouseDevice::loadLightModes()
     if (const Json::Value* modes = listAt(document, "DefaultLightName", modelValue())) {
         m_modeNames = lightNamesOf(*modes);
         m_modeVisible.clear();
-        m_modeCodes.clear();
+        std::vector<int> codes;
         for (const Json::Value& mode : *modes) {
             m_modeVisible.push_back(truthOf(memberOf(mode, "visible")));
             const auto code = integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX);
-            m_modeCodes.push_back(static_cast<int>(code.value_or(0)));
+            codes.push_back(static_cast<int>(code.value_or(0)));
         }
+        // The worker reads them too, when it keeps its page image.
+        std::lock_guard lock(m_writeLock);
+        m_modeCodes = std::move(codes);
     }
     if (const Json::Value* areas = listAt(document, "AreaLightName", modelValue()))
         m_areaNames = lightNamesOf(*areas);

@@ -92,6 +92,7 @@ protected:
     UiStep readPowerOnWorker() override;
     bool isLinkAlive() override;
     void linkRestored() override;
+    void queuedWorkDropped() override;
     void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
 
 private:
@@ -111,6 +112,7 @@ private:
         int settings = kCommandOk;
     };
 
+    std::vector<int> modeCodesForWorker();
     void showReadPage(const SettingsPage& page, std::uint8_t profile);
     bool keepPendingAfterRestart(const SettingsPage& page);
     void writePending();
@@ -120,6 +122,8 @@ private:
     void settingsWritten(int result, bool behindReceiver);
     void profileWritten(const ProfileWrite& result);
     void showPending(Pending pending);
+    void writeQueued(Pending kind);
+    bool writeFinished(unsigned generation);
     void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
     void openFirstTab(ui::CDeviceProfileUI& selector);
@@ -139,12 +143,18 @@ private:
 
     // Used by the worker only.
     MouseSettingsLink m_settings;
-    // The settings the next queued write sends, set by the UI thread.
+    // Guards the settings the next queued write sends (set by the UI thread) and the mode codes.
     std::mutex m_writeLock;
     SettingsPage m_settingsToWrite{};
     DeviceInfoBlock m_info;
     Pending m_pending = Pending::None;
     bool m_pendingFromLastRun = false;
+    bool m_questionOpen = false;
+    // Writes queued and not yet answered, the most a dropped one would leave pending, and the
+    // count of times the links closed under them (older answers are given up).
+    int m_writeJobs = 0;
+    Pending m_queuedWrite = Pending::None;
+    unsigned m_writeGeneration = 0;
     QWidget* m_pendingMark = nullptr;
     CMouseProfiledata m_record;
     LightingThread m_lighting;

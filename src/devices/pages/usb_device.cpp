@@ -160,18 +160,26 @@ void CQuellonUSBDevice::detachNotificationLink(int deviceKind)
     notify.link.close();
 }
 
-void CQuellonUSBDevice::switchCommandLink(const std::string& path)
+void CQuellonUSBDevice::switchCommandLink(const std::string& path, LinkKind target)
 {
-    runJob(kLinkLabel, [this, path]() -> UiStep {
-        const bool toWired = m_channel.receiverMode();
+    const unsigned generation = m_linkGeneration;
+    runJob(kLinkLabel, [this, path, target, generation]() -> UiStep {
+        const bool toWired = target == LinkKind::Wired;
         {
             std::lock_guard lock(m_channel.ioLock());
-            m_channel.setOpen(false);
+            // Unplugged since, or already on that link (a later switch came first): nothing to do.
+            if (generation != m_linkGeneration || m_channel.receiverMode() != toWired)
+                return {};
             HidDevice& link = toWired ? m_channel.wiredLink() : m_channel.receiverLink();
             link.close();
             if (!link.open(path, true, true, true, false)) {
                 debugTrace("command link cannot be opened: " + path);
-                return {};
+                // The receiver carries on when the cable cannot be opened; without the cable and
+                // the receiver the mouse is gone.
+                if (toWired)
+                    return {};
+                m_channel.setOpen(false);
+                return [this] { reportOnline(false); };
             }
             m_channel.setOpen(true);
             m_channel.setLinkMode(toWired ? 1 : 2);
@@ -233,10 +241,14 @@ void CQuellonUSBDevice::closeCommandLinks()
     // link switch that opened a link meanwhile is closed again under it.
     m_channel.wiredLink().close();
     m_channel.receiverLink().close();
-    std::lock_guard lock(m_channel.ioLock());
-    m_channel.setOpen(false);
-    m_channel.wiredLink().close();
-    m_channel.receiverLink().close();
+    {
+        std::lock_guard lock(m_channel.ioLock());
+        ++m_linkGeneration;
+        m_channel.setOpen(false);
+        m_channel.wiredLink().close();
+        m_channel.receiverLink().close();
+    }
+    queuedWorkDropped();
 }
 
 bool CQuellonUSBDevice::notificationLinkOpen(LinkKind kind) const

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -72,10 +73,10 @@ public:
     bool attachCommandLink(const std::string& path, int deviceKind);
     bool attachNotificationLink(const std::string& path, int deviceKind);
     void detachNotificationLink(int deviceKind);
-    // The other form of the mouse came or went: the command channel moves to `path` on the other
-    // link (receiver mode to the wired link, wired mode to the receiver link) and the device is
-    // woken on it; queued to the worker. When the link cannot be opened the channel stays closed.
-    void switchCommandLink(const std::string& path);
+    // The other form of the mouse came or went: the command channel moves to `path` on the
+    // `target` link and the device is woken on it; queued to the worker. Nothing happens when the
+    // links closed meanwhile or the channel is already on that link.
+    void switchCommandLink(const std::string& path, LinkKind target);
     // The command interface went away: both command links closed, the running exchange ended and
     // the queued jobs dropped.
     void closeCommandLinks();
@@ -151,6 +152,8 @@ protected:
     virtual bool isLinkAlive() { return true; }
     // The receiver reaches the device again (the link watch saw it come back).
     virtual void linkRestored() {}
+    // The links closed: the queued jobs were dropped and the running one fails.
+    virtual void queuedWorkDropped() {}
 
     // Queues a job; `labelId` is the text id the busy display shows. A job with a `key` is not
     // queued again while one with the same key waits (periodic polls, a coalesced write); it may
@@ -215,6 +218,8 @@ private:
     QWidget* m_busyPanel = nullptr;
     QLabel* m_busyLabel = nullptr;
     QProgressBar* m_busyProgress = nullptr;
+    // Counts the closings of the command links; a switch queued before one does nothing.
+    std::atomic<unsigned> m_linkGeneration{0};
     std::mutex m_keysLock;
     std::set<std::string> m_queuedKeys;
     // Last: its thread runs jobs that use the members above, so it goes first.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devices/pages/device_selector.h"
+#include "devices/pages/usb_device.h"
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
 #include "ui/message_box.h"
@@ -18,7 +19,6 @@
 namespace kestrion {
 
 class CQuellonMouseDevice;
-class CQuellonUSBDevice;
 
 namespace ui {
 class Tray;
@@ -113,7 +113,7 @@ private:
     void attachNotification(int slot);
     void removeCommand(int slot);
     bool otherFormAttached(int slot) const;
-    void switchLink(int slot);
+    void switchLink(int slot, LinkKind target);
     void selectDevice(int index, bool show, bool select);
     void hideDevice(int index);
     int onlineCount() const;

@@ -206,7 +206,7 @@ void CMainWnd::attachCommand(int slot)
     const int kind = static_cast<int>(arrived->entry.deviceKind);
     if (otherFormAttached(slot)) {
         if (kind == kMouseKind)
-            switchLink(slot);
+            switchLink(slot, LinkKind::Wired);
         return;
     }
     DeviceRecord* record = recordForSlot(slot);
@@ -235,20 +235,20 @@ void CMainWnd::removeCommand(int slot)
         // The cable went while the receiver stays: back to the receiver. A receiver pulled
         // while the cable carries the channel changes nothing the user sees.
         if (kind == kMouseKind)
-            switchLink(slot);
+            switchLink(slot, LinkKind::Receiver);
         return;
     }
     record->device->closeCommandLinks();
     hideDevice(indexOf(record));
 }
 
-void CMainWnd::switchLink(int slot)
+// `slot` is the mouse's cable: it arrived (to the cable) or went (back to its receiver).
+void CMainWnd::switchLink(int slot, LinkKind target)
 {
     CQuellonUSBDevice& device = *recordForSlot(slot)->device;
-    const int partner = kSupportedDeviceTable[slot].partnerIndex;
-    const std::optional<DeviceSlot> chosen = m_discovery->slot(device.commandChannel().receiverMode() ? slot : partner);
-    if (chosen)
-        device.switchCommandLink(chosen->devicePath);
+    const int chosenSlot = target == LinkKind::Wired ? slot : kSupportedDeviceTable[slot].partnerIndex;
+    if (const std::optional<DeviceSlot> chosen = m_discovery->slot(chosenSlot))
+        device.switchCommandLink(chosen->devicePath, target);
 }
 
 void CMainWnd::selectDevice(int index, bool show, bool select)

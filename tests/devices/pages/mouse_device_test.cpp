@@ -452,6 +452,30 @@ TEST_F(MousePage, UnplugDuringALongWriteEndsItAtOnce)
     EXPECT_TRUE(device.settingsPending());
 }
 
+// A read that was under way when the user changed a setting brings older values: they must not
+// replace the change on the page, in the profile or, through the next write, on the mouse.
+TEST_F(MousePage, ReadThatEndsAfterAChangeDoesNotUndoIt)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    const int before = sim.settingsPage(0)[kReportRateByte];
+    const int wanted = before == 1 ? 2 : 1;
+    sim.setLatency(300, 0);
+    device.rereadSettings();
+    ASSERT_TRUE(waitFor([&] { return device.worker().status().running; }));
+
+    control<QAbstractButton>("polling_rate_option_" + QString::number(wanted))->setChecked(true);
+    device.collectPage();
+    ASSERT_TRUE(device.profile().SaveProfile());
+    EXPECT_TRUE(writeSettings());
+    sim.setLatency(0, 0);
+
+    EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], wanted);
+    EXPECT_EQ(device.profile().GetSystemStages().reportRate, wanted);
+    EXPECT_EQ(checkedOption("polling_rate_option_", 5), wanted);
+}
+
 TEST_F(MousePage, NoticesAreSeenAmidMotionAtTheHighestRate)
 {
     attach(devsim::Port::Cable);
