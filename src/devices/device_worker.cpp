@@ -24,17 +24,6 @@ void DeviceWorker::post(std::string label, Job job)
     m_wake.notify_one();
 }
 
-void DeviceWorker::postFirst(std::string label, Job job)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_stop)
-            return;
-        m_queue.push_front({std::move(label), std::move(job)});
-    }
-    m_wake.notify_one();
-}
-
 std::size_t DeviceWorker::cancelQueued()
 {
     std::deque<Entry> dropped;

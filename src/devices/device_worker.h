@@ -36,8 +36,6 @@ public:
     DeviceWorker& operator=(const DeviceWorker&) = delete;
 
     void post(std::string label, Job job);
-    // Ahead of every queued job (after the running one).
-    void postFirst(std::string label, Job job);
     // Drops the queued jobs; returns how many. The running one is not waited for.
     std::size_t cancelQueued();
     // Drops the queued jobs and joins the thread once the running one has ended.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "devices/pages/mouse_device.h"
+#include "devices/pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "profiles/json_file.h"
@@ -33,7 +34,8 @@ namespace {
 
 using test::waitFor;
 
-using Message = std::tuple<std::uint32_t, std::intptr_t, std::intptr_t>;
+using test::Message;
+using test::RecordingMainWindow;
 
 constexpr int kMouseKind = 2;
 constexpr int kReceiverKind = 6;
@@ -43,28 +45,6 @@ constexpr std::size_t kFirstStageByte = 14;
 constexpr std::size_t kStageSize = 9;
 constexpr std::size_t kDebounceByte = 81;
 constexpr std::size_t kDeviceSleep1Byte = 79;
-
-class RecordingMainWindow : public ui::MainWindowSink {
-public:
-    void notify(const ui::UiNotification&) override {}
-    void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override
-    {
-        messages.emplace_back(message, wParam, lParam);
-    }
-    void showNotice(const QString& textId, std::optional<int> number) override
-    {
-        notices.push_back(number ? textId + " " + QString::number(*number) : textId);
-    }
-    bool ask(const QString& textId) override
-    {
-        questions.push_back(textId);
-        return answer;
-    }
-    std::vector<Message> messages;
-    QStringList notices;
-    QStringList questions;
-    bool answer = true;
-};
 
 // A selector entry: real timers that drive the device, and the shown state the main window sets.
 class TestSelector : public DeviceSelector {
@@ -91,15 +71,7 @@ protected:
     void SetUp() override
     {
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
-        DevicePageSetup setup;
-        setup.deviceKind = kMouseKind;
-        setup.lightCount = 15;
-        setup.keyCount = 11;
-        setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
-        setup.kindName = QStringLiteral("mouse");
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
         device.setMainWindow(&mainWindow);
         device.setDeviceIndex(0);
         device.setWireless(true);

@@ -8,19 +8,11 @@
 #include "devices/pages/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "support/temp_dir.h"
-#include "ui/main_window_sink.h"
+#include "devices/pages/page_fixture.h"
 #include "ui/qt_app.h"
 
 namespace kestrion {
 namespace {
-
-class IgnoringMainWindow : public ui::MainWindowSink {
-public:
-    void notify(const ui::UiNotification&) override {}
-    void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
-    void showNotice(const QString&, std::optional<int>) override {}
-    bool ask(const QString&) override { return false; }
-};
 
 TEST(MousePageLists, MembersOfTheWrongTypeReadAsEmptyNames)
 {
@@ -37,17 +29,9 @@ TEST(MousePageLists, MembersOfTheWrongTypeReadAsEmptyNames)
     test::writeFile(dataFolder.file("brylo_light.config"), R"({"LightInfo": [[], [{"LightName": {"x": 1}}, "c"]]})");
     setProgramDataDir(programData.path());
 
-    DevicePageSetup setup;
-    setup.deviceKind = 2;
-    setup.lightCount = 15;
-    setup.keyCount = 11;
-    setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
-    setup.kindName = QStringLiteral("mouse");
-    setup.lightName = QStringLiteral("brylo_light");
-    setup.dataFolder = dataFolder.path() + "/";
-    IgnoringMainWindow mainWindow;
+    test::RecordingMainWindow mainWindow;
     CQuellonMouseDevice device;
-    device.setPageSetup(setup);
+    device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
     device.setMainWindow(&mainWindow);
     device.setDeviceIndex(0);
     ASSERT_TRUE(device.buildPage(real.skin, real.factory));
