@@ -70,6 +70,8 @@ public:
     int writeInitialisedMarker();
     // Keeps the device's own profile and stage changes in the page image; false when ignored.
     bool applyNotification(const MouseNotification& notification);
+    // The key table image follows a table written to the device, so the next write starts from it.
+    void keepWrittenKeyTable(const std::array<std::uint8_t, kKeyTableSize>& table) { m_keyTable = table; }
 
     void setPaused(bool paused) { m_paused = paused; }
     const DeviceInfoBlock& deviceInfo() const { return m_info; }

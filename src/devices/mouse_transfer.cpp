@@ -47,6 +47,9 @@ constexpr std::uint8_t kMacroTypes[] = {0x70, 0x71};
 constexpr std::size_t kInfoMacroBlocks = 6;
 constexpr std::size_t kMacroBlockSize = 128;
 
+// Beside the profiles in the device's data folder: {"positions": [{"slot": n, "written": [t, p1, p2]}, ...]}.
+constexpr char kRememberedSlotsFile[] = "key_slots.json";
+
 constexpr char kShootFilePrefix[] = "ShootData_";
 constexpr char kShootFileSuffix[] = ".Shoot";
 
@@ -94,6 +97,23 @@ FunctionKeyIndex functionKeyIndex(const std::uint8_t* keyTable, std::size_t slot
         }
     }
     return index;
+}
+
+void applyRememberedSlots(FunctionKeyIndex& index, const std::uint8_t* keyTable, std::size_t slots,
+                          const RememberedKeySlots& remembered)
+{
+    const std::size_t count = std::min(slots, kMaxSlots);
+    for (std::size_t position = 0; position < kKeyPositions; ++position) {
+        const std::uint8_t s = remembered.slot[position];
+        if (index[position] != kNoSlot || s >= count
+            || std::find(index.begin(), index.end(), s) != index.end())
+            continue;
+        const std::uint8_t* held = keyTable + s * kBytesPerSlot;
+        const Assignment& written = remembered.written[position];
+        const Assignment& factory = kFactoryAssignments[position];
+        if (std::equal(written.begin(), written.end(), held) || std::equal(factory.begin(), factory.end(), held))
+            index[position] = s;
+    }
 }
 
 bool playsMacro(const KeyRecord& key)
@@ -168,7 +188,51 @@ int MouseTransfer::configTransfer(Write write)
 
 FunctionKeyIndex MouseTransfer::functionKeyIndex() const
 {
-    return kestrion::functionKeyIndex(m_settings.keyTable().data(), m_settings.deviceInfo().keyCount());
+    const std::uint8_t* table = m_settings.keyTable().data();
+    const std::size_t slots = m_settings.deviceInfo().keyCount();
+    FunctionKeyIndex index = kestrion::functionKeyIndex(table, slots);
+    applyRememberedSlots(index, table, slots, loadRememberedSlots());
+    return index;
+}
+
+RememberedKeySlots MouseTransfer::loadRememberedSlots() const
+{
+    RememberedKeySlots remembered;
+    const Json::Value document = LoadJsonFile((m_folder / kRememberedSlotsFile).string());
+    const Json::Value& positions = memberOf(document, "positions");
+    for (std::size_t p = 0; p < kKeyPositions; ++p) {
+        const Json::Value& entry = elementOf(positions, static_cast<Json::ArrayIndex>(p));
+        const std::optional<std::int64_t> s = integerWithin(memberOf(entry, "slot"), 0, kMaxSlots - 1);
+        const Json::Value& written = memberOf(entry, "written");
+        std::array<std::uint8_t, kBytesPerSlot> bytes{};
+        bool whole = s.has_value();
+        for (std::size_t b = 0; b < kBytesPerSlot && whole; ++b) {
+            const auto value = integerWithin(elementOf(written, static_cast<Json::ArrayIndex>(b)), 0, 0xFF);
+            whole = value.has_value();
+            bytes[b] = static_cast<std::uint8_t>(value.value_or(0));
+        }
+        if (whole) {
+            remembered.slot[p] = static_cast<std::uint8_t>(*s);
+            remembered.written[p] = bytes;
+        }
+    }
+    return remembered;
+}
+
+void MouseTransfer::rememberSlots(const FunctionKeyIndex& index, const std::uint8_t* keyTable) const
+{
+    Json::Value positions(Json::arrayValue);
+    for (std::size_t p = 0; p < kKeyPositions; ++p) {
+        Json::Value entry(Json::objectValue);
+        entry["slot"] = index[p] == kNoSlot ? -1 : index[p];
+        Json::Value& written = entry["written"] = Json::Value(Json::arrayValue);
+        for (std::size_t b = 0; b < kBytesPerSlot && index[p] != kNoSlot; ++b)
+            written.append(keyTable[index[p] * kBytesPerSlot + b]);
+        positions.append(entry);
+    }
+    Json::Value document(Json::objectValue);
+    document["positions"] = positions;
+    SaveJsonFile(document, (m_folder / kRememberedSlotsFile).string());
 }
 
 std::vector<std::uint8_t> MouseTransfer::macroAssignments(const std::vector<KeyEntry>& keys) const
@@ -184,11 +248,17 @@ int MouseTransfer::writeKeys(int page, const std::vector<KeyEntry>& keys)
     if (length > MouseSettingsLink::kKeyTableSize)
         return kCommandReadFailed;
     std::array<std::uint8_t, MouseSettingsLink::kKeyTableSize> table = m_settings.keyTable();
-    placeKeys(table.data(), functionKeyIndex(), keys, macroCount());
-    return configTransfer([&] {
+    const FunctionKeyIndex index = functionKeyIndex();
+    placeKeys(table.data(), index, keys, macroCount());
+    const int result = configTransfer([&] {
         m_channel.setBlockLength(static_cast<std::uint16_t>(length));
         return m_channel.writeKeyTable(table.data(), page);
     });
+    if (result == kCommandOk) {
+        m_settings.keepWrittenKeyTable(table);
+        rememberSlots(index, table.data());
+    }
+    return result;
 }
 
 int MouseTransfer::writeKeysFromProfile(CBasicProfiledata& record)

@@ -23,6 +23,20 @@ using FunctionKeyIndex = std::array<std::uint8_t, kKeyPositions>;
 // factory assignment), or kNoSlot.
 FunctionKeyIndex functionKeyIndex(const std::uint8_t* keyTable, std::size_t slots);
 
+// Where the tool last wrote each position and what it wrote there. Once a position holds another
+// assignment its factory one is gone from the table, so without this it could never be written
+// again, not even back to its default.
+struct RememberedKeySlots {
+    FunctionKeyIndex slot;  // kNoSlot: never written
+    std::array<std::array<std::uint8_t, 3>, kKeyPositions> written{};
+    RememberedKeySlots() { slot.fill(kNoSlot); }
+};
+
+// Gives a position that `index` could not find its remembered slot, when that slot still holds what
+// was written there or the position's factory assignment and no other position has it.
+void applyRememberedSlots(FunctionKeyIndex& index, const std::uint8_t* keyTable, std::size_t slots,
+                          const RememberedKeySlots& remembered);
+
 // Key function types that play macro number param1.
 bool playsMacro(const KeyRecord& key);
 
@@ -56,7 +70,8 @@ public:
 
     MouseTransfer(CommandChannel& channel, MouseSettingsLink& settings, std::filesystem::path deviceFolder);
 
-    // From the key table last read by the settings link.
+    // From the key table last read by the settings link and the slots remembered in the device's
+    // data folder.
     FunctionKeyIndex functionKeyIndex() const;
     std::vector<std::uint8_t> macroAssignments(const std::vector<KeyEntry>& keys) const;
 
@@ -81,6 +96,8 @@ public:
 
 private:
     int macroCount() const;
+    RememberedKeySlots loadRememberedSlots() const;
+    void rememberSlots(const FunctionKeyIndex& index, const std::uint8_t* keyTable) const;
     EventList shootPattern(int gun) const;
     bool reachable();
     // Sends the container after checking that it fits `capacity` bytes.

@@ -101,6 +101,38 @@ TEST(FunctionKeyIndex, OnlyTheDeviceSlotsCountAndTheFirstMatchWins)
     EXPECT_EQ(index, expected);
 }
 
+TEST(RememberedKeySlots, APositionMissingFromTheTableTakesItsSlotOnlyWhenItStillHoldsWhatWasWritten)
+{
+    // Three slots: position 0's factory assignment in slot 0; slot 1 holds {0x70, 0, 0}; slot 2
+    // holds position 2's factory assignment.
+    const Bytes table = {0x10, 0x01, 0x00, 0x70, 0x00, 0x00, 0x10, 0x04, 0x00};
+    struct Case {
+        const char* what;
+        std::size_t position;
+        std::uint8_t slot;
+        std::array<std::uint8_t, 3> written;
+        std::uint8_t expected;
+    };
+    const Case cases[] = {
+        {"holds what was written", 1, 1, {0x70, 0x00, 0x00}, 1},
+        {"holds something else", 1, 1, {0x20, 0x04, 0x00}, kNoSlot},
+        {"holds the factory assignment again", 2, 2, {0x70, 0x01, 0x00}, 2},
+        {"another position has the slot", 3, 0, {0x10, 0x01, 0x00}, kNoSlot},
+        {"past the device's slots", 4, 5, {0x00, 0x00, 0x00}, kNoSlot},
+        {"found by its factory assignment already", 0, 1, {0x70, 0x00, 0x00}, 0},
+    };
+    for (const Case& c : cases) {
+        FunctionKeyIndex index = functionKeyIndex(table.data(), 3);
+        RememberedKeySlots remembered;
+        remembered.slot[c.position] = c.slot;
+        remembered.written[c.position] = c.written;
+        if (c.position == 2)
+            index[2] = kNoSlot;  // as if the table had not shown it
+        applyRememberedSlots(index, table.data(), 3, remembered);
+        EXPECT_EQ(index[c.position], c.expected) << c.what;
+    }
+}
+
 class TransferOnSimulator : public testing::Test {
 protected:
     void SetUp() override

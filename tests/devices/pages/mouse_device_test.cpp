@@ -574,6 +574,44 @@ TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
 }
 
+// A reassigned button no longer holds its factory assignment, by which its slot is found: after a
+// restart it is still written, and "Restore defaults" brings it back.
+TEST_F(MousePage, ReassignedButtonStaysWritableAfterARestart)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    const std::size_t slot = 1;  // the simulator keeps the second button in slot 1
+    const std::vector<std::uint8_t> factory = slotOf(sim.keyTable(), slot);
+    const auto assign = [&](CQuellonMouseDevice& page, std::uint32_t code) {
+        std::vector<KeyEntry> keys = page.profile().GetKeyList();
+        keys[1].current = keyRecordOf(1, code);
+        page.profile().SetKeyList(keys);
+        ASSERT_TRUE(page.profile().SaveProfile());
+        page.applyProfileToDevice();
+        ASSERT_TRUE(waitFor([&] { return !page.hasDeviceWork(); }, 15000));
+    };
+    assign(device, 0xA01C00);
+    ASSERT_EQ(slotOf(sim.keyTable(), slot), (std::vector<std::uint8_t>{0xA0, 0x1C, 0x00}));
+    device.closeLinks();
+
+    CQuellonMouseDevice again;
+    again.setPageSetup(device.pageSetup());
+    again.setMainWindow(&mainWindow);
+    ASSERT_TRUE(again.buildPage(real.skin, real.factory));
+    ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Cable), kMouseKind));
+    again.readAll();
+    ASSERT_TRUE(waitFor([&] { return !again.hasDeviceWork(); }, 15000));
+
+    assign(again, 0xA01D00);
+    EXPECT_EQ(slotOf(sim.keyTable(), slot), (std::vector<std::uint8_t>{0xA0, 0x1D, 0x00}));
+    again.reloadProfile();
+    again.applyProfileToDevice();
+    ASSERT_TRUE(waitFor([&] { return !again.hasDeviceWork(); }, 15000));
+    EXPECT_EQ(slotOf(sim.keyTable(), slot), factory);
+    EXPECT_TRUE(mainWindow.notices.empty()) << mainWindow.notices.join(", ").toStdString();
+}
+
 // What a change made while the mouse was away becomes when the tool is started again before the
 // mouse is back: offered at the first read, written when accepted, dropped when declined.
 TEST_F(MousePage, PendingChangeSurvivesARestartAndIsOffered)
