@@ -233,6 +233,8 @@ void CQuellonUSBDevice::closeCommandLinks()
     m_channel.setOpen(false);
     const std::size_t dropped = m_worker.cancelQueued();
     m_jobsInFlight -= static_cast<int>(dropped);
+    if (m_jobsInFlight <= 0)
+        stopBusyDisplay();
     {
         std::lock_guard lock(m_keysLock);
         m_queuedKeys.clear();
@@ -510,11 +512,15 @@ void CQuellonUSBDevice::finishJob(const UiStep& step)
     --m_jobsInFlight;
     if (step)
         step();
-    if (m_jobsInFlight <= 0) {
-        m_jobsInFlight = 0;
-        m_busyTimer->stop();
-        m_busyPanel->hide();
-    }
+    if (m_jobsInFlight <= 0)
+        stopBusyDisplay();
+}
+
+void CQuellonUSBDevice::stopBusyDisplay()
+{
+    m_jobsInFlight = 0;
+    m_busyTimer->stop();
+    m_busyPanel->hide();
 }
 
 void CQuellonUSBDevice::showBusy()

@@ -196,6 +196,7 @@ private:
     int lightFramePeriod() const;
     void finishJob(const UiStep& step);
     void showBusy();
+    void stopBusyDisplay();
 
     CommandChannel m_channel;
     std::array<NotificationLink, 2> m_notify;
