@@ -86,13 +86,27 @@ protected:
     RealSkin real;
 };
 
+// Every layout builds, and without a hole: a control whose feature has not landed is not in the
+// layout at all, rather than an empty place Qt warns about.
+QStringList emptyPlacesWarned;
+
+void keepEmptyPlaceWarnings(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (message.contains(QLatin1String("Empty widget item")))
+        emptyPlacesWarned.push_back(message);
+}
+
 TEST_F(SkinLayoutTest, EveryIndexedLayoutBuilds)
 {
     ASSERT_FALSE(real.skin.layoutNames().isEmpty()) << real.skin.errorText().toStdString();
+    emptyPlacesWarned.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepEmptyPlaceWarnings);
     for (const QString& name : real.skin.layoutNames()) {
         std::unique_ptr<QWidget> root(real.skin.build(name, real.factory));
         EXPECT_NE(root, nullptr) << name.toStdString();
     }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(emptyPlacesWarned.isEmpty()) << emptyPlacesWarned.join("; ").toStdString();
 }
 
 TEST_F(SkinLayoutTest, MousePageHasEveryControlTheSystemUses)
