@@ -1,5 +1,7 @@
 #include "platform/file_read.h"
 
+#include "platform/file_descriptor.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -8,23 +10,6 @@
 
 namespace kestrion {
 namespace {
-
-class ReadDescriptor {
-public:
-    explicit ReadDescriptor(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-    ~ReadDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool readAll(int fd, std::string& bytes)
 {
@@ -45,7 +30,7 @@ bool readAll(int fd, std::string& bytes)
 bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    ReadDescriptor fd(path);
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;

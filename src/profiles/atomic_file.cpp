@@ -1,6 +1,7 @@
 #include "profiles/atomic_file.h"
 
 #include "platform/diagnostics.h"
+#include "platform/file_descriptor.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,29 +14,6 @@ namespace kestrion {
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 std::string folderOf(const std::string& path)
 {

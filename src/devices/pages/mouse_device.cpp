@@ -417,10 +417,7 @@ void CQuellonMouseDevice::applySelectedProfile()
 
 void CQuellonMouseDevice::applyProfileToDevice()
 {
-    {
-        std::lock_guard lock(m_writeLock);
-        m_settingsToWrite = encodeRecordPage(m_record, 0);
-    }
+    stageSettingsForWrite();
     const std::vector<KeyEntry> keys = m_record.GetKeyList();
     const unsigned generation = m_writeGeneration;
     runJob(kProfileLabel, [this, keys, generation]() -> UiStep {
@@ -431,6 +428,21 @@ void CQuellonMouseDevice::applyProfileToDevice()
         };
     });
     writeQueued(Pending::Profile);
+}
+
+// The record's settings as the next write sends them; a write still queued sends them too.
+void CQuellonMouseDevice::stageSettingsForWrite()
+{
+    const SettingsPage bytes = encodeRecordPage(m_record, 0);
+    std::lock_guard lock(m_writeLock);
+    m_settingsToWrite = bytes;
+}
+
+// Worker.
+SettingsPage CQuellonMouseDevice::stagedSettings()
+{
+    std::lock_guard lock(m_writeLock);
+    return m_settingsToWrite;
 }
 
 void CQuellonMouseDevice::writeQueued(Pending kind)
@@ -471,30 +483,17 @@ CQuellonMouseDevice::ProfileWrite CQuellonMouseDevice::writeProfileOnWorker(cons
     result.macros = transfer.writeMacros(transfer.macroAssignments(keys));
     if (result.macros <= kEventsWritten)
         result.keys = transfer.writeKeys(0, keys);
-    SettingsPage bytes;
-    {
-        std::lock_guard lock(m_writeLock);
-        bytes = m_settingsToWrite;
-    }
-    result.settings = m_settings.writeSettingsPage(bytes, 0);
+    result.settings = m_settings.writeSettingsPage(stagedSettings(), 0);
     return result;
 }
 
 void CQuellonMouseDevice::writeSettingsToDevice()
 {
-    {
-        std::lock_guard lock(m_writeLock);
-        m_settingsToWrite = encodeRecordPage(m_record, 0);
-    }
+    stageSettingsForWrite();
     const bool behindReceiver = commandChannel().receiverMode();
     const unsigned generation = m_writeGeneration;
     const bool queued = runJob(kWritingLabel, [this, behindReceiver, generation]() -> UiStep {
-        SettingsPage bytes;
-        {
-            std::lock_guard lock(m_writeLock);
-            bytes = m_settingsToWrite;
-        }
-        const int result = m_settings.writeSettingsPage(bytes, 0);
+        const int result = m_settings.writeSettingsPage(stagedSettings(), 0);
         return [this, result, behindReceiver, generation] {
             if (writeFinished(generation))
                 settingsWritten(result, behindReceiver);

@@ -122,6 +122,8 @@ private:
     void settingsWritten(int result, bool behindReceiver);
     void profileWritten(const ProfileWrite& result);
     void showPending(Pending pending);
+    void stageSettingsForWrite();
+    SettingsPage stagedSettings();
     void writeQueued(Pending kind);
     bool writeFinished(unsigned generation);
     void keepNotifiedPage(const MouseNotification& notification);
