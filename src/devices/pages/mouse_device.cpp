@@ -499,7 +499,7 @@ void CQuellonMouseDevice::writeSettingsToDevice()
                 settingsWritten(result, behindReceiver);
         };
     }, "settings-write");
-    // A write still waiting in the queue takes these settings with it.
+    // Counted once: a write still waiting in the queue takes these settings with it.
     if (queued)
         writeQueued(Pending::Settings);
 }
