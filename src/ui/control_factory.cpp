@@ -59,6 +59,7 @@ constexpr std::array kTrees{
     TreeElement{"magicsetcontrolui", "XML\\CustomControlXML\\MagicControl.xml"},
     TreeElement{"keysetcontrolui", "XML\\CustomControlXML\\KeySetControl.xml"},
     TreeElement{"macrosetcontrolui", "XML\\CustomControlXML\\MacroControl.xml"},
+    TreeElement{"cmacrocontrolui", "XML\\CustomControlXML\\MacroControl.xml"},
     TreeElement{"shootkeysetcontrolui", "XML\\CustomControlXML\\ShootControl.xml"},
     TreeElement{"virtualsetcontrolui", "XML\\CustomControlXML\\VirtualSet.xml"},
 };

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QXmlStreamReader>
@@ -39,6 +40,32 @@ void addFamily(std::vector<Expected>& out, const QString& prefix, int count, con
 {
     for (int i = 0; i < count; ++i)
         out.push_back({prefix + QString::number(i), check});
+}
+
+// The macro page: its library, event list, recorder and hand-inserted moves.
+void addMacroPageControls(std::vector<Expected>& names)
+{
+    constexpr const char* kButtons[] = {
+        "macro_btn_name_add", "macro_btn_name_sub", "macro_btn_name_edit", "macro_btn_save", "macro_btn_cancel",
+        "macro_btn_export", "macro_btn_import", "macro_btn_up", "macro_btn_down", "macro_btn_uptop",
+        "macro_btn_downbottom", "macro_btn_delete", "macro_btn_deleteall", "macro_btn_starredio",
+        "macro_btn_stopredio", "macro_tab_macroaction_edit", "macro_tab_macrodelay_edit",
+        "macro_inset_moveleftkey_btn", "macro_inset_moverightkey_btn", "macro_inset_moveupkey_btn",
+        "macro_inset_movedownkey_btn"};
+    constexpr const char* kEdits[] = {"macro_edit_macroname", "macro_fixed_time_edit", "mouse_x_left_edit",
+                                      "mouse_x_right_edit", "mouse_y_up_edit", "mouse_y_down_edit"};
+    for (const char* name : kButtons)
+        names.push_back({name, is<QAbstractButton>()});
+    for (const char* name : kEdits)
+        names.push_back({name, is<QLineEdit>()});
+    names.push_back({"MacroControlItem", is<QWidget>()});
+    names.push_back({"macro_name_list", is<QListWidget>()});
+    names.push_back({"macro_action_list", is<QListWidget>()});
+    names.push_back({"macro_name_tab", is<QWidget>()});
+    names.push_back({"macro_action_layout", is<QWidget>()});
+    names.push_back({"mouse_move_layout", is<QWidget>()});
+    names.push_back({"macro_record_state", is<QLabel>()});
+    names.push_back({"macro_check_time", isOption()});
 }
 
 // Every control of the mouse page that the page code, the router and the editors look up.
@@ -78,6 +105,7 @@ std::vector<Expected> mousePageControls()
     addFamily(names, "mouse_device_seting_option_", 3, isOption());
     addFamily(names, "key_", 11, is<ui::CDeviceKeyButtonUI>());
     addFamily(names, "light_", 15, is<ui::CDeviceKeyButtonUI>());
+    addMacroPageControls(names);
     return names;
 }
 

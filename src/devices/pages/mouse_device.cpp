@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QSlider>
@@ -12,6 +13,7 @@
 #include <filesystem>
 
 #include "devices/mouse_transfer.h"
+#include "editors/macro_control.h"
 #include "platform/diagnostics.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
@@ -38,6 +40,7 @@ constexpr const char* kSubPageSwitch = "mouse_device_seting_switch";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kMacroFileName = "macro.config";
+constexpr const char* kMacroPageName = "MacroControlItem";
 // What had not reached the mouse when the tool last ended, and for which profile.
 constexpr const char* kPendingFileName = "pending_write.json";
 constexpr const char* kPendingQuestionId = "device_pending_question_text";
@@ -188,6 +191,7 @@ void CQuellonMouseDevice::initPage()
         connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMouseDevice::applySelectedProfile);
         openFirstTab(*selector);
     }
+    bindMacroPage();
     fillPageLists();
     selectSubPage(0);
 }
@@ -834,6 +838,38 @@ void CQuellonMouseDevice::loadMacroNames()
     const Json::Value document = LoadJsonFile(folder + kMacroFileName);
     for (const std::string& name : textMembersOf(memberOf(document, "MacroInfo"), "MacroName"))
         m_macroNames.push_back(QString::fromStdString(name));
+}
+
+void CQuellonMouseDevice::bindMacroPage()
+{
+    auto* root = control<QWidget>(kMacroPageName);
+    const std::string& folder = pageSetup().dataFolder;
+    if (!root || folder.empty())
+        return;
+    MacroPageHooks hooks;
+    hooks.ask = [this](const QString& textId) { return ask(textId); };
+    hooks.notice = [this](const QString& textId) { showNotice(textId); };
+    hooks.macroInUse = [this](int index) { return MacroLibrary::keysPlayMacro(m_record.GetKeyList(), index); };
+    hooks.chooseFile = [this](bool save) { return chooseMacroFile(save); };
+    m_macroPage = new CMacroControlUI(*root, folder, language(), std::move(hooks));
+    connect(m_macroPage, &CMacroControlUI::libraryChanged, this, &CQuellonMouseDevice::loadMacroNames);
+    connect(m_macroPage, &CMacroControlUI::macroRemoved, this, &CQuellonMouseDevice::followRemovedMacro);
+    connect(m_macroPage, &CMacroControlUI::deviceWriteWanted, this, &CQuellonMouseDevice::applyProfileToDevice);
+}
+
+// The library renumbered the keys of the profile files; the record in memory follows.
+void CQuellonMouseDevice::followRemovedMacro(int index)
+{
+    std::vector<KeyEntry> keys = m_record.GetKeyList();
+    if (MacroLibrary::renumberKeys(keys, index))
+        m_record.SetKeyList(keys);
+}
+
+QString CQuellonMouseDevice::chooseMacroFile(bool save)
+{
+    const QString filter = QStringLiteral("Macro Files(*.mac)");
+    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
 }
 
 template <typename T>

@@ -23,6 +23,8 @@ class QSlider;
 
 namespace kestrion {
 
+class CMacroControlUI;
+
 // The Z880-ZIR mouse, by cable or through its receiver: reads its information block, key table
 // and settings page, shows them on its page, writes the page's settings back and follows the
 // mouse's own profile and DPI-stage changes.
@@ -86,6 +88,9 @@ public:
     const PowerRecord& powerRecord() const { return m_power; }
     const LightingThread& lighting() const { return m_lighting; }
 
+    // The macro page, when the skin has one and the device has a data folder.
+    CMacroControlUI* macroPage() const { return m_macroPage; }
+
 protected:
     UiStep readAllOnWorker() override;
     UiStep rereadOnWorker() override;
@@ -143,6 +148,11 @@ private:
     template <typename T>
     T* control(const QString& name) const;
 
+    // The macro page.
+    void bindMacroPage();
+    void followRemovedMacro(int index);
+    QString chooseMacroFile(bool save);
+
     // Used by the worker only.
     MouseSettingsLink m_settings;
     // Guards the settings the next queued write sends (set by the UI thread) and the mode codes.
@@ -170,6 +180,7 @@ private:
     std::vector<QString> m_areaNames;
     std::vector<QString> m_customLightNames;
     std::vector<QString> m_macroNames;
+    CMacroControlUI* m_macroPage = nullptr;
 };
 
 }  // namespace kestrion

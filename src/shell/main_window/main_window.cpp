@@ -47,6 +47,8 @@ CMainWnd::CMainWnd(const ui::UiResources& resources, QWidget* parent)
 {
     setObjectName(QStringLiteral("MainWnd"));
     setWindowTitle(QString::fromLatin1(ui::kWindowTitle));
+    connect(&m_capture, &InputCapture::captured, this, &CMainWnd::onMacroCaptured);
+    connect(&m_capture, &InputCapture::pausedChanged, this, &CMainWnd::onMacroCapturePaused);
 }
 
 CMainWnd::~CMainWnd()

@@ -74,9 +74,9 @@ TEST_F(WindowControls, TabsSwitchThePageAndTheFirstShownTabOpensIt)
 {
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
-    // The keys and macros tabs wait for their editors; the page opens on the first shown tab.
+    // The keys tab waits for its editor; the page opens on the first shown tab.
     EXPECT_FALSE(window.isControlShown("key_Op_tab"));
-    EXPECT_FALSE(window.isControlShown("macro_Op_tab"));
+    EXPECT_TRUE(window.isControlShown("macro_Op_tab"));
     EXPECT_EQ(functionPage(), kLightingTab);
     EXPECT_TRUE(checked("deng_Op_tab"));
     EXPECT_TRUE(find("logo_led_mode_combo")->isVisible());
@@ -86,6 +86,10 @@ TEST_F(WindowControls, TabsSwitchThePageAndTheFirstShownTabOpensIt)
     EXPECT_TRUE(checked("system_Op_tab"));
     EXPECT_FALSE(checked("deng_Op_tab"));
     EXPECT_TRUE(find("DPI_slider_0")->isVisible());
+
+    QTest::mouseClick(find("macro_Op_tab"), Qt::LeftButton);
+    EXPECT_TRUE(find("MacroControlItem")->isVisible());
+    EXPECT_FALSE(find("DPI_slider_0")->isVisible());
 
     // The logo light is reachable again.
     QTest::mouseClick(find("deng_Op_tab"), Qt::LeftButton);

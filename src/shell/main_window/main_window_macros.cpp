@@ -1,0 +1,78 @@
+// Macro recording: the macro page of the selected mouse asks for the window's input capture, gets
+// the captured keys and buttons, and gives the capture back when its recording ends.
+#include "shell/main_window/main_window.h"
+
+#include "devices/pages/mouse_device.h"
+#include "editors/macro_control.h"
+#include "shell/main_window/main_window_names.h"
+#include "ui/device_profile.h"
+
+namespace kestrion {
+namespace {
+
+using namespace main_window;
+
+constexpr const char* kCaptureFailedTextId = "macro_capture_failed_text";
+
+CMacroControlUI* macroPageOf(CQuellonUSBDevice* device)
+{
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(device);
+    return mouse ? mouse->macroPage() : nullptr;
+}
+
+}  // namespace
+
+void CMainWnd::bindMacroPage(CQuellonMouseDevice& mouse)
+{
+    CMacroControlUI* page = mouse.macroPage();
+    if (!page)
+        return;
+    connect(page, &CMacroControlUI::captureRequested, this, &CMainWnd::startMacroCapture);
+    connect(page, &CMacroControlUI::recordingFinished, this, &CMainWnd::endMacroCapture);
+}
+
+void CMainWnd::startMacroCapture(int mode)
+{
+    if (!m_capture.start(static_cast<CaptureMode>(mode), this)) {
+        showNotice(QString::fromLatin1(kCaptureFailedTextId), std::nullopt);
+        if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+            page->stopRecording();
+        return;
+    }
+    lockForRecording(true);
+}
+
+void CMainWnd::endMacroCapture()
+{
+    if (m_capture.isActive() && m_capture.mode() != CaptureMode::KeyEdit)
+        m_capture.stop();
+    lockForRecording(false);
+}
+
+void CMainWnd::onMacroCaptured(CaptureMode mode, const CapturedInput& input)
+{
+    if (mode == CaptureMode::KeyEdit)
+        return;
+    if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+        page->recordCaptured(input);
+}
+
+void CMainWnd::onMacroCapturePaused(bool paused)
+{
+    if (m_capture.mode() == CaptureMode::KeyEdit)
+        return;
+    if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+        page->setCapturePaused(paused);
+}
+
+// Another device or profile chosen mid-recording would take the recording's target away.
+void CMainWnd::lockForRecording(bool locked)
+{
+    if (QWidget* selector = control(kSelectorContainer))
+        selector->setEnabled(!locked);
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (ui::CDeviceProfileUI* profiles = mouse ? mouse->profileSelector() : nullptr)
+        profiles->setEnabled(!locked);
+}
+
+}  // namespace kestrion
