@@ -57,10 +57,10 @@ ColourOptions ColourOptionsFile::parse(const Json::Value& document)
     options.presetIndex = indexWithin(memberOf(root, kPresetIndex), ColourOptions::kFirstPreset,
                                       ColourOptions::kPresetCount);
     options.slotIndex = indexWithin(memberOf(root, kSlotIndex), 0, ColourOptions::kSlotCount);
-    const Json::Value& slots = memberOf(root, kSlots);
+    const Json::Value& kept = memberOf(root, kSlots);
     for (int i = 0; i < ColourOptions::kSlotCount; ++i) {
-        const Json::Value& element = elementOf(slots, static_cast<Json::ArrayIndex>(i));
-        ColourOptions::Slot& slot = options.slots[i];
+        const Json::Value& element = elementOf(kept, static_cast<Json::ArrayIndex>(i));
+        ColourOptions::Slot& slot = options.collectedSlots[i];
         std::uint32_t colour = 0;
         if (textOf(memberOf(element, kUserData)) == kCollected && parseColour(textOf(memberOf(element, kColour)), colour)) {
             slot.colour = colour;
@@ -81,14 +81,14 @@ Json::Value ColourOptionsFile::document(const ColourOptions& options)
     }
     root[kPresets] = presets;
     root[kPresetIndex] = options.presetIndex;
-    Json::Value slots(Json::arrayValue);
-    for (const ColourOptions::Slot& slot : options.slots) {
+    Json::Value collected(Json::arrayValue);
+    for (const ColourOptions::Slot& slot : options.collectedSlots) {
         Json::Value element(Json::objectValue);
         element[kColour] = colourText(slot.collected ? slot.colour : 0xFFFFFFFF);
         element[kUserData] = slot.collected ? kCollected : "";
-        slots.append(element);
+        collected.append(element);
     }
-    root[kSlots] = slots;
+    root[kSlots] = collected;
     root[kSlotIndex] = options.slotIndex;
     Json::Value document(Json::objectValue);
     document[kRoot] = root;

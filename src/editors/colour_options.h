@@ -22,7 +22,7 @@ struct ColourOptions {
 
     std::array<std::uint32_t, kPresetCount> presets{};
     int presetIndex = kFirstPreset;
-    std::array<Slot, kSlotCount> slots{};
+    std::array<Slot, kSlotCount> collectedSlots{};
     int slotIndex = 0;
 };
 

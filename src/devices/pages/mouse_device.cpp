@@ -344,6 +344,11 @@ std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
     return m_lighting.getKeyColour(index);
 }
 
+void CQuellonMouseDevice::showSyncColour(const std::optional<KeyColour>& colour)
+{
+    m_lighting.showSyncColour(colour);
+}
+
 // Worker.
 CQuellonUSBDevice::UiStep CQuellonMouseDevice::readPowerOnWorker()
 {

@@ -43,6 +43,7 @@ public:
     void loadLightingPreview() override;
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
+    void showSyncColour(const std::optional<KeyColour>& colour) override;
     int keepAliveMinutes() override;
     void loadProfile() override;
     void refreshPage() override;

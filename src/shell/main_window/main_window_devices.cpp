@@ -325,6 +325,7 @@ void CMainWnd::refreshDeviceLayout()
     } else {
         showNoDeviceLayout(true, "Open>pNoDeviceLinkLyout    true");
     }
+    refreshLightSync();
     activate();
 }
 
