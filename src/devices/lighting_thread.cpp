@@ -73,6 +73,16 @@ void LightingThread::triggerReactive()
     m_player.triggerReactive(positions);
 }
 
+void LightingThread::showSyncColour(const std::optional<KeyColour>& colour)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_syncColour = colour;
+        m_reloaded = true;
+    }
+    m_wake.notify_all();
+}
+
 LightFrame LightingThread::snapshot() const
 {
     std::lock_guard lock(m_mutex);
@@ -99,6 +109,12 @@ void LightingThread::run()
         const bool channelOpen = m_channelOpen();
         lock.lock();
         if (!channelOpen) {
+            waitWhileRunning(lock, kClosedChannelWaitMs);
+            continue;
+        }
+        if (m_syncColour) {
+            for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i)
+                m_player.preview().setKeyColour(i, packKeyColour(*m_syncColour));
             waitWhileRunning(lock, kClosedChannelWaitMs);
             continue;
         }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     // Notification 0x0403 from the wired notification link.
     void triggerReactive();
 
+    // Synchronised lighting: while a colour is given every LED shows it instead of the effect.
+    void showSyncColour(const std::optional<KeyColour>& colour);
+
     LightFrame snapshot() const;
     void setKeyColour(int index, std::uint32_t colour);
     std::uint32_t getKeyColour(int index) const;
@@ -59,6 +63,7 @@ private:
     bool m_stopRequested = false;
     bool m_reloaded = false;
     LightingPlayer m_player;
+    std::optional<KeyColour> m_syncColour;
     std::minstd_rand m_random {std::random_device {}()};
     std::thread m_thread;
 };

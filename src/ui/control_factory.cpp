@@ -4,11 +4,20 @@
 
 #include <array>
 
+#include "ui/audio_record.h"
+#include "ui/chart_view.h"
+#include "ui/circle_progress.h"
+#include "ui/colour_palette.h"
 #include "ui/device_key_button.h"
 #include "ui/device_profile.h"
+#include "ui/hand_img_button.h"
+#include "ui/hand_img_select_button.h"
+#include "ui/light_control.h"
 #include "ui/page_combo_box.h"
+#include "ui/redio_macro_button.h"
 #include "ui/select_panel.h"
 #include "ui/skin.h"
+#include "ui/wnd_host.h"
 
 namespace kestrion::ui {
 
@@ -47,6 +56,40 @@ constexpr std::array kDeviceRoots{
     OwnControl{"cquellonhs6533device", "QuellonHS6533Device"},
 };
 
+// The small custom controls, by element name and by registered class name.
+struct CustomControl {
+    const char* key;
+    const char* className;
+    QWidget* (*create)(QWidget* parent);
+};
+
+template <typename Control>
+QWidget* make(QWidget* parent)
+{
+    return new Control(parent);
+}
+
+constexpr std::array kCustomControls{
+    CustomControl{"handimgbutton", "HandImgButton", make<CHandImgButtonUI>},
+    CustomControl{"chandimgbuttonui", "HandImgButton", make<CHandImgButtonUI>},
+    CustomControl{"handimgselectbutton", "HandImgSelectButton", make<CHandImgSelectButtonUI>},
+    CustomControl{"chandimgselectbuttonui", "HandImgSelectButton", make<CHandImgSelectButtonUI>},
+    CustomControl{"rediomacrobutton", "RedioMacroButton", make<CRedioMacroButtonUI>},
+    CustomControl{"crediomacrobuttonui", "RedioMacroButton", make<CRedioMacroButtonUI>},
+    CustomControl{"circleprogress", "CircleProgress", make<CCircleProgressUI>},
+    CustomControl{"ccircleprogressui", "CircleProgress", make<CCircleProgressUI>},
+    CustomControl{"audiorecord", "AudioRecord", make<CAudioRecordUI>},
+    CustomControl{"caudiorecordui", "AudioRecord", make<CAudioRecordUI>},
+    CustomControl{"cwndui", "Wnd", make<CWndUI>},
+    CustomControl{"cchartviewui", "ChartView", make<CChartViewUI>},
+    CustomControl{"colorpalette", "ColorPalette", make<CColourPaletteUI>},
+    CustomControl{"ccolorpaletteui", "ColorPalette", make<CColourPaletteUI>},
+};
+
+// The lighting editor: its own layout inside the editor control.
+constexpr std::array kLightControlKeys{"lightcontrol", "clightcontrolui", "lightsetcontrolui"};
+constexpr const char* kLightControlLayout = "XML\\CustomControlXML\\LightControl.xml";
+
 struct TreeElement {
     const char* key;
     const char* layoutName;
@@ -54,7 +97,6 @@ struct TreeElement {
 
 // Elements that stand for a whole layout of the skin.
 constexpr std::array kTrees{
-    TreeElement{"lightsetcontrolui", "XML\\CustomControlXML\\LightControl.xml"},
     TreeElement{"voice6533setcontrolui", "XML\\CustomControlXML\\Voice6533Control.xml"},
     TreeElement{"magicsetcontrolui", "XML\\CustomControlXML\\MagicControl.xml"},
     TreeElement{"keysetcontrolui", "XML\\CustomControlXML\\KeySetControl.xml"},
@@ -122,6 +164,14 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
         return tagged(new CDeviceKeyButtonUI(parent), row->className);
     if (const auto* row = findOwn(kProfileSelectors, key))
         return m_skin ? tagged(new CDeviceProfileUI(*m_skin, parent), row->className) : nullptr;
+    for (const auto& row : kCustomControls) {
+        if (key == QLatin1String(row.key))
+            return tagged(row.create(parent), row.className);
+    }
+    for (const char* lightKey : kLightControlKeys) {
+        if (key == QLatin1String(lightKey))
+            return buildLightControl(parent);
+    }
     if (const auto* row = findOwn(kDeviceRoots, key))
         return tagged(new QWidget(parent), row->className);
     for (const auto& tree : kTrees) {
@@ -129,6 +179,17 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
             return buildTree(QString::fromLatin1(tree.layoutName), parent);
     }
     return nullptr;
+}
+
+QWidget* ControlFactory::buildLightControl(QWidget* parent)
+{
+    // Without its layout the editor has nothing to show and is left out like an unknown element.
+    QWidget* content = buildTree(QString::fromLatin1(kLightControlLayout), nullptr);
+    if (!content)
+        return nullptr;
+    auto* editor = new CLightControlUI(parent);
+    editor->setContent(content);
+    return tagged(editor, "LightControl");
 }
 
 QWidget* ControlFactory::buildTree(const QString& layoutName, QWidget* parent)

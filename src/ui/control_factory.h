@@ -29,6 +29,7 @@ public:
 private:
     QWidget* createOwn(const QString& key, QWidget* parent);
     QWidget* buildTree(const QString& layoutName, QWidget* parent);
+    QWidget* buildLightControl(QWidget* parent);
 
     const Skin* m_skin;
     QStringList m_stockWidgets;

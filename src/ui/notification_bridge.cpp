@@ -8,6 +8,8 @@
 #include <QPointer>
 
 #include "ui/device_key_button.h"
+#include "ui/hand_img_button.h"
+#include "ui/hand_img_select_button.h"
 #include "ui/main_window_sink.h"
 #include "ui/select_panel.h"
 
@@ -37,6 +39,15 @@ void NotificationBridge::attachOne(QWidget* control)
         connect(key, &CDeviceKeyButtonUI::doubleClicked, this, [this, key] { raise("dbclick", key); });
     if (auto* panel = qobject_cast<CSelectPanelUI*>(control))
         connect(panel, &CSelectPanelUI::selectEnd, this, [this, panel] { raise("click_select_end", panel); });
+    if (auto* tile = qobject_cast<CHandImgButtonUI*>(control)) {
+        connect(tile, &CHandImgButtonUI::deleteClicked, this, [this, tile] { raise("click_handdelete", tile); });
+        connect(tile, &CHandImgButtonUI::mouseEntered, this, [this, tile] { raise("msenter", tile); });
+        connect(tile, &CHandImgButtonUI::mouseLeft, this, [this, tile] { raise("msleave", tile); });
+    }
+    if (auto* picture = qobject_cast<CHandImgSelectButtonUI*>(control)) {
+        connect(picture, &CHandImgSelectButtonUI::mouseEntered, this, [this, picture] { raise("msenter", picture); });
+        connect(picture, &CHandImgSelectButtonUI::mouseLeft, this, [this, picture] { raise("msleave", picture); });
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         connect(button, &QAbstractButton::clicked, this, [this, button] {
             raise(button->isCheckable() ? "selectchanged" : "click", button);

@@ -11,7 +11,8 @@ class MainWindowSink;
 // Turns user actions on a built layout into the notifications the main window routes: "click",
 // "selectchanged" (options and check boxes), "valuechanged" and "movevaluechanged" (sliders),
 // "itemselect" (combos), "setfocus", "killfocus", "return" and "textchanged" (edits), "dbclick" and
-// "click_select_end" (key buttons and their panel). Only named controls report; changes made by
+// "click_select_end" (key buttons and their panel), "click_handdelete", "msenter" and "msleave"
+// (picture tiles). Only named controls report; changes made by
 // code do not, so that showing a value never writes it back.
 class NotificationBridge : public QObject {
     Q_OBJECT

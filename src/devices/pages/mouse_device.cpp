@@ -20,6 +20,7 @@
 #include "profiles/program_folders.h"
 #include "ui/device_profile.h"
 #include "ui/language_manager.h"
+#include "ui/light_control.h"
 #include "ui/power_display.h"
 
 namespace kestrion {
@@ -38,6 +39,9 @@ constexpr const char* kColourName = "DPI_color_option_";
 constexpr const char* kSubPageOption = "mouse_device_seting_option_";
 constexpr const char* kSubPageSwitch = "mouse_device_seting_switch";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
+constexpr const char* kLightEditor = "LightControlItem";
+constexpr int kLightLevels = 4;
+constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kMacroFileName = "macro.config";
 constexpr const char* kMacroPageName = "MacroControlItem";
@@ -344,6 +348,11 @@ std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
     return m_lighting.getKeyColour(index);
 }
 
+void CQuellonMouseDevice::showSyncColour(const std::optional<KeyColour>& colour)
+{
+    m_lighting.showSyncColour(colour);
+}
+
 // Worker.
 CQuellonUSBDevice::UiStep CQuellonMouseDevice::readPowerOnWorker()
 {
@@ -396,6 +405,47 @@ void CQuellonMouseDevice::refreshPage()
         return;
     showSystemSettings(m_record.GetSystemStages());
     showStages();
+    if (m_lightEditor)
+        m_lightEditor->showLight(m_record.GetLightInfo());
+}
+
+void CQuellonMouseDevice::bindLightEditor()
+{
+    m_lightEditor = control<ui::CLightControlUI>(kLightEditor);
+    if (!m_lightEditor)
+        return;
+    m_lightEditor->setDeviceKind(kMouseKind);
+    connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMouseDevice::applyLight);
+}
+
+// The preview shows the change at once; the write to the mouse follows on its worker.
+void CQuellonMouseDevice::applyLight(const LightInfo& light)
+{
+    m_record.SetLightInfo(light);
+    loadLightingPreview();
+    saveRecord();
+    writeSettingsToDevice();
+}
+
+void CQuellonMouseDevice::setStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    std::vector<DpiStage> stages = m_record.GetDpiStages();
+    if (stage < 0 || stage >= static_cast<int>(stages.size()))
+        return;
+    stages[stage].red = red;
+    stages[stage].green = green;
+    stages[stage].blue = blue;
+    m_record.SetDpiStages(stages);
+    saveRecord();
+    writeSettingsToDevice();
+    showStages();
+}
+
+// A change the profile file did not take is told: the user would lose it at the next start.
+void CQuellonMouseDevice::saveRecord()
+{
+    if (!m_record.SaveProfile())
+        showNotice(QString::fromLatin1(kProfileWriteFailedId));
 }
 
 void CQuellonMouseDevice::collectPage()
@@ -654,6 +704,7 @@ void CQuellonMouseDevice::keepNotifiedPage(const MouseNotification& notification
 void CQuellonMouseDevice::bindControls()
 {
     m_pendingMark = control<QWidget>(kPendingMarkName);
+    bindLightEditor();
     for (int i = 0; i < kStageRows; ++i) {
         StageRow& row = m_stages[i];
         row.slider = control<QSlider>(numbered(kSliderName, i));
@@ -817,6 +868,11 @@ void CQuellonMouseDevice::loadLightModes()
     }
     if (const Json::Value* areas = listAt(document, "AreaLightName", modelValue()))
         m_areaNames = lightNamesOf(*areas);
+    if (m_lightEditor) {
+        m_lightEditor->fillModes(m_modeNames, m_modeVisible, kLightLevels, kLightLevels);
+        if (language())
+            language()->apply(m_lightEditor);
+    }
 }
 
 void CQuellonMouseDevice::loadCustomLightNames()

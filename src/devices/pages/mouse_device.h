@@ -16,6 +16,7 @@ class QAbstractButton;
 
 namespace kestrion::ui {
 class CDeviceProfileUI;
+class CLightControlUI;
 }
 class QComboBox;
 class QLineEdit;
@@ -44,6 +45,7 @@ public:
     void loadLightingPreview() override;
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
+    void showSyncColour(const std::optional<KeyColour>& colour) override;
     int keepAliveMinutes() override;
     void loadProfile() override;
     void refreshPage() override;
@@ -72,6 +74,12 @@ public:
     // A DPI typed into stage row n's edit box: limited, moved onto the slider, shown converted.
     void applyDpiEdit(int stage);
 
+    // The lighting editor on the page, when the skin has one.
+    ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
+    // A lighting record edited on the page: stored, saved, written to the mouse and previewed.
+    void applyLight(const LightInfo& light);
+    // A DPI stage's colour chosen by the user: stored, saved, written and shown.
+    void setStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // The profile selector on the page, when the skin has one.
     ui::CDeviceProfileUI* profileSelector() const;
     // The selected profile changed (switched, added, deleted, reset): it is loaded, shown and
@@ -143,6 +151,8 @@ private:
     void collectSystemSettings(MouseSystemStages& system);
     void selectSubPage(int index);
     void loadLightModes();
+    void bindLightEditor();
+    void saveRecord();
     void loadCustomLightNames();
     void loadMacroNames();
     template <typename T>
@@ -181,6 +191,7 @@ private:
     std::vector<QString> m_customLightNames;
     std::vector<QString> m_macroNames;
     CMacroControlUI* m_macroPage = nullptr;
+    ui::CLightControlUI* m_lightEditor = nullptr;
 };
 
 }  // namespace kestrion

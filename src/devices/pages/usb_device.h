@@ -18,6 +18,7 @@
 #include "device_link/command_channel.h"
 #include "device_link/hid_device.h"
 #include "devices/device_worker.h"
+#include "devices/lighting_preview.h"
 #include "devices/notification_reader.h"
 #include "devices/pages/device_selector.h"
 #include "ui/power_display.h"
@@ -124,6 +125,12 @@ public:
     // light buttons changes nothing and reads 0.
     virtual void setKeyColour(int index, std::uint32_t colour);
     virtual std::uint32_t getKeyColour(int index) const;
+    // Synchronised lighting's colour for every LED, or none to go back to the device's own
+    // effect; called from the light-sync thread. A device without a preview thread shows nothing.
+    virtual void showSyncColour(const std::optional<KeyColour>&) {}
+    // Whether this tool drives the device's lighting (another program may take it).
+    void setLightControl(bool on) { m_lightControl = on; }
+    bool lightControl() const { return m_lightControl; }
     // Device reads, queued to the worker; the page shows their results when they are done.
     void readAll();
     void rereadSettings();
@@ -214,6 +221,7 @@ private:
     int m_functionPage = 1;
     bool m_wireless = false;
     bool m_windowHidden = false;
+    std::atomic<bool> m_lightControl{true};
     const ui::LanguageManager* m_language = nullptr;
     int m_jobsInFlight = 0;
     QTimer* m_busyTimer = nullptr;

@@ -84,6 +84,9 @@ bool CMainWnd::initWindow()
     createDevice(0);
     createDevice(1);
     hide();
+    showLightControl();
+    emit lightControlChanged(m_lightControl);
+    startLightSync();
     startDiscovery();
     return true;
 }
@@ -92,6 +95,7 @@ void CMainWnd::stopThreads()
 {
     if (m_discovery)
         m_discovery->stop();
+    stopLightSync();
     for (DeviceRecord& record : m_devices)
         record.device->closeLinks();
 }
@@ -148,6 +152,7 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
     switch (message) {
     case ui::WM_USB_MAINMESS_DEVICE_ONLINE:
         onDeviceOnline(static_cast<int>(wParam), lParam != 0);
+        refreshLightSync();
         break;
     case ui::WM_USB_MAINMESS_FIRMWARE_VERSION:
         onFirmwareVersion(static_cast<int>(lParam));

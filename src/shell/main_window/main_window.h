@@ -5,14 +5,17 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "devices/pages/device_selector.h"
 #include "devices/pages/usb_device.h"
 #include "platform/input_capture.h"
+#include "editors/light_sync.h"
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
 #include "ui/message_box.h"
@@ -26,6 +29,7 @@ class Tray;
 class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CMpDevicePowerUI;
+class CColorSelectWnd;
 class NotificationBridge;
 class TimerSet;
 }  // namespace ui
@@ -79,11 +83,28 @@ public:
     // Key and mouse-button capture for the key editor and the macro recorder.
     InputCapture& inputCapture() { return m_capture; }
 
+    // Lighting: whether this tool drives the devices' lights, the colour picker of a DPI stage
+    // and synchronised lighting.
+    bool lightControl() const { return m_lightControl; }
+    // Opens the colour picker for DPI stage n of the selected mouse (one picker at a time); the
+    // confirmed colour becomes the stage's colour.
+    void openStageColour(int stage);
+    ui::CColorSelectWnd* colourPicker() const;
+    // Whether some device takes part in synchronised lighting now.
+    bool lightSyncActive() const { return m_syncTakingPart; }
+
+public slots:
+    // Another program takes the lights (off) or gives them back (on); the window's button and
+    // every device follow, and lightControlChanged tells whoever listens.
+    void setLightControl(bool on);
+
 signals:
     void firstPassDone();
     void exitRequested();
     // The selected device's battery level in percent, -1 when no device shows one.
     void batteryChanged(int percent, bool onBattery);
+    // The lighting-control status changed, and once when the window is built.
+    void lightControlChanged(bool on);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -149,6 +170,13 @@ private:
     // A profile button of the selected device's page; false for any other name.
     bool runProfileCommand(const QString& name);
     void toggleLightControl();
+    // Lighting (main_window_lighting.cpp).
+    bool routeLightingClick(const QString& name);
+    void showLightControl();
+    void applySameLighting();
+    void refreshLightSync();
+    void startLightSync();
+    void stopLightSync();
     void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();
 
@@ -178,6 +206,12 @@ private:
     bool m_firmwarePromptShown = false;
     bool m_dragging = false;
     InputCapture m_capture;
+    QPointer<ui::CColorSelectWnd> m_colourPicker;
+    std::unique_ptr<LightSyncThread> m_lightSync;
+    // The devices the light-sync thread colours, as last counted on the UI thread.
+    std::mutex m_syncLock;
+    std::vector<CQuellonUSBDevice*> m_syncDevices;
+    std::atomic<bool> m_syncTakingPart{false};
 };
 
 }  // namespace kestrion

@@ -326,6 +326,7 @@ void CMainWnd::refreshDeviceLayout()
     } else {
         showNoDeviceLayout(true, "Open>pNoDeviceLinkLyout    true");
     }
+    refreshLightSync();
     activate();
 }
 

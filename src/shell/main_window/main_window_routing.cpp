@@ -46,7 +46,7 @@ constexpr const char* kAppliedCombos[] = {
 
 void CMainWnd::onClick(const QString& name)
 {
-    if (runProfileCommand(name))
+    if (runProfileCommand(name) || routeLightingClick(name))
         return;
     if (name == QLatin1String("closebtn")) {
         hideToTray();
@@ -73,6 +73,10 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
     if (const int tab = ui::CDeviceProfileUI::tabNumber(name); tab > 0) {
         showFunctionPage(tab);
+        return;
+    }
+    if (name == QLatin1String("synchro_device_select")) {
+        refreshLightSync();
         return;
     }
     if (name == QLatin1String("device_select")) {
@@ -184,10 +188,7 @@ void CMainWnd::applyAndSave()
 
 void CMainWnd::toggleLightControl()
 {
-    m_lightControl = !m_lightControl;
-    if (QWidget* status = control(QStringLiteral("control_light_status")))
-        m_resources.language.setTextId(status, m_lightControl ? QStringLiteral("control_light_on_text")
-                                                              : QStringLiteral("control_light_off_text"));
+    setLightControl(!m_lightControl);
 }
 
 ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const

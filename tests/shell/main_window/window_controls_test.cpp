@@ -103,10 +103,12 @@ TEST_F(WindowControls, ControlsWhoseFeatureHasNotLandedAreHidden)
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
     QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
-    for (const char* name : {"setbtn", "skinbtn", "music_setting_btn", "DPI_head_colour"})
+    for (const char* name : {"setbtn", "skinbtn", "music_setting_btn"})
         EXPECT_FALSE(window.isControlShown(name)) << name;
+    // The stage colours open the colour picker.
+    EXPECT_TRUE(window.isControlShown("DPI_head_colour"));
     for (int stage = 0; stage < CQuellonMouseDevice::kStageRows; ++stage)
-        EXPECT_FALSE(window.isControlShown("DPI_color_option_" + QString::number(stage))) << stage;
+        EXPECT_TRUE(window.isControlShown("DPI_color_option_" + QString::number(stage))) << stage;
     EXPECT_TRUE(find("DPI_slider_0")->isVisible());
     EXPECT_TRUE(window.isControlShown("minbtn"));
 }

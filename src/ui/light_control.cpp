@@ -1,0 +1,288 @@
+#include "ui/light_control.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QVBoxLayout>
+
+#include "editors/light_rules.h"
+#include "ui/colour_palette.h"
+
+namespace kestrion::ui {
+
+namespace {
+
+namespace rules = lighting_editor;
+
+constexpr const char* kModes = "light_combo_modeSelect";
+constexpr const char* kBrightness = "deng_light_slider";
+constexpr const char* kSpeed = "deng_speed_slider";
+constexpr const char* kPalette = "deng_Color_Pallet";
+constexpr const char* kColourButton = "deng_colordp_btn";
+constexpr std::array<const char*, 3> kEdits{"deng_edit_R", "deng_edit_G", "deng_edit_B"};
+constexpr const char* kSevenColour = "deng_7color_check";
+constexpr const char* kLeft = "deng_FXL_check";
+constexpr const char* kRight = "deng_FXR_check";
+constexpr const char* kSame = "deng_same_mode";
+constexpr const char* kPresetPrefix = "color_option_";
+// Preset buttons carry their colour in this property; their style sheet paints it.
+constexpr const char* kPresetColour = "presetColour";
+constexpr const char* kItemTextIds = "itemTextIds";
+
+QString buttonStyle(const QColor& colour)
+{
+    return QStringLiteral("background-color: %1;").arg(colour.name());
+}
+
+}  // namespace
+
+CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void CLightControlUI::setContent(QWidget* content)
+{
+    delete m_content;
+    m_content = content;
+    if (content) {
+        content->setParent(this);
+        layout()->addWidget(content);
+    }
+    bindControls();
+}
+
+template <typename T>
+T* CLightControlUI::find(const char* name) const
+{
+    return findChild<T*>(QString::fromLatin1(name));
+}
+
+void CLightControlUI::bindControls()
+{
+    m_modes = find<QComboBox>(kModes);
+    m_brightness = find<QAbstractSlider>(kBrightness);
+    m_speed = find<QAbstractSlider>(kSpeed);
+    m_palette = find<CColourPaletteUI>(kPalette);
+    m_colourButton = find<QAbstractButton>(kColourButton);
+    for (std::size_t i = 0; i < kEdits.size(); ++i) {
+        m_edits[i] = find<QLineEdit>(kEdits[i]);
+        connectEdit(m_edits[i]);
+    }
+    m_sevenColour = find<QAbstractButton>(kSevenColour);
+    m_left = find<QAbstractButton>(kLeft);
+    m_right = find<QAbstractButton>(kRight);
+    m_same = find<QWidget>(kSame);
+
+    if (m_modes) {
+        connect(m_modes, &QComboBox::activated, this, [this](int index) {
+            m_light.mode = static_cast<std::uint8_t>(index);
+            applyMode(index);
+            changed();
+        });
+    }
+    connectSlider(m_brightness, &LightInfo::brightness);
+    connectSlider(m_speed, &LightInfo::speed);
+    if (m_sevenColour) {
+        connect(m_sevenColour, &QAbstractButton::clicked, this, [this](bool on) {
+            m_light.multiColor = on ? 1 : 0;
+            changed();
+        });
+    }
+    if (m_left)
+        connect(m_left, &QAbstractButton::clicked, this, [this] { setDirection(true); });
+    if (m_right)
+        connect(m_right, &QAbstractButton::clicked, this, [this] { setDirection(false); });
+    if (m_palette)
+        connect(m_palette, &CColourPaletteUI::colourChanged, this, &CLightControlUI::takeColour);
+    for (auto* preset : findChildren<QAbstractButton*>()) {
+        if (!preset->objectName().startsWith(QLatin1String(kPresetPrefix)))
+            continue;
+        preset->setStyleSheet(buttonStyle(QColor(preset->property(kPresetColour).toString())));
+        connect(preset, &QAbstractButton::clicked, this, [this, preset] {
+            takeColour(QColor(preset->property(kPresetColour).toString()));
+        });
+    }
+}
+
+// A drag counts once, when the handle is let go; keys, wheel and clicks count at once.
+void CLightControlUI::connectSlider(QAbstractSlider* slider, std::uint8_t LightInfo::*field)
+{
+    if (!slider)
+        return;
+    auto take = [this, slider, field] {
+        if (m_showing || slider->isSliderDown())
+            return;
+        m_light.*field = static_cast<std::uint8_t>(slider->value());
+        changed();
+    };
+    connect(slider, &QAbstractSlider::valueChanged, this, take);
+    connect(slider, &QAbstractSlider::sliderReleased, this, take);
+}
+
+void CLightControlUI::connectEdit(QLineEdit* edit)
+{
+    if (!edit)
+        return;
+    connect(edit, &QLineEdit::editingFinished, this, [this] {
+        if (!m_showing)
+            takeEdits();
+    });
+}
+
+void CLightControlUI::fillModes(const std::vector<QString>& names, const std::vector<bool>& visible,
+                                int maxBrightness, int maxSpeed)
+{
+    if (m_modes) {
+        m_showing = true;
+        m_modes->clear();
+        QStringList ids;
+        for (const QString& name : names) {
+            m_modes->addItem(name, name);
+            ids.append(name);
+        }
+        m_modes->setProperty(kItemTextIds, ids);
+        if (auto* list = qobject_cast<QListView*>(m_modes->view())) {
+            for (std::size_t i = 0; i < names.size(); ++i)
+                list->setRowHidden(static_cast<int>(i), i < visible.size() && !visible[i]);
+        }
+        m_showing = false;
+    }
+    if (m_brightness)
+        m_brightness->setMaximum(maxBrightness);
+    if (m_speed)
+        m_speed->setMaximum(maxSpeed);
+}
+
+void CLightControlUI::setDeviceKind(int kind)
+{
+    m_kind = kind;
+    applyMode(m_light.mode);
+}
+
+void CLightControlUI::setSameModeOffered(bool offered)
+{
+    m_sameOffered = offered;
+    applyMode(m_light.mode);
+}
+
+void CLightControlUI::showLight(const LightInfo& light)
+{
+    m_showing = true;
+    m_light = light;
+    if (m_modes)
+        m_modes->setCurrentIndex(light.mode < m_modes->count() ? light.mode : -1);
+    if (m_brightness)
+        m_brightness->setValue(light.brightness);
+    if (m_speed)
+        m_speed->setValue(light.speed);
+    showColour(QColor(light.red, light.green, light.blue));
+    if (m_sevenColour)
+        m_sevenColour->setChecked(light.multiColor != 0);
+    if (m_left)
+        m_left->setChecked(light.direction != 0);
+    if (m_right)
+        m_right->setChecked(light.direction == 0);
+    m_showing = false;
+    applyMode(light.mode);
+}
+
+void CLightControlUI::applyMode(int mode)
+{
+    if (m_same)
+        m_same->setVisible(false);
+    if (auto* direction = find<QWidget>(rules::kGroupNames[rules::kDirectionGroup]))
+        direction->setEnabled(true);
+    const rules::ModeRule rule = rules::modeRule(m_kind, mode);
+    for (std::size_t g = 0; g < rules::kGroupCount; ++g) {
+        auto* group = find<QWidget>(rules::kGroupNames[g]);
+        if (group && rule.groups[g] != rules::GroupState::Keep)
+            group->setEnabled(rule.groups[g] == rules::GroupState::On);
+    }
+    if (m_same && rule.same)
+        m_same->setVisible(*rule.same && m_sameOffered);
+}
+
+int CLightControlUI::selectedMode() const
+{
+    return m_modes ? m_modes->currentIndex() : -1;
+}
+
+int CLightControlUI::brightness() const
+{
+    return m_brightness ? m_brightness->value() : 0;
+}
+
+int CLightControlUI::speed() const
+{
+    return m_speed ? m_speed->value() : 0;
+}
+
+QColor CLightControlUI::paletteColour() const
+{
+    return m_palette ? m_palette->selectedColour() : QColor(Qt::black);
+}
+
+bool CLightControlUI::sevenColour() const
+{
+    return m_sevenColour && m_sevenColour->isChecked();
+}
+
+// A chosen colour replaces the seven colours.
+void CLightControlUI::takeColour(const QColor& colour)
+{
+    m_light.red = static_cast<std::uint8_t>(colour.red());
+    m_light.green = static_cast<std::uint8_t>(colour.green());
+    m_light.blue = static_cast<std::uint8_t>(colour.blue());
+    m_light.multiColor = 0;
+    m_showing = true;
+    showColour(colour);
+    if (m_sevenColour)
+        m_sevenColour->setChecked(false);
+    m_showing = false;
+    changed();
+}
+
+void CLightControlUI::showColour(const QColor& colour)
+{
+    const std::array<int, 3> components{colour.red(), colour.green(), colour.blue()};
+    for (std::size_t i = 0; i < m_edits.size(); ++i) {
+        if (m_edits[i])
+            m_edits[i]->setText(QString::number(components[i]));
+    }
+    if (m_palette)
+        m_palette->setSelectedColour(colour);
+    if (m_colourButton)
+        m_colourButton->setStyleSheet(buttonStyle(colour));
+}
+
+void CLightControlUI::takeEdits()
+{
+    const std::array<std::uint8_t, 3> current{m_light.red, m_light.green, m_light.blue};
+    std::array<int, 3> components{};
+    for (std::size_t i = 0; i < m_edits.size(); ++i) {
+        components[i] = m_edits[i] ? rules::componentFromText(m_edits[i]->text().trimmed().toStdString())
+                                   : current[i];
+    }
+    takeColour(QColor(components[0], components[1], components[2]));
+}
+
+void CLightControlUI::setDirection(bool left)
+{
+    m_light.direction = left ? 1 : 0;
+    if (m_left)
+        m_left->setChecked(left);
+    if (m_right)
+        m_right->setChecked(!left);
+    changed();
+}
+
+void CLightControlUI::changed()
+{
+    emit lightChanged(m_light);
+}
+
+}  // namespace kestrion::ui

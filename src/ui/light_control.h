@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <vector>
+
+#include "profiles/profile_records.h"
+
+class QAbstractButton;
+class QAbstractSlider;
+class QComboBox;
+class QLineEdit;
+
+namespace kestrion::ui {
+
+class CColourPaletteUI;
+
+// The lighting editor of a device page ("LightControlItem"): mode list, brightness, speed,
+// direction, seven-colour option and colour (palette, preset buttons, three edits). It shows a
+// lighting record, enables the groups the mode uses for the device kind, and raises
+// lightChanged with the edited record after every change the user makes; the device stores,
+// writes and previews it. Controls the layout lacks are skipped.
+class CLightControlUI : public QWidget {
+    Q_OBJECT
+public:
+    explicit CLightControlUI(QWidget* parent = nullptr);
+
+    // Takes a built layout as its content and binds its controls by name.
+    void setContent(QWidget* content);
+
+    // Mode names are language text ids; item i is mode i, shown when its flag is set.
+    void fillModes(const std::vector<QString>& names, const std::vector<bool>& visible, int maxBrightness,
+                   int maxSpeed);
+    void setDeviceKind(int kind);
+    int deviceKind() const { return m_kind; }
+    // "deng_same_mode" shows only while more than one device is online.
+    void setSameModeOffered(bool offered);
+    void showLight(const LightInfo& light);
+    const LightInfo& light() const { return m_light; }
+    // Enables the groups of a mode for the device kind.
+    void applyMode(int mode);
+
+    int selectedMode() const;
+    int brightness() const;
+    int speed() const;
+    // Opaque black without a palette.
+    QColor paletteColour() const;
+    bool sevenColour() const;
+
+signals:
+    void lightChanged(const LightInfo& light);
+
+private:
+    void bindControls();
+    void connectSlider(QAbstractSlider* slider, std::uint8_t LightInfo::*field);
+    void connectEdit(QLineEdit* edit);
+    void takeColour(const QColor& colour);
+    void showColour(const QColor& colour);
+    void takeEdits();
+    void setDirection(bool left);
+    void changed();
+    template <typename T>
+    T* find(const char* name) const;
+
+    QWidget* m_content = nullptr;
+    QComboBox* m_modes = nullptr;
+    QAbstractSlider* m_brightness = nullptr;
+    QAbstractSlider* m_speed = nullptr;
+    CColourPaletteUI* m_palette = nullptr;
+    QAbstractButton* m_colourButton = nullptr;
+    std::array<QLineEdit*, 3> m_edits{};
+    QAbstractButton* m_sevenColour = nullptr;
+    QAbstractButton* m_left = nullptr;
+    QAbstractButton* m_right = nullptr;
+    QWidget* m_same = nullptr;
+    LightInfo m_light{};
+    int m_kind = 2;
+    bool m_sameOffered = false;
+    bool m_showing = false;
+};
+
+}  // namespace kestrion::ui
