@@ -8,6 +8,8 @@
 #include "ui/device_profile.h"
 #include "ui/page_combo_box.h"
 #include "ui/select_panel.h"
+#include "ui/shoot_control.h"
+#include "ui/shoot_pattern_view.h"
 #include "ui/skin.h"
 
 namespace kestrion::ui {
@@ -34,6 +36,14 @@ constexpr std::array kProfileSelectors{
     OwnControl{"deviceprofileui", "DeviceProfile"},
     OwnControl{"cdeviceprofileui", "DeviceProfile"},
 };
+
+// The shoot page of a mouse.
+constexpr std::array kShootControls{
+    OwnControl{"shootcontrol", "ShootControl"},
+    OwnControl{"cshootcontrolui", "ShootControl"},
+};
+
+constexpr const char* kPatternViewKey = "shootpatternview";
 
 // Roots of the device layouts. Until the device objects register their creators a plain
 // container stands in, so that a page can be built and examined.
@@ -121,6 +131,10 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
         return tagged(new CDeviceKeyButtonUI(parent), row->className);
     if (const auto* row = findOwn(kProfileSelectors, key))
         return m_skin ? tagged(new CDeviceProfileUI(*m_skin, parent), row->className) : nullptr;
+    if (key == QLatin1String(kPatternViewKey))
+        return new ShootPatternView(parent);
+    if (findOwn(kShootControls, key))
+        return m_skin ? new CShootControlUI(*m_skin, parent) : nullptr;
     if (const auto* row = findOwn(kDeviceRoots, key))
         return tagged(new QWidget(parent), row->className);
     for (const auto& tree : kTrees) {

@@ -16,6 +16,7 @@ class QAbstractButton;
 
 namespace kestrion::ui {
 class CDeviceProfileUI;
+class CShootControlUI;
 }
 class QComboBox;
 class QLineEdit;
@@ -69,6 +70,11 @@ public:
     void selectStage(int stage);
     // A DPI typed into stage row n's edit box: limited, moved onto the slider, shown converted.
     void applyDpiEdit(int stage);
+
+    // Queues the four shoot patterns of the data folder to the mouse; a failure is told.
+    void writeShootPatterns();
+    // The shoot page, when the skin has one.
+    ui::CShootControlUI* shootControl() const;
 
     // The profile selector on the page, when the skin has one.
     ui::CDeviceProfileUI* profileSelector() const;
@@ -128,6 +134,8 @@ private:
     bool writeFinished(unsigned generation);
     void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
+    void bindShootPage();
+    void shootWritten(int result);
     void openFirstTab(ui::CDeviceProfileUI& selector);
     void applyNotification(const MouseNotification& notification);
     void applySliderRanges();
