@@ -126,9 +126,11 @@ int main(int argc, char** argv)
                                                                                  &clickOption] {
             QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption),
                                                              clicks = options.values(clickOption)] {
+                // A click's notification is queued: what it opens is there for the next name.
                 for (const QString& name : clicks) {
                     if (auto* control = window.findChild<QAbstractButton*>(name))
                         control->click();
+                    QCoreApplication::processEvents();
                 }
                 const bool saved = window.grab().save(file);
                 window.stopThreads();

@@ -78,6 +78,10 @@ constexpr const char* kRootName = "root";
 constexpr const char* kUnreadableImageText = "skin_image_unreadable_text";
 constexpr const char* kImageFilterText = "skin_image_filter_text";
 constexpr const char* kImagePatterns = " (*.png *.jpg *.jpeg *.bmp *.gif *.webp)";
+// A chosen background shows through the device pages and, dimmed, through the bars.
+constexpr const char* kSeeThroughRules =
+    "\nQWidget[controlClass=\"QuellonMouseDevice\"] { background: transparent; }"
+    "\nQWidget#title_bar, QWidget#mouse_page_header { background: rgba(15, 18, 23, 150); }";
 
 // A path as a quoted style-sheet string.
 QString quotedUrl(const QString& path)
@@ -145,6 +149,8 @@ void CMainWnd::applySkin(const ui::SkinChange& change)
         rule = QStringLiteral("QWidget#root { background: transparent; border-image: url(%1) 0 0 0 0 stretch stretch; }")
                    .arg(quotedUrl(path));
     }
+    if (!rule.isEmpty())
+        rule += QLatin1String(kSeeThroughRules);
     root->setStyleSheet(*m_rootStyle + QLatin1Char('\n') + rule);
     root->setProperty("skinRule", rule);
 }
