@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -16,6 +17,8 @@
 #include "ui/about_window.h"
 #include "ui/control_factory.h"
 #include "ui/language_manager.h"
+#include "ui/language_switch.h"
+#include "ui/skin_settings.h"
 #include "ui/product_names.h"
 #include "shell/single_instance.h"
 #include "ui/skin.h"
@@ -35,10 +38,14 @@ QString defaultDataFolder()
     return QStringLiteral(KESTRION_SOURCE_ROOT "/DefaultData");
 }
 
-QString languageForLocale()
+constexpr long long kEnglishId = 520;
+constexpr long long kChineseId = 2052;
+constexpr const char* kLanguageList = "/Language.config";
+
+// The language of a first run, before the user chose one.
+long long languageIdForLocale()
 {
-    return QLocale::system().language() == QLocale::Chinese ? QStringLiteral("lan_cn.xml")
-                                                             : QStringLiteral("lan_en.xml");
+    return QLocale::system().language() == QLocale::Chinese ? kChineseId : kEnglishId;
 }
 
 }  // namespace
@@ -76,10 +83,18 @@ int main(int argc, char** argv)
     app.setStyleSheet(skin.styleSheet());
     kestrion::ui::ControlFactory factory(&skin);
     kestrion::ui::LanguageManager language(skin);
-    language.load(languageForLocale());
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kestrion"),
+                       QStringLiteral("kestrion-config"));
+    kestrion::ui::LanguageSwitch languages(language, settings, defaultDataFolder().toStdString() + kLanguageList);
+    // A list or a file the skin lacks leaves the built-in English texts of the skin's index.
+    if (!languages.setLanguage(languages.storedIndex(languageIdForLocale())))
+        language.load(QStringLiteral("lan_en.xml"));
     const kestrion::ui::UiResources resources{skin, factory, language};
 
     kestrion::CMainWnd window(resources);
+    window.setLanguageSwitch(&languages);
+    kestrion::ui::SkinSettings skinSettings(QString::fromStdString(kestrion::userDataFolder()));
+    window.setSkinSettings(&skinSettings);
     const QIcon icon(skin.folder() + QStringLiteral("/images/logo.png"));
     window.setWindowIcon(icon);
     kestrion::ui::Tray tray(language, icon);
@@ -91,6 +106,7 @@ int main(int argc, char** argv)
                      &kestrion::BatteryNotifier::onBattery);
     QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
         kestrion::ui::AboutWnd about(resources, &window);
+        about.setVersionText(QString::fromLatin1(kestrion::ui::kApplicationVersionText));
         about.run();
     });
     const auto quit = [&window] {
@@ -110,9 +126,11 @@ int main(int argc, char** argv)
                                                                                  &clickOption] {
             QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption),
                                                              clicks = options.values(clickOption)] {
+                // A click's notification is queued: what it opens is there for the next name.
                 for (const QString& name : clicks) {
                     if (auto* control = window.findChild<QAbstractButton*>(name))
                         control->click();
+                    QCoreApplication::processEvents();
                 }
                 const bool saved = window.grab().save(file);
                 window.stopThreads();
@@ -124,6 +142,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kestrion-config: the skin has no main window layout\n");
         return 1;
     }
+    skinSettings.restore();
     tray.show();
     const int result = app.exec();
     window.stopThreads();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the main window under Xvfb into docs/screenshots: with no device, with the simulated
-# mouse on its cable on each shown tab of its page (and each performance sub-page), and with the
-# receiver plugged while the mouse behind it is switched off. Uses a private runtime folder so a
+# mouse on its cable on each shown tab of its page (and each performance sub-page), with a stock
+# background chosen in the skin pop-up, and with the receiver plugged while the mouse behind it is
+# switched off; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
 # running simulator or tool of the user is not seen.
 set -euo pipefail
 
@@ -56,6 +57,8 @@ shot mouse-tab-lighting.png deng_Op_tab
 shot mouse-tab-performance-dpi.png system_Op_tab mouse_device_seting_option_0
 shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option_1
 shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2
+shot mouse-tab-shoot.png macro_Op_tab
+shot main-window-skin.png skinbtn skin_image_btn_1
 stop_simulator
 
 start_simulator "mouse off" "plug receiver"
@@ -65,3 +68,8 @@ stop_simulator
 # A slow mouse: the page says what the device is busy with while its first read runs.
 start_simulator "latency 300" "plug cable"
 shot mouse-device-busy.png
+
+# Windows and pages drawn from the skin alone: the settings window in both languages, the skin
+# pop-up, the shoot page with its pattern picture, the prompt.
+QT_QPA_PLATFORM=offscreen "$build_dir/src/ui/kestrion-skinshot" "$out"
+echo "written: the skin's windows in $out"

@@ -16,6 +16,8 @@
 #include "ui/page_combo_box.h"
 #include "ui/redio_macro_button.h"
 #include "ui/select_panel.h"
+#include "ui/shoot_control.h"
+#include "ui/shoot_pattern_view.h"
 #include "ui/skin.h"
 #include "ui/wnd_host.h"
 
@@ -43,6 +45,14 @@ constexpr std::array kProfileSelectors{
     OwnControl{"deviceprofileui", "DeviceProfile"},
     OwnControl{"cdeviceprofileui", "DeviceProfile"},
 };
+
+// The shoot page of a mouse.
+constexpr std::array kShootControls{
+    OwnControl{"shootcontrol", "ShootControl"},
+    OwnControl{"cshootcontrolui", "ShootControl"},
+};
+
+constexpr const char* kPatternViewKey = "shootpatternview";
 
 // Roots of the device layouts. Until the device objects register their creators a plain
 // container stands in, so that a page can be built and examined.
@@ -172,6 +182,10 @@ QWidget* ControlFactory::createOwn(const QString& key, QWidget* parent)
         if (key == QLatin1String(lightKey))
             return buildLightControl(parent);
     }
+    if (key == QLatin1String(kPatternViewKey))
+        return new ShootPatternView(parent);
+    if (findOwn(kShootControls, key))
+        return m_skin ? new CShootControlUI(*m_skin, parent) : nullptr;
     if (const auto* row = findOwn(kDeviceRoots, key))
         return tagged(new QWidget(parent), row->className);
     for (const auto& tree : kTrees) {

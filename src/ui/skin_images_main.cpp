@@ -146,7 +146,42 @@ void drawKeySetMark(QPainter& p, QSizeF s)
     p.drawEllipse(QRectF(s.width() - d - 1, 1, d, d));
 }
 
+// A main-window background: a dark vertical gradient lit by two soft glows of one hue and a few
+// faint diagonal strokes.
+void drawBackground(QPainter& p, QSizeF s, QColor glow)
+{
+    QLinearGradient base(0, 0, 0, s.height());
+    base.setColorAt(0, glow.darker(520));
+    base.setColorAt(1, QColor(0x0b, 0x0d, 0x11));
+    p.fillRect(QRectF(QPointF(0, 0), s), base);
+    p.setPen(Qt::NoPen);
+    for (const QPointF centre : {QPointF(s.width() * 0.82, s.height() * 0.18), QPointF(s.width() * 0.1, s.height() * 0.9)}) {
+        QRadialGradient light(centre, s.width() * 0.45);
+        QColor inner = glow;
+        inner.setAlpha(70);
+        QColor outer = glow;
+        outer.setAlpha(0);
+        light.setColorAt(0, inner);
+        light.setColorAt(1, outer);
+        p.setBrush(light);
+        p.drawRect(QRectF(QPointF(0, 0), s));
+    }
+    QColor stroke = glow;
+    stroke.setAlpha(22);
+    p.setPen(QPen(stroke, 2));
+    for (int i = 0; i < 9; ++i) {
+        const qreal x = s.width() * (0.35 + i * 0.08);
+        p.drawLine(QPointF(x, 0), QPointF(x - s.height() * 0.6, s.height()));
+    }
+}
+
+constexpr QSize kBackgroundSize{800, 572};
+
 const Picture kPictures[] = {
+    {"skins/teal.png", kBackgroundSize, [](QPainter& p, QSizeF s) { drawBackground(p, s, QColor(0x2e, 0xe6, 0xd6)); }},
+    {"skins/ember.png", kBackgroundSize, [](QPainter& p, QSizeF s) { drawBackground(p, s, QColor(0xff, 0x6a, 0x2e)); }},
+    {"skins/violet.png", kBackgroundSize, [](QPainter& p, QSizeF s) { drawBackground(p, s, QColor(0x9b, 0x5c, 0xff)); }},
+    {"skins/steel.png", kBackgroundSize, [](QPainter& p, QSizeF s) { drawBackground(p, s, QColor(0x8a, 0xa4, 0xc8)); }},
     {"mouse_top.png", {220, 380}, drawMouse},
     {"logo.png", {36, 36}, drawLogo},
     {"check.png", {14, 14}, drawCheck},

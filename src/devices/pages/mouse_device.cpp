@@ -22,6 +22,7 @@
 #include "ui/language_manager.h"
 #include "ui/light_control.h"
 #include "ui/power_display.h"
+#include "ui/shoot_control.h"
 
 namespace kestrion {
 namespace {
@@ -54,6 +55,9 @@ constexpr const char* kMacrosTooLargeTextId = "message_text_26";
 constexpr const char* kProfileLabel = "device_busy_profile_text";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
 constexpr const char* kReadingLabel = "device_busy_reading_text";
+constexpr const char* kShootLabel = "device_busy_shoot_text";
+constexpr const char* kShootPage = "ShootControlItem";
+constexpr const char* kShootTooLargeTextId = "shoot_too_large_text";
 
 // Option buttons "<prefix>0" .. "<prefix>count-1" showing one system word; a value above
 // `highestShown` shows as option 0.
@@ -198,6 +202,7 @@ void CQuellonMouseDevice::initPage()
     bindMacroPage();
     fillPageLists();
     selectSubPage(0);
+    bindShootPage();
 }
 
 // The mouse page opens on its keys tab; while that tab waits for its editor, on the first shown one.
@@ -932,6 +937,41 @@ template <typename T>
 T* CQuellonMouseDevice::control(const QString& name) const
 {
     return page() ? page()->findChild<T*>(name) : nullptr;
+}
+
+// The shoot page edits the pattern files of the data folder; writing them reads them from there.
+void CQuellonMouseDevice::bindShootPage()
+{
+    ui::CShootControlUI* shoot = shootControl();
+    const std::string& folder = pageSetup().dataFolder;
+    if (!shoot || folder.empty())
+        return;
+    shoot->setLanguage(language());
+    shoot->setNotifier([this](const QString& textId) { showNotice(textId); });
+    shoot->setFolders(folder, programDataDir());
+    connect(shoot, &ui::CShootControlUI::writeRequested, this, &CQuellonMouseDevice::writeShootPatterns);
+}
+
+ui::CShootControlUI* CQuellonMouseDevice::shootControl() const
+{
+    return control<ui::CShootControlUI>(kShootPage);
+}
+
+void CQuellonMouseDevice::writeShootPatterns()
+{
+    runJob(kShootLabel, [this]() -> UiStep {
+        MouseTransfer transfer(commandChannel(), m_settings, pageSetup().dataFolder);
+        const int result = transfer.writeShoot();
+        return [this, result] { shootWritten(result); };
+    });
+}
+
+void CQuellonMouseDevice::shootWritten(int result)
+{
+    if (result > kEventsWritten)
+        showNotice(QString::fromLatin1(kShootTooLargeTextId), result);
+    else if (result == kEventsLinkFailed)
+        showNotice(QString::fromLatin1(kLinkFailedTextId));
 }
 
 }  // namespace kestrion

@@ -17,6 +17,7 @@ class QAbstractButton;
 namespace kestrion::ui {
 class CDeviceProfileUI;
 class CLightControlUI;
+class CShootControlUI;
 }
 class QComboBox;
 class QLineEdit;
@@ -80,6 +81,11 @@ public:
     void applyLight(const LightInfo& light);
     // A DPI stage's colour chosen by the user: stored, saved, written and shown.
     void setStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // Queues the four shoot patterns of the data folder to the mouse; a failure is told.
+    void writeShootPatterns();
+    // The shoot page, when the skin has one.
+    ui::CShootControlUI* shootControl() const;
+
     // The profile selector on the page, when the skin has one.
     ui::CDeviceProfileUI* profileSelector() const;
     // The selected profile changed (switched, added, deleted, reset): it is loaded, shown and
@@ -141,6 +147,8 @@ private:
     bool writeFinished(unsigned generation);
     void keepNotifiedPage(const MouseNotification& notification);
     void bindControls();
+    void bindShootPage();
+    void shootWritten(int result);
     void openFirstTab(ui::CDeviceProfileUI& selector);
     void applyNotification(const MouseNotification& notification);
     void applySliderRanges();

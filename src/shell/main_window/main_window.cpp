@@ -79,6 +79,8 @@ bool CMainWnd::initWindow()
         error->hide();
     if (QWidget* hint = control(kAccessHint))
         hint->hide();
+    setLanguageSwitch(m_languages);
+    setSkinSettings(m_skinSettings);
     // The mouse and the keyboard have their objects before any device is seen; only products
     // whose page the skin has are made.
     createDevice(0);

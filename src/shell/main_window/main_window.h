@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ class CDeviceProfileUI;
 class CMpDevicePowerUI;
 class CColorSelectWnd;
 class NotificationBridge;
+class LanguageSwitch;
+class CSetWnd;
+class SkinSettings;
+struct SkinChange;
+struct VersionRow;
 class TimerSet;
 }  // namespace ui
 
@@ -68,6 +74,21 @@ public:
     // The tray menu shows the window and the selected device's profiles, and its tool tip the
     // battery level.
     void attachTray(ui::Tray& tray);
+    // The language list behind the settings window; the title bar's settings button shows once
+    // it is given.
+    void setLanguageSwitch(ui::LanguageSwitch* languages);
+    // Opens the settings window beside this one, or raises the open one.
+    void openSettings();
+    // The settings window's version lines: each device's firmware, then the program.
+    std::vector<ui::VersionRow> versionRows() const;
+    // The background choices; the title bar's skin button shows once they are given, and every
+    // change repaints the window.
+    void setSkinSettings(ui::SkinSettings* settings);
+    void openSkinFrame();
+    // Asks for an image file with the given filter; an empty path when cancelled. Tests replace
+    // the system dialog.
+    using ImageChooser = std::function<QString(const QString& filter)>;
+    void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
 
     // The selected device's profile names and the selected one's index (-1 without a device).
     QStringList profileNames() const;
@@ -190,9 +211,16 @@ private:
     void lockForRecording(bool locked);
 
     int prompt(const QString& titleId, const QString& textId);
+    void chooseOwnSkinImage();
+    void applySkin(const ui::SkinChange& change);
     QWidget* control(const QString& name) const;
 
     ui::UiResources m_resources;
+    ui::LanguageSwitch* m_languages = nullptr;
+    QPointer<ui::CSetWnd> m_settingsWindow;
+    ui::SkinSettings* m_skinSettings = nullptr;
+    ImageChooser m_imageChooser;
+    std::optional<QString> m_rootStyle;
     QWidget* m_frame = nullptr;
     ui::NotificationBridge* m_bridge = nullptr;
     std::vector<DeviceRecord> m_devices;

@@ -52,6 +52,10 @@ void CMainWnd::onClick(const QString& name)
         hideToTray();
     } else if (name == QLatin1String("control_light_status")) {
         toggleLightControl();
+    } else if (name == QLatin1String("skinbtn")) {
+        openSkinFrame();
+    } else if (name == QLatin1String("setbtn")) {
+        openSettings();
     } else if (name == QLatin1String("minbtn")) {
         showMinimized();
     } else if (name == QLatin1String("nodevice_ok_btn") || name == QLatin1String("errordevice_ok_btn")) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <tuple>
 #include <vector>
 
+#include "devices/event_container.h"
 #include "devices/pages/mouse_device.h"
 #include "devices/pages/page_fixture.h"
 #include "devsim/simulator.h"
@@ -25,6 +27,7 @@
 #include "ui/device_key_button.h"
 #include "ui/device_profile.h"
 #include "ui/main_window_sink.h"
+#include "ui/shoot_control.h"
 #include "ui/qt_app.h"
 #include "ui/timer_set.h"
 #include "support/temp_dir.h"
@@ -658,6 +661,88 @@ TEST_F(MousePage, PendingChangeSurvivesARestartAndIsOffered)
     CQuellonMouseDevice accepted;
     restart(true, accepted);
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], wanted);
+}
+
+}  // namespace
+}  // namespace kestrion
+
+namespace kestrion {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The events of one entry of a container, read with the layout written out here on its own:
+// the entry's block offset at 16 + 2 * entry, its event count first, its events from offset 4.
+std::vector<Bytes> shootEntry(const Bytes& area, std::size_t entry)
+{
+    auto word = [&](std::size_t at) { return static_cast<std::size_t>(area.at(at) | area.at(at + 1) << 8); };
+    const std::size_t block = word(16 + 2 * entry);
+    std::vector<Bytes> events;
+    for (std::size_t i = 0; i < word(block); ++i)
+        events.emplace_back(area.begin() + block + 4 + 4 * i, area.begin() + block + 8 + 4 * i);
+    return events;
+}
+
+// An edited bullet goes to the simulated mouse with the other three patterns, through the worker,
+// with the busy strip counting the packets.
+TEST_F(MousePage, EditedShootPatternReachesTheMouseByteForByte)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    ui::CShootControlUI* shoot = device.shootControl();
+    ASSERT_NE(shoot, nullptr);
+    control<QAbstractButton>("shoot_gun_op_1")->click();
+    control<QAbstractButton>("bullet_op_4")->click();
+    control<QAbstractButton>("bullet_x_check")->setChecked(false);
+    control<QAbstractButton>("bullet_x_check")->click();
+    control<QAbstractButton>("bullet_y_check")->setChecked(false);
+    for (const auto& [name, value] : {std::pair{"bullet_x_eidt", "12"}, {"bullet_y_eidt", "9"}, {"bullet_delay_eidt", "300"}}) {
+        auto* edit = control<QLineEdit>(name);
+        edit->setText(value);
+        emit edit->editingFinished();
+    }
+
+    sim.setLatency(15, 0);
+    auto* progress = device.findChild<QProgressBar*>("device_busy_progress");
+    ASSERT_NE(progress, nullptr);
+    int highest = 0;
+    control<QAbstractButton>("shootdate_save_btn")->click();
+    ASSERT_TRUE(waitFor([&] {
+        highest = std::max(highest, progress->isHidden() ? 0 : progress->value());
+        return !device.hasDeviceWork();
+    }, 20000));
+    sim.setLatency(0, 0);
+    EXPECT_TRUE(mainWindow.notices.isEmpty()) << mainWindow.notices.join(", ").toStdString();
+    EXPECT_GT(highest, 0);
+
+    const Bytes area = sim.shootArea();
+    const devsim::ContainerCheck check = sim.shootCheck();
+    ASSERT_EQ(check.state, devsim::ContainerCheck::State::Valid) << check.describe();
+    std::vector<EventList> files;
+    for (int gun = 0; gun < kShootGuns; ++gun) {
+        const Json::Value pattern = LoadJsonFile(dataFolder.file("ShootData_" + std::to_string(gun) + ".Shoot"));
+        files.push_back(encodeEvents(pattern["Events"]));
+    }
+    const Bytes expected = encodeEventContainer(files);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Bytes(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+    // Bullet 4 of gun 1, as the mouse must hold it: delay, then type with the pressed bit, then the distance.
+    const std::vector<Bytes> gun1 = shootEntry(area, 1);
+    ASSERT_GT(gun1.size(), 4u * 6 + 5);
+    EXPECT_EQ(gun1[4 * 6 + 0], (Bytes{10, 0, 0x81, 1}));
+    EXPECT_EQ(gun1[4 * 6 + 1], (Bytes{0, 0, 0x01, 1}));
+    EXPECT_EQ(gun1[4 * 6 + 2], (Bytes{5, 0, 0x84, 12}));
+    EXPECT_EQ(gun1[4 * 6 + 3], (Bytes{300 & 0xFF, 300 >> 8, 0x05, 9}));
+    EXPECT_EQ(gun1[4 * 6 + 4], (Bytes{0, 0, 0x84, 0}));
+    EXPECT_EQ(gun1[4 * 6 + 5], (Bytes{0, 0, 0x05, 0}));
+}
+
+TEST_F(MousePage, ShootPatternsThatCannotBeWrittenAreTold)
+{
+    device.writeShootPatterns();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
 }
 
 }  // namespace

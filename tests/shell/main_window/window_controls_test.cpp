@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QSettings>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -17,6 +18,11 @@
 #include "shell/tray.h"
 #include "ui/device_profile.h"
 #include "ui/focus_ring.h"
+#include "ui/language_switch.h"
+#include "ui/settings_window.h"
+#include "ui/skin_frame.h"
+#include "ui/skin_settings.h"
+#include "support/temp_dir.h"
 
 namespace kestrion {
 namespace {
@@ -103,7 +109,7 @@ TEST_F(WindowControls, ControlsWhoseFeatureHasNotLandedAreHidden)
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
     QTest::mouseClick(find("system_Op_tab"), Qt::LeftButton);
-    for (const char* name : {"setbtn", "skinbtn", "music_setting_btn"})
+    for (const char* name : {"music_setting_btn"})
         EXPECT_FALSE(window.isControlShown(name)) << name;
     // The stage colours open the colour picker.
     EXPECT_TRUE(window.isControlShown("DPI_head_colour"));
@@ -366,6 +372,79 @@ TEST_F(WindowControls, TheTrayMenuShowsTheWindowAndSwitchesProfiles)
     window.hideToTray();
     tray.menu().findChild<QAction*>("show_window")->trigger();
     EXPECT_TRUE(window.isVisible() && !window.isMinimized());
+}
+
+class TitleBarWindows : public WindowControls {
+protected:
+    void SetUp() override
+    {
+        WindowControls::SetUp();
+        window.setLanguageSwitch(&languages);
+        window.setSkinSettings(&skins);
+        ASSERT_TRUE(languages.setLanguage(0));
+    }
+
+    test::TempDir folder;
+    QSettings settings{QString::fromStdString(folder.file("settings.conf")), QSettings::IniFormat};
+    ui::LanguageSwitch languages{real.language, settings, KESTRION_SOURCE_ROOT "/DefaultData/Language.config"};
+    ui::SkinSettings skins{QString::fromStdString(folder.path())};
+};
+
+// The language chosen in the settings window re-texts the main window, its page and the settings
+// window itself at once.
+TEST_F(TitleBarWindows, SettingsButtonOpensTheWindowWhoseLanguageSwitchesEverything)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(window.isControlShown("setbtn"));
+    QTest::mouseClick(find("setbtn"), Qt::LeftButton);
+    auto* settingsWindow = window.findChild<ui::CSetWnd*>();
+    ASSERT_NE(settingsWindow, nullptr);
+    EXPECT_TRUE(settingsWindow->isVisible());
+    EXPECT_EQ(window.versionRows().front().version.left(1), "V");
+    auto* combo = settingsWindow->findChild<QComboBox*>("Language_combox_info");
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+
+    EXPECT_EQ(find<QAbstractButton>("system_Op_tab")->text(), QString::fromUtf8("性能"));
+    EXPECT_EQ(settingsWindow->findChild<QLabel*>("setwnd_title")->text(), QString::fromUtf8("设置"));
+    EXPECT_EQ(find("closebtn")->toolTip(), real.language.text("close_btn_tip"));
+    EXPECT_EQ(settings.value(ui::LanguageSwitch::kSettingsKey).toInt(), 2052);
+
+    // A second click raises the same window.
+    QTest::mouseClick(find("setbtn"), Qt::LeftButton);
+    EXPECT_EQ(window.findChildren<ui::CSetWnd*>().size(), 1);
+}
+
+TEST_F(TitleBarWindows, SkinButtonRepaintsTheWindowAndRefusesAFileThatIsNoImage)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(window.isControlShown("skinbtn"));
+    auto* root = find("root");
+    auto openFrame = [&] {
+        QTest::mouseClick(find("skinbtn"), Qt::LeftButton);
+        return window.findChild<ui::CSkinFrame*>();
+    };
+    ui::CSkinFrame* frame = openFrame();
+    ASSERT_NE(frame, nullptr);
+    frame->findChild<QAbstractButton*>("skin_color_btn_1")->click();
+    EXPECT_TRUE(root->styleSheet().contains("#1b2430")) << root->styleSheet().toStdString();
+    frame->findChild<QAbstractButton*>("skin_image_btn_0")->click();
+    EXPECT_TRUE(root->styleSheet().contains("images/skins/teal.png"));
+    EXPECT_FALSE(root->styleSheet().contains("#1b2430"));
+
+    test::writeFile(folder.file("notes.png"), "not a picture");
+    window.setImageChooser([&](const QString&) { return QString::fromStdString(folder.file("notes.png")); });
+    frame->findChild<QAbstractButton*>("skin_Custom")->click();
+    ASSERT_TRUE(waitFor([&] { return !prompts.empty(); }));
+    EXPECT_EQ(prompts, std::vector<std::string>{"skin_image_unreadable_text"});
+    EXPECT_TRUE(root->styleSheet().contains("images/skins/teal.png"));
+
+    frame = openFrame();
+    ASSERT_NE(frame, nullptr);
+    frame->findChild<QAbstractButton*>("skin_reset")->click();
+    EXPECT_FALSE(root->styleSheet().contains("border-image"));
 }
 
 }  // namespace
