@@ -7,10 +7,12 @@
 #include <QIcon>
 #include <QLocale>
 #include <QTimer>
+#include <QDBusConnection>
 
 #include <cstdio>
 
 #include "profiles/program_folders.h"
+#include "shell/bus/config_bus.h"
 #include "shell/battery_notifier.h"
 #include "shell/main_window/main_window.h"
 #include "ui/about_window.h"
@@ -18,6 +20,7 @@
 #include "ui/language_manager.h"
 #include "ui/product_names.h"
 #include "shell/single_instance.h"
+#include "shell/sleep_watch.h"
 #include "ui/skin.h"
 #include "shell/tray.h"
 
@@ -124,6 +127,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kestrion-config: the skin has no main window layout\n");
         return 1;
     }
+    // Without a session bus the tool runs all the same, only scripts cannot reach it.
+    kestrion::ConfigBus bus(window);
+    bus.publish(QDBusConnection::sessionBus());
+    kestrion::SleepWatch sleep;
+    QObject::connect(&sleep, &kestrion::SleepWatch::sleeping, &window, [&window] { window.setSystemAwake(false); });
+    QObject::connect(&sleep, &kestrion::SleepWatch::resumed, &window, [&window] { window.setSystemAwake(true); });
+    sleep.watch(QDBusConnection::systemBus());
     tray.show();
     const int result = app.exec();
     window.stopThreads();
