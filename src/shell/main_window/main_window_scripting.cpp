@@ -52,10 +52,10 @@ QString numbered(const char* prefix, int n)
     return QLatin1String(prefix) + QString::number(n);
 }
 
-// Only what the page lets the user reach may be set.
-bool reachable(const QWidget* control, const QWidget* page)
+// What the page hides or disables for this mouse may not be set.
+bool reachable(const QWidget* control)
 {
-    return control && control->isEnabled() && control->isVisibleTo(page);
+    return control && control->isEnabled() && !control->isHidden();
 }
 
 template <typename T>
@@ -81,13 +81,14 @@ std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
         report.kind = record.device->pageSetup().kindName;
         report.name = qobject_cast<const CQuellonMouseDevice*>(record.device) ? QString::fromLatin1(ui::kWindowTitle)
                                                                                : report.kind;
-        report.link = record.device->isWireless() ? QStringLiteral("receiver") : QStringLiteral("cable");
+        const bool receiver = record.device->commandChannel().receiverMode();
+        report.link = receiver ? QStringLiteral("receiver") : QStringLiteral("cable");
         report.online = record.entry->isOnline();
         report.selected = record.device == selectedDevice();
         if (const auto* mouse = qobject_cast<const CQuellonMouseDevice*>(record.device); mouse && report.online) {
             const PowerRecord& power = mouse->powerRecord();
             const std::uint8_t state = power.bytes[PowerRecord::kState];
-            if (mouse->isWireless() && state < std::size(kPowerStates)) {
+            if (receiver && state < std::size(kPowerStates)) {
                 report.battery = power.bytes[PowerRecord::kPercent];
                 report.power = QLatin1String(kPowerStates[state]);
             }
@@ -190,7 +191,7 @@ QVariantMap CMainWnd::performanceSettings() const
     }
     for (const ScriptCombo& setting : kScriptCombos) {
         auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
-        if (reachable(combo, device->page()) && combo->currentIndex() >= 0)
+        if (reachable(combo) && combo->currentIndex() >= 0)
             settings.insert(QLatin1String(setting.name),
                             setting.byItemValue ? combo->currentData().toInt() : combo->currentIndex());
     }
@@ -207,7 +208,7 @@ QString CMainWnd::setPerformanceSetting(const QString& name, int value)
             continue;
         for (int i = 0; i < option.count; ++i) {
             auto* button = pageControl<QAbstractButton>(*device, numbered(option.prefix, i));
-            if (option.values[static_cast<std::size_t>(i)] != value || !reachable(button, device->page()))
+            if (option.values[static_cast<std::size_t>(i)] != value || !reachable(button))
                 continue;
             button->setChecked(true);
             onSelectChanged(button->objectName(), button);
@@ -219,7 +220,7 @@ QString CMainWnd::setPerformanceSetting(const QString& name, int value)
         if (name != QLatin1String(setting.name))
             continue;
         auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
-        const int index = !reachable(combo, device->page()) ? -1
+        const int index = !reachable(combo) ? -1
                           : setting.byItemValue           ? combo->findData(value)
                           : value < combo->count()        ? value
                                                           : -1;

@@ -111,7 +111,8 @@ TEST_F(ScriptedApplication, ListsTheMouseSetsADpiStageAndSwitchesProfiles)
 
     ASSERT_EQ(ctl({"profile", "select", "Game"}).exitCode, 0);
     EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), "Game");
-    EXPECT_EQ(window.mouse()->profileList()->entryName(window.mouse()->profileList()->selectedIndex()), "Game");
+    ProfileListStore& store = *window.mouse()->profileList();
+    EXPECT_EQ(store.profiles().at(static_cast<std::size_t>(store.selectedIndex())).name, "Game");
     EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider1600; }, 5000));
     EXPECT_EQ(shownDpi(1), "1600");
     EXPECT_TRUE(ctl({"profiles"}).out.contains("* Game"));
