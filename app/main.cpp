@@ -8,10 +8,12 @@
 #include <QLocale>
 #include <QSettings>
 #include <QTimer>
+#include <QDBusConnection>
 
 #include <cstdio>
 
 #include "profiles/program_folders.h"
+#include "shell/bus/config_bus.h"
 #include "shell/battery_notifier.h"
 #include "shell/main_window/main_window.h"
 #include "ui/about_window.h"
@@ -21,6 +23,7 @@
 #include "ui/skin_settings.h"
 #include "ui/product_names.h"
 #include "shell/single_instance.h"
+#include "shell/sleep_watch.h"
 #include "ui/skin.h"
 #include "shell/tray.h"
 
@@ -143,6 +146,13 @@ int main(int argc, char** argv)
         return 1;
     }
     skinSettings.restore();
+    // Without a session bus the tool runs all the same, only scripts cannot reach it.
+    kestrion::ConfigBus bus(window);
+    bus.publish(QDBusConnection::sessionBus());
+    kestrion::SleepWatch sleep;
+    QObject::connect(&sleep, &kestrion::SleepWatch::sleeping, &window, [&window] { window.setSystemAwake(false); });
+    QObject::connect(&sleep, &kestrion::SleepWatch::resumed, &window, [&window] { window.setSystemAwake(true); });
+    sleep.watch(QDBusConnection::systemBus());
     tray.show();
     const int result = app.exec();
     window.stopThreads();

@@ -11,11 +11,12 @@ shift || true
 packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
-  libjsoncpp-dev libevdev-dev
+  libjsoncpp-dev libevdev-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-l10n-tools libgl-dev
   xvfb xauth dbus xdotool
   fonts-wqy-microhei
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

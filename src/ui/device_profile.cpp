@@ -302,10 +302,22 @@ void CDeviceProfileUI::importProfile()
     const QString path = chooseFile(FileDialogMode::Open, QString());
     if (path.isEmpty())
         return;
+    notify(noticeOf(kImportNotices, importFile(path)));
+}
+
+ProfileImportResult CDeviceProfileUI::importFile(const QString& path)
+{
+    if (!m_store)
+        return ProfileImportResult::NotAProfile;
     const std::string source = localPath(path);
     const ProfileImportResult result = m_store->importProfile(source, baseNameOf(source));
-    notify(noticeOf(kImportNotices, result));
     showProfiles();
+    return result;
+}
+
+bool CDeviceProfileUI::exportFile(const QString& path)
+{
+    return m_store && m_store->exportSelected(localPath(path));
 }
 
 void CDeviceProfileUI::exportProfile()
@@ -314,7 +326,7 @@ void CDeviceProfileUI::exportProfile()
         return;
     const QString suggestedName = selectedName() + QLatin1Char('.') + QString::fromLatin1(kSaveSuffix);
     const QString path = chooseFile(FileDialogMode::Save, suggestedName);
-    if (!path.isEmpty() && !m_store->exportSelected(localPath(path)))
+    if (!path.isEmpty() && !exportFile(path))
         notify(kExportFailedNotice);
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "profiles/profile_list_store.h"
 #include "ui/message_box.h"
 
 class QAbstractButton;
@@ -71,6 +72,9 @@ public:
     void resetProfile();
     void importProfile();
     void exportProfile();
+    // The same without the file dialog and the notices, for scripts.
+    ProfileImportResult importFile(const QString& path);
+    bool exportFile(const QString& path);
 
     int selectedIndex() const;
     QString nameEditText() const;

@@ -135,6 +135,8 @@ public:
     void readAll();
     void rereadSettings();
     void readPowerStatus();
+    // After the system slept: the mouse behind a receiver may have dropped or come back meanwhile.
+    void recheckLink() { watchLink(); }
     virtual void pollHookA() {}
     virtual void pollHookB() {}
     virtual int keepAliveMinutes() { return 1; }

@@ -6,8 +6,10 @@
 
 namespace kestrion {
 
-DeviceDiscovery::DeviceDiscovery(DiscoveryCallbacks callbacks, std::chrono::milliseconds passInterval)
-    : m_callbacks(std::move(callbacks)), m_passInterval(passInterval), m_workSlots(makeDeviceSlots()),
+DeviceDiscovery::DeviceDiscovery(DiscoveryCallbacks callbacks, std::chrono::milliseconds passInterval,
+                                 Looking looking)
+    : m_callbacks(std::move(callbacks)), m_passInterval(passInterval), m_looking(looking),
+      m_workSlots(makeDeviceSlots()),
       m_slots(m_workSlots)
 {
 }
@@ -28,6 +30,9 @@ void DeviceDiscovery::start()
         std::lock_guard lock(m_stopMutex);
         m_stopRequested = false;
     }
+    if (m_looking == Looking::OnChanges && !m_watch)
+        m_watch = std::make_unique<HidChangeWatch>(hidEnvironment());
+    m_settleUntil = std::chrono::steady_clock::now() + kSettleTime;
     m_thread = std::thread([this] { run(); });
 }
 
@@ -38,6 +43,8 @@ void DeviceDiscovery::stop()
         m_stopRequested = true;
     }
     m_wake.notify_all();
+    if (m_watch)
+        m_watch->wake();
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
         m_thread.join();
 }
@@ -46,6 +53,11 @@ bool DeviceDiscovery::stopRequested() const
 {
     std::lock_guard lock(m_stopMutex);
     return m_stopRequested;
+}
+
+bool DeviceDiscovery::watchesChanges() const
+{
+    return m_watch && m_watch->complete();
 }
 
 std::optional<DeviceSlot> DeviceDiscovery::slot(int index) const
@@ -150,10 +162,20 @@ void DeviceDiscovery::publish(int index)
     m_slots[static_cast<std::size_t>(index)] = m_workSlots[static_cast<std::size_t>(index)];
 }
 
+// A list that could not be read is tried again on the timer, changes or not.
 bool DeviceDiscovery::waitForNextPass()
 {
-    std::unique_lock lock(m_stopMutex);
-    return !m_wake.wait_for(lock, m_passInterval, [this] { return m_stopRequested; });
+    if (!watchesChanges()) {
+        std::unique_lock lock(m_stopMutex);
+        return !m_wake.wait_for(lock, m_passInterval, [this] { return m_stopRequested; });
+    }
+    const bool settling = m_enumerationFailing || std::chrono::steady_clock::now() < m_settleUntil;
+    const HidChangeWatch::Wake wake = m_watch->wait(settling ? m_passInterval : std::chrono::milliseconds(-1));
+    if (stopRequested())
+        return false;
+    if (wake == HidChangeWatch::Wake::Changed)
+        m_settleUntil = std::chrono::steady_clock::now() + kSettleTime;
+    return true;
 }
 
 }  // namespace kestrion

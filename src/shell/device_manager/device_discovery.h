@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "device_link/hid_device.h"
 #include "device_link/supported_devices.h"
+#include "platform/hid/hid_change_watch.h"
 
 namespace kestrion {
 
@@ -27,13 +29,18 @@ struct DiscoveryCallbacks {
     std::function<void(const std::string& path)> accessDenied;
 };
 
-// Finds the supported HID interfaces as they come and go, by polling, and keeps the slot list:
-// one slot per row of kSupportedDeviceTable, same index.
+// Finds the supported HID interfaces as they come and go and keeps the slot list: one slot per
+// row of kSupportedDeviceTable, same index. It looks when the system says something changed, and
+// for a short while after (a node's access rights and a socket's listening may lag its
+// announcement); where no change notification can be had, it looks on a timer.
 class DeviceDiscovery {
 public:
     static constexpr std::chrono::milliseconds kPassInterval{100};
+    static constexpr std::chrono::milliseconds kSettleTime{1000};
+    enum class Looking { OnChanges, OnTimer };
 
-    explicit DeviceDiscovery(DiscoveryCallbacks callbacks, std::chrono::milliseconds passInterval = kPassInterval);
+    explicit DeviceDiscovery(DiscoveryCallbacks callbacks, std::chrono::milliseconds passInterval = kPassInterval,
+                             Looking looking = Looking::OnChanges);
     ~DeviceDiscovery();
     DeviceDiscovery(const DeviceDiscovery&) = delete;
     DeviceDiscovery& operator=(const DeviceDiscovery&) = delete;
@@ -45,6 +52,8 @@ public:
     void start();
     void stop();
     bool stopRequested() const;
+    // False while it looks on a timer.
+    bool watchesChanges() const;
 
     // Copies for the UI thread; nullopt for an index outside the table.
     std::optional<DeviceSlot> slot(int index) const;
@@ -62,6 +71,10 @@ private:
 
     const DiscoveryCallbacks m_callbacks;
     const std::chrono::milliseconds m_passInterval;
+    const Looking m_looking;
+    // Made by start() before the thread runs, so no change between the two is missed.
+    std::unique_ptr<HidChangeWatch> m_watch;
+    std::chrono::steady_clock::time_point m_settleUntil;
 
     // The discovery thread's own state.
     std::vector<DeviceSlot> m_workSlots;

@@ -208,6 +208,8 @@ void CMainWnd::hideToTray()
 
 void CMainWnd::toggleFromTray()
 {
+    if (!m_awake)
+        return;
     if (onlineCount() > 0)
         showNoDeviceLayout(false, "UIMSG_TRAYICON>pNoDeviceLinkLyout    false");
     else
@@ -222,9 +224,26 @@ void CMainWnd::attachTray(ui::Tray& tray)
 {
     connect(&tray, &ui::Tray::menuAboutToShow, this,
             [this, &tray] { tray.setProfiles(profileNames(), selectedProfile()); });
-    connect(&tray, &ui::Tray::profileChosen, this, &CMainWnd::chooseProfile);
-    connect(&tray, &ui::Tray::showWindowRequested, this, &CMainWnd::activate);
+    connect(&tray, &ui::Tray::profileChosen, this, [this](int index) {
+        if (m_awake)
+            chooseProfile(index);
+    });
+    connect(&tray, &ui::Tray::showWindowRequested, this, [this] {
+        if (m_awake)
+            activate();
+    });
     connect(this, &CMainWnd::batteryChanged, &tray, [&tray](int percent) { tray.showBattery(percent); });
+}
+
+void CMainWnd::setSystemAwake(bool awake)
+{
+    if (awake == m_awake)
+        return;
+    m_awake = awake;
+    if (!awake)
+        return;
+    for (DeviceRecord& record : m_devices)
+        record.device->recheckLink();
 }
 
 void CMainWnd::tellDevicesHidden(bool hidden)

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QStringList>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <atomic>
@@ -90,11 +91,45 @@ public:
     using ImageChooser = std::function<QString(const QString& filter)>;
     void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
 
+    // The system goes to sleep (false) or woke up (true). Asleep, the window ignores the tray;
+    // awake again, every device's link is checked at once.
+    void setSystemAwake(bool awake);
+    bool systemAwake() const { return m_awake; }
+
     // The selected device's profile names and the selected one's index (-1 without a device).
     QStringList profileNames() const;
     int selectedProfile() const;
     // Selects a profile as choosing it in the page's profile list does.
     void chooseProfile(int index);
+
+    // What scripts see and change (the D-Bus interface). Changes take the same path as the page's
+    // controls, so the page, the profile document and the device agree. A returned text says why
+    // nothing changed; an empty one means done.
+    struct DeviceReport {
+        int index = -1;
+        QString name;
+        QString kind;
+        QString link;         // "cable" or "receiver"
+        bool online = false;
+        bool selected = false;
+        int battery = -1;     // percent, -1 when unknown
+        QString power;        // "battery", "charging", "external" or "" when unknown
+    };
+    struct DpiStageReport {
+        int dpi = 0;
+        bool enabled = false;
+        bool current = false;
+    };
+    std::vector<DeviceReport> deviceReports() const;
+    QString selectProfileNamed(const QString& name);
+    QString importProfileFrom(const QString& path, QString* importedName);
+    QString exportSelectedProfile(const QString& path);
+    std::vector<DpiStageReport> dpiStages() const;
+    QString setDpiStage(int stage, int dpi);
+    // Performance settings by their script names ("report-rate", "lift-off", ...).
+    QVariantMap performanceSettings() const;
+    QString setPerformanceSetting(const QString& name, int value);
+    QString applySelectedProfile();
 
     CQuellonMouseDevice* mouse() const;
     ui::CDeviceOptionUI* entry(int index) const;
@@ -231,6 +266,7 @@ private:
     QPoint m_dragOffset;
     bool m_layoutGate = true;
     bool m_lightControl = true;
+    bool m_awake = true;
     bool m_firmwarePromptShown = false;
     bool m_dragging = false;
     InputCapture m_capture;

@@ -294,6 +294,40 @@ TEST_F(DiscoveryOnSimulator, StopAskedFromACallbackEndsThePassThere)
     EXPECT_EQ(log.count(Event::Kind::Arrived, kMouseNotification), 1);
 }
 
+struct LookingCase {
+    const char* name;
+    DeviceDiscovery::Looking looking;
+    std::chrono::milliseconds interval;
+};
+
+// Watching changes, with an hour between timed passes: what comes and goes can only have been
+// seen from the notifications. Looking on the timer (where no notification can be had) still works.
+class DiscoveryLooking : public DiscoveryOnSimulator, public testing::WithParamInterface<LookingCase> {};
+
+TEST_P(DiscoveryLooking, PlugAndPullAreSeen)
+{
+    EventLog ownLog;
+    const DeviceDiscovery* ownSelf = nullptr;
+    DeviceDiscovery own(ownLog.callbacks(ownSelf), GetParam().interval, GetParam().looking);
+    ownSelf = &own;
+    own.start();
+    ASSERT_TRUE(ownLog.waitForCount(Event::Kind::FirstPass, -1, 1));
+    EXPECT_EQ(own.watchesChanges(), GetParam().looking == DeviceDiscovery::Looking::OnChanges);
+
+    ASSERT_TRUE(sim.plug(Port::Pad));
+    ASSERT_TRUE(ownLog.waitForCount(Event::Kind::Arrived, kPadCommand, 1));
+    sim.unplug(Port::Pad);
+    ASSERT_TRUE(ownLog.waitForCount(Event::Kind::Removed, kPadCommand, 1));
+    ASSERT_TRUE(sim.plug(Port::Pad));
+    ASSERT_TRUE(ownLog.waitForCount(Event::Kind::Arrived, kPadCommand, 2));
+    EXPECT_EQ(ownLog.count(Event::Kind::Arrived, kMouseCommand), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Discovery, DiscoveryLooking,
+                         testing::Values(LookingCase{"OnChanges", DeviceDiscovery::Looking::OnChanges, std::chrono::hours(1)},
+                                         LookingCase{"OnTimer", DeviceDiscovery::Looking::OnTimer, DeviceDiscovery::kPassInterval}),
+                         [](const testing::TestParamInfo<LookingCase>& info) { return info.param.name; });
+
 // A sysfs that cannot be listed costs that pass, not the rest of the session; the window
 // still gets its first-pass notice.
 TEST_F(DiscoveryOnSimulator, UnreadableInterfaceListDoesNotEndDiscovery)

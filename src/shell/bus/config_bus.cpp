@@ -1,0 +1,125 @@
+#include "shell/bus/config_bus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+
+#include "platform/diagnostics.h"
+#include "shell/main_window/main_window.h"
+
+namespace kestrion {
+
+ConfigBus::ConfigBus(CMainWnd& window, QObject* parent) : QObject(parent), m_window(window)
+{
+    qDBusRegisterMetaType<QList<QVariantMap>>();
+}
+
+ConfigBus::~ConfigBus()
+{
+    if (m_connection.isEmpty())
+        return;
+    QDBusConnection connection(m_connection);
+    connection.unregisterObject(QLatin1String(kPath));
+    connection.unregisterService(QLatin1String(kService));
+}
+
+bool ConfigBus::publish(QDBusConnection connection)
+{
+    if (!connection.isConnected())
+        return false;
+    if (!connection.registerService(QLatin1String(kService))) {
+        debugTrace("D-Bus: the service name is taken");
+        return false;
+    }
+    if (!connection.registerObject(QLatin1String(kPath), this,
+                                   QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals)) {
+        connection.unregisterService(QLatin1String(kService));
+        return false;
+    }
+    m_connection = connection.name();
+    return true;
+}
+
+void ConfigBus::answer(const QString& failure, const char* errorName)
+{
+    if (!failure.isEmpty() && calledFromDBus())
+        sendErrorReply(QLatin1String(errorName), failure);
+}
+
+QList<QVariantMap> ConfigBus::ListDevices()
+{
+    QList<QVariantMap> devices;
+    for (const CMainWnd::DeviceReport& report : m_window.deviceReports()) {
+        devices.append({{QStringLiteral("index"), report.index},
+                        {QStringLiteral("name"), report.name},
+                        {QStringLiteral("kind"), report.kind},
+                        {QStringLiteral("link"), report.link},
+                        {QStringLiteral("online"), report.online},
+                        {QStringLiteral("selected"), report.selected},
+                        {QStringLiteral("battery"), report.battery},
+                        {QStringLiteral("power"), report.power}});
+    }
+    return devices;
+}
+
+QStringList ConfigBus::ListProfiles()
+{
+    return m_window.profileNames();
+}
+
+QString ConfigBus::SelectedProfile()
+{
+    return m_window.profileNames().value(m_window.selectedProfile());
+}
+
+void ConfigBus::SelectProfile(const QString& name)
+{
+    answer(m_window.selectProfileNamed(name));
+}
+
+void ConfigBus::ExportProfile(const QString& path)
+{
+    answer(m_window.exportSelectedProfile(path), kFailed);
+}
+
+QString ConfigBus::ImportProfile(const QString& path)
+{
+    QString name;
+    answer(m_window.importProfileFrom(path, &name));
+    return name;
+}
+
+QList<QVariantMap> ConfigBus::DpiStages()
+{
+    QList<QVariantMap> stages;
+    int number = 1;
+    for (const CMainWnd::DpiStageReport& stage : m_window.dpiStages()) {
+        stages.append({{QStringLiteral("stage"), number++},
+                       {QStringLiteral("dpi"), stage.dpi},
+                       {QStringLiteral("enabled"), stage.enabled},
+                       {QStringLiteral("current"), stage.current}});
+    }
+    return stages;
+}
+
+void ConfigBus::SetDpiStage(int stage, int dpi)
+{
+    answer(m_window.setDpiStage(stage, dpi));
+}
+
+QVariantMap ConfigBus::Settings()
+{
+    return m_window.performanceSettings();
+}
+
+void ConfigBus::SetSetting(const QString& name, int value)
+{
+    answer(m_window.setPerformanceSetting(name, value));
+}
+
+void ConfigBus::ApplyProfile()
+{
+    answer(m_window.applySelectedProfile(), kFailed);
+}
+
+}  // namespace kestrion

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDBusContext>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+class QDBusConnection;
+
+namespace kestrion {
+
+class CMainWnd;
+
+// The running tool on the session bus: what a script, a launcher or another program may ask of
+// it and change. Each change goes through the main window, as a click on its page would.
+// Documented in docs/dbus-interface.md; a change of meaning takes a new interface name.
+class ConfigBus : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kestrion.Config1")
+public:
+    static constexpr const char* kService = "org.kestrion.Config";
+    static constexpr const char* kPath = "/org/kestrion/Config";
+    static constexpr const char* kInterface = "org.kestrion.Config1";
+    static constexpr const char* kInvalidArgument = "org.kestrion.Config1.Error.InvalidArgument";
+    static constexpr const char* kFailed = "org.kestrion.Config1.Error.Failed";
+
+    explicit ConfigBus(CMainWnd& window, QObject* parent = nullptr);
+    ~ConfigBus() override;
+
+    // Takes the well-known name and publishes the object; false (and nothing published) when
+    // the bus is absent or the name is taken.
+    bool publish(QDBusConnection connection);
+
+public slots:
+    Q_SCRIPTABLE QList<QVariantMap> ListDevices();
+    Q_SCRIPTABLE QStringList ListProfiles();
+    Q_SCRIPTABLE QString SelectedProfile();
+    Q_SCRIPTABLE void SelectProfile(const QString& name);
+    Q_SCRIPTABLE void ExportProfile(const QString& path);
+    Q_SCRIPTABLE QString ImportProfile(const QString& path);
+    Q_SCRIPTABLE QList<QVariantMap> DpiStages();
+    Q_SCRIPTABLE void SetDpiStage(int stage, int dpi);
+    Q_SCRIPTABLE QVariantMap Settings();
+    Q_SCRIPTABLE void SetSetting(const QString& name, int value);
+    Q_SCRIPTABLE void ApplyProfile();
+
+private:
+    // Sends the caller an error for a non-empty reason.
+    void answer(const QString& failure, const char* errorName = kInvalidArgument);
+
+    CMainWnd& m_window;
+    QString m_connection;  // the bus it is published on; empty while it is not
+};
+
+}  // namespace kestrion
+

@@ -1,0 +1,245 @@
+// What scripts see and change. Every change sets the page's control and takes the route its
+// own signal would, so the page, the profile document and the device never disagree.
+#include "shell/main_window/main_window.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+
+#include <array>
+
+#include "devices/pages/mouse_device.h"
+#include "ui/device_option.h"
+#include "ui/device_profile.h"
+#include "ui/product_names.h"
+
+namespace kestrion {
+namespace {
+
+// A setting shown as option buttons "<prefix>0".."<prefix>n-1", one value per button.
+struct ScriptOption {
+    const char* name;
+    const char* prefix;
+    std::array<int, 5> values;
+    int count;
+};
+
+constexpr ScriptOption kScriptOptions[] = {
+    {"report-rate", "polling_rate_option_", {125, 250, 500, 1000, 2000}, 5},
+    {"lift-off", "Silent_Altitude_option_", {1, 2}, 2},
+    {"linear-calibration", "Linear_Calibration_option_", {0, 1}, 2},
+    {"ripple", "Ripple_option_", {0, 1}, 2},
+};
+
+// A setting shown as a combo box: the value is the item's data (minutes) or its index.
+struct ScriptCombo {
+    const char* name;
+    const char* control;
+    bool byItemValue;
+};
+
+constexpr ScriptCombo kScriptCombos[] = {
+    {"debounce", "Anti_Shake_combo_timeSelect", false},
+    {"sleep", "device_sleep1_combo", true},
+    {"deep-sleep", "device_sleep2_combo", true},
+};
+
+constexpr const char* kPowerStates[] = {"external", "charging", "battery"};
+
+QString numbered(const char* prefix, int n)
+{
+    return QLatin1String(prefix) + QString::number(n);
+}
+
+// What the page hides or disables for this mouse may not be set.
+bool reachable(const QWidget* control)
+{
+    return control && control->isEnabled() && !control->isHidden();
+}
+
+template <typename T>
+T* pageControl(const CQuellonMouseDevice& mouse, const QString& name)
+{
+    return mouse.page() ? mouse.page()->findChild<T*>(name) : nullptr;
+}
+
+QString noMouse()
+{
+    return QStringLiteral("no mouse is selected");
+}
+
+}  // namespace
+
+std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
+{
+    std::vector<DeviceReport> reports;
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        const DeviceRecord& record = m_devices[i];
+        DeviceReport report;
+        report.index = static_cast<int>(i);
+        report.kind = record.device->pageSetup().kindName;
+        report.name = qobject_cast<const CQuellonMouseDevice*>(record.device) ? QString::fromLatin1(ui::kWindowTitle)
+                                                                               : report.kind;
+        const bool receiver = record.device->commandChannel().receiverMode();
+        report.link = receiver ? QStringLiteral("receiver") : QStringLiteral("cable");
+        report.online = record.entry->isOnline();
+        report.selected = record.device == selectedDevice();
+        if (const auto* mouse = qobject_cast<const CQuellonMouseDevice*>(record.device); mouse && report.online) {
+            const PowerRecord& power = mouse->powerRecord();
+            const std::uint8_t state = power.bytes[PowerRecord::kState];
+            if (receiver && state < std::size(kPowerStates)) {
+                report.battery = power.bytes[PowerRecord::kPercent];
+                report.power = QLatin1String(kPowerStates[state]);
+            }
+        }
+        reports.push_back(report);
+    }
+    return reports;
+}
+
+QString CMainWnd::selectProfileNamed(const QString& name)
+{
+    const int index = profileNames().indexOf(name);
+    if (!selectedProfileSelector())
+        return QStringLiteral("no device with profiles is selected");
+    if (index < 0)
+        return QStringLiteral("no profile is named \"%1\"").arg(name);
+    chooseProfile(index);
+    return {};
+}
+
+QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
+{
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    if (!selector)
+        return QStringLiteral("no device with profiles is selected");
+    const QStringList before = profileNames();
+    switch (selector->importFile(path)) {
+    case ProfileImportResult::Imported:
+        break;
+    case ProfileImportResult::NotAProfile:
+        return QStringLiteral("%1 is not a profile of this device").arg(path);
+    case ProfileImportResult::NameTooLong:
+        return QStringLiteral("the file name is too long for a profile name");
+    case ProfileImportResult::LimitReached:
+        return QStringLiteral("the device already has the most profiles it can keep");
+    case ProfileImportResult::WriteFailed:
+        return QStringLiteral("the profile could not be written");
+    }
+    if (importedName) {
+        for (const QString& name : profileNames()) {
+            if (!before.contains(name))
+                *importedName = name;
+        }
+    }
+    return {};
+}
+
+QString CMainWnd::exportSelectedProfile(const QString& path)
+{
+    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    if (!selector)
+        return QStringLiteral("no device with profiles is selected");
+    return selector->exportFile(path) ? QString() : QStringLiteral("%1 could not be written").arg(path);
+}
+
+std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages() const
+{
+    std::vector<DpiStageReport> stages;
+    CQuellonMouseDevice* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!device)
+        return stages;
+    const int current = device->profile().GetCurrentStage();
+    const std::vector<DpiStage> stored = device->profile().GetDpiStages();
+    for (int i = 0; i < CQuellonMouseDevice::kStageRows && i < static_cast<int>(stored.size()); ++i)
+        stages.push_back({device->dpiFromSlider(stored[i].dpiX()), stored[i].active != 0, i == current});
+    return stages;
+}
+
+QString CMainWnd::setDpiStage(int stage, int dpi)
+{
+    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!device)
+        return noMouse();
+    const int row = stage - 1;
+    auto* edit = pageControl<QLineEdit>(*device, numbered("DPI_edit_", row));
+    auto* slider = pageControl<QSlider>(*device, numbered("DPI_slider_", row));
+    if (row < 0 || row >= CQuellonMouseDevice::kStageRows || !edit || !slider)
+        return QStringLiteral("there is no DPI stage %1").arg(stage);
+    const int lowest = device->dpiFromSlider(slider->minimum());
+    const int highest = device->dpiFromSlider(slider->maximum());
+    if (dpi < lowest || dpi > highest)
+        return QStringLiteral("%1 DPI is outside %2..%3").arg(dpi).arg(lowest).arg(highest);
+    edit->setText(QString::number(dpi));
+    onKillFocus(edit->objectName());
+    return {};
+}
+
+QVariantMap CMainWnd::performanceSettings() const
+{
+    QVariantMap settings;
+    CQuellonMouseDevice* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!device)
+        return settings;
+    for (const ScriptOption& option : kScriptOptions) {
+        for (int i = 0; i < option.count; ++i) {
+            auto* button = pageControl<QAbstractButton>(*device, numbered(option.prefix, i));
+            if (button && button->isChecked())
+                settings.insert(QLatin1String(option.name), option.values[static_cast<std::size_t>(i)]);
+        }
+    }
+    for (const ScriptCombo& setting : kScriptCombos) {
+        auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
+        if (reachable(combo) && combo->currentIndex() >= 0)
+            settings.insert(QLatin1String(setting.name),
+                            setting.byItemValue ? combo->currentData().toInt() : combo->currentIndex());
+    }
+    return settings;
+}
+
+QString CMainWnd::setPerformanceSetting(const QString& name, int value)
+{
+    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!device)
+        return noMouse();
+    for (const ScriptOption& option : kScriptOptions) {
+        if (name != QLatin1String(option.name))
+            continue;
+        for (int i = 0; i < option.count; ++i) {
+            auto* button = pageControl<QAbstractButton>(*device, numbered(option.prefix, i));
+            if (option.values[static_cast<std::size_t>(i)] != value || !reachable(button))
+                continue;
+            button->setChecked(true);
+            onSelectChanged(button->objectName(), button);
+            return {};
+        }
+        return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
+    }
+    for (const ScriptCombo& setting : kScriptCombos) {
+        if (name != QLatin1String(setting.name))
+            continue;
+        auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
+        const int index = !reachable(combo) ? -1
+                          : setting.byItemValue           ? combo->findData(value)
+                          : value < combo->count()        ? value
+                                                          : -1;
+        if (index < 0)
+            return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
+        combo->setCurrentIndex(index);
+        onItemSelect(combo->objectName());
+        return {};
+    }
+    return QStringLiteral("there is no setting named \"%1\"").arg(name);
+}
+
+QString CMainWnd::applySelectedProfile()
+{
+    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    if (!device)
+        return noMouse();
+    device->applyProfileToDevice();
+    return {};
+}
+
+}  // namespace kestrion

@@ -1,0 +1,171 @@
+// kestrion-ctl against the running window on a session bus of the test's own, over the
+// simulator as its own process: what a script changes reaches the device, the profile document
+// and the window alike, and what it gets wrong changes nothing.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <filesystem>
+
+#include "shell/bus/config_bus.h"
+#include "shell/main_window/window_fixture.h"
+#include "support/temp_dir.h"
+#include "ui/device_profile.h"
+
+namespace kestrion {
+namespace {
+
+using test::waitFor;
+
+constexpr std::size_t kReportRateByte = 11;
+
+struct CtlRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ScriptedApplication : public test::Application {
+protected:
+    void SetUp() override
+    {
+        Application::SetUp();
+        if (!QDBusConnection::sessionBus().isConnected())
+            GTEST_SKIP() << "no session bus: the test runs under dbus-run-session";
+        ASSERT_TRUE(bus.publish(QDBusConnection::sessionBus()));
+    }
+
+    // The window answers on this thread, so the event loop runs while the client does.
+    CtlRun ctl(const QStringList& arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(KESTRION_CTL), arguments);
+        if (!waitFor([&] { return process.state() == QProcess::NotRunning; }, 15000))
+            process.kill();
+        process.waitForFinished(1000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    bool mouseReady()
+    {
+        sim.command("plug cable");
+        return mouseOnline(true) && waitFor([&] {
+                   return !window.mouse()->profile().GetProfilePath().empty() && !window.mouse()->hasDeviceWork();
+               }, 5000);
+    }
+
+    int storedStage(int stage)
+    {
+        CMouseProfiledata stored;
+        stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+        return stored.GetDpiStages().at(static_cast<std::size_t>(stage)).dpiX();
+    }
+
+    QString shownDpi(int stage)
+    {
+        return window.mouse()->page()->findChild<QLineEdit*>("DPI_edit_" + QString::number(stage))->text();
+    }
+
+    ConfigBus bus{window};
+    test::TempDir files;
+};
+
+TEST_F(ScriptedApplication, ListsTheMouseSetsADpiStageAndSwitchesProfiles)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+
+    const CtlRun listed = ctl({"--json", "devices"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    const QJsonArray devices = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+    ASSERT_EQ(devices.size(), 1);
+    EXPECT_EQ(devices[0].toObject()["kind"].toString(), "mouse");
+    EXPECT_EQ(devices[0].toObject()["link"].toString(), "cable");
+    EXPECT_TRUE(devices[0].toObject()["online"].toBool());
+    EXPECT_TRUE(ctl({"devices"}).out.contains("mouse\tcable\tonline"));
+
+    const int slider1600 = window.mouse()->sliderFromDpi(1600);
+    ASSERT_EQ(ctl({"dpi", "set", "2", "1600"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider1600; }, 5000));
+    EXPECT_EQ(storedStage(1), slider1600);
+    EXPECT_EQ(shownDpi(1), "1600");
+    EXPECT_TRUE(ctl({"dpi"}).out.contains("2\t1600\t"));
+
+    // A second profile, a copy of this one, then this one changed.
+    const QString file = QString::fromStdString(files.file("Game.json"));
+    ASSERT_EQ(ctl({"profile", "export", file}).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::exists(file.toStdString()));
+    const CtlRun imported = ctl({"profile", "import", file});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out.trimmed(), "Game");
+    const int slider800 = window.mouse()->sliderFromDpi(800);
+    ASSERT_EQ(ctl({"dpi", "set", "2", "800"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider800; }, 5000));
+
+    ASSERT_EQ(ctl({"profile", "select", "Game"}).exitCode, 0);
+    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), "Game");
+    ProfileListStore& store = *window.mouse()->profileList();
+    EXPECT_EQ(store.profiles().at(static_cast<std::size_t>(store.selectedIndex())).name, "Game");
+    EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider1600; }, 5000));
+    EXPECT_EQ(shownDpi(1), "1600");
+    EXPECT_TRUE(ctl({"profiles"}).out.contains("* Game"));
+}
+
+TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    const std::vector<int> devicePage = sim.dump("settings", 0, 87);
+    const int stored = storedStage(1);
+    const QString selected = window.mouse()->profileSelector()->selector()->currentText();
+
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* said;
+    };
+    const Case cases[] = {
+        {{"profile", "select", "No such profile"}, 1, "no profile is named"},
+        {{"dpi", "set", "2", "99999"}, 1, "outside"},
+        {{"dpi", "set", "2", "0"}, 1, "outside"},
+        {{"dpi", "set", "9", "800"}, 1, "no DPI stage 9"},
+        {{"set", "report-rate", "333"}, 1, "cannot be 333"},
+        {{"set", "debounce", "-1"}, 1, "cannot be -1"},
+        {{"set", "no-such-setting", "1"}, 1, "no setting named"},
+        {{"profile", "import", QString::fromStdString(files.file("missing.json"))}, 1, "not a profile"},
+        {{"dpi", "set", "two", "800"}, 2, "Usage"},
+        {{"frobnicate"}, 2, "Usage"},
+    };
+    for (const Case& c : cases) {
+        const CtlRun run = ctl(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.said)) << c.arguments.join(' ').toStdString() << ": " << run.err.toStdString();
+    }
+    EXPECT_EQ(sim.dump("settings", 0, 87), devicePage);
+    EXPECT_EQ(storedStage(1), stored);
+    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), selected);
+
+    // A valid one after them all still lands.
+    ASSERT_EQ(ctl({"set", "report-rate", "1000"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{3}; }, 5000));
+    EXPECT_EQ(ctl({"settings"}).out.contains("report-rate=1000"), true);
+}
+
+TEST(ScriptClient, SaysSoWhenTheToolIsNotRunning)
+{
+    QProcess process;
+    process.start(QStringLiteral(KESTRION_CTL), {"devices"});
+    ASSERT_TRUE(process.waitForFinished(15000));
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_TRUE(process.readAllStandardError().contains("not running"));
+}
+
+}  // namespace
+}  // namespace kestrion
