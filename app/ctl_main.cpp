@@ -35,7 +35,8 @@ constexpr const char* kUsageText =
     "  dpi set STAGE DPI        set DPI stage STAGE (1..7) to DPI\n"
     "  settings                 list the performance settings as NAME=VALUE\n"
     "  set NAME VALUE           change one (report-rate, lift-off, debounce, ...)\n"
-    "  apply                    write the selected profile to the device again\n\n"
+    "  apply                    write the selected profile to the device again\n"
+    "  light-control [on|off]   whether this tool drives the lights; another program may take them\n\n"
     "Options:\n"
     "  --json                   list as JSON\n"
     "  -h, --help               show this text\n\n"
@@ -142,6 +143,15 @@ public:
         return kDone;
     }
 
+    int lightControl()
+    {
+        QDBusReply<bool> reply = m_tool.call(QStringLiteral("LightControl"));
+        if (!reply.isValid())
+            return refused(reply.error());
+        print(reply.value() ? QStringLiteral("on") : QStringLiteral("off"));
+        return kDone;
+    }
+
     // A call whose only answer is done or refused; a text reply is printed.
     int call(const QString& method, const QVariantList& arguments)
     {
@@ -195,6 +205,11 @@ int run(Client& client, const QStringList& words)
         return client.settings();
     if (command == QLatin1String("apply") && rest.isEmpty())
         return client.call(QStringLiteral("ApplyProfile"), {});
+    if (command == QLatin1String("light-control") && rest.isEmpty())
+        return client.lightControl();
+    if (command == QLatin1String("light-control") && rest.size() == 1 &&
+        (rest[0] == QLatin1String("on") || rest[0] == QLatin1String("off")))
+        return client.call(QStringLiteral("SetLightControl"), {rest[0] == QLatin1String("on")});
     if (command == QLatin1String("profile") && rest.size() == 2) {
         if (rest[0] == QLatin1String("select"))
             return client.call(QStringLiteral("SelectProfile"), {rest[1]});

@@ -549,6 +549,33 @@ CQuellonMouseDevice::ProfileWrite CQuellonMouseDevice::writeProfileOnWorker(cons
 void CQuellonMouseDevice::writeSettingsToDevice()
 {
     stageSettingsForWrite();
+    queueSettingsWrite();
+}
+
+bool CQuellonMouseDevice::showGameLight(int field, int value)
+{
+    const LightInfo normal = m_record.GetLightInfo();
+    LightInfo game = normal;
+    if (field == 0 && value >= 0 && value < static_cast<int>(m_modeCodes.size())) {
+        game.mode = static_cast<std::uint8_t>(value);
+    } else if (field == 1 && value >= 0 && value <= 0xFFFFFF) {
+        game.red = static_cast<std::uint8_t>(value >> 16);
+        game.green = static_cast<std::uint8_t>(value >> 8);
+        game.blue = static_cast<std::uint8_t>(value);
+    } else if (field == 2 && value >= 0 && value <= 0xFF) {
+        game.brightness = static_cast<std::uint8_t>(value);
+    } else {
+        return false;
+    }
+    m_record.SetLightInfo(game);
+    stageSettingsForWrite();
+    m_record.SetLightInfo(normal);
+    queueSettingsWrite();
+    return true;
+}
+
+void CQuellonMouseDevice::queueSettingsWrite()
+{
     const bool behindReceiver = commandChannel().receiverMode();
     const unsigned generation = m_writeGeneration;
     const bool queued = runJob(kWritingLabel, [this, behindReceiver, generation]() -> UiStep {

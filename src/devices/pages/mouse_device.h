@@ -59,6 +59,10 @@ public:
     // waits become one, with the latest settings. One that fails leaves the settings pending:
     // the page says so, and they are written when the mouse is back.
     void writeSettingsToDevice();
+    // A game's event lights the mouse for a moment: one field of the profile's lighting replaced
+    // (0 the mode, 1 the colour as 0xRRGGBB, 2 the brightness) and sent, the profile left as it
+    // is. False, and nothing sent, for another field or a value the field cannot hold.
+    bool showGameLight(int field, int value);
     // Queues the whole profile to the device: its macros, its key table, its settings, in that
     // order. Failures are told; what did not reach the mouse stays pending as above.
     void applyProfileToDevice();
@@ -142,6 +146,7 @@ private:
     void profileWritten(const ProfileWrite& result);
     void showPending(Pending pending);
     void stageSettingsForWrite();
+    void queueSettingsWrite();
     SettingsPage stagedSettings();
     void writeQueued(Pending kind);
     bool writeFinished(unsigned generation);

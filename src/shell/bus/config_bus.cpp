@@ -5,6 +5,7 @@
 #include <QDBusMetaType>
 
 #include "platform/diagnostics.h"
+#include "shell/device_manager/device_models.h"
 #include "shell/main_window/main_window.h"
 
 namespace kestrion {
@@ -12,6 +13,7 @@ namespace kestrion {
 ConfigBus::ConfigBus(CMainWnd& window, QObject* parent) : QObject(parent), m_window(window)
 {
     qDBusRegisterMetaType<QList<QVariantMap>>();
+    connect(&m_window, &CMainWnd::lightControlChanged, this, &ConfigBus::LightControlState);
 }
 
 ConfigBus::~ConfigBus()
@@ -37,6 +39,7 @@ bool ConfigBus::publish(QDBusConnection connection)
         return false;
     }
     m_connection = connection.name();
+    emit LightControlState(m_window.lightControl());
     return true;
 }
 
@@ -120,6 +123,48 @@ void ConfigBus::SetSetting(const QString& name, int value)
 void ConfigBus::ApplyProfile()
 {
     answer(m_window.applySelectedProfile(), kFailed);
+}
+
+void ConfigBus::SetLightControl(bool on)
+{
+    m_window.setLightControl(on);
+}
+
+bool ConfigBus::LightControl()
+{
+    return m_window.lightControl();
+}
+
+void ConfigBus::gameEvent(int field, int value)
+{
+    if (!m_window.gameEvent(field, value))
+        answer(QStringLiteral("no mouse can show field %1 as %2").arg(field).arg(value));
+}
+
+void ConfigBus::GameStart(int field, int value)
+{
+    gameEvent(field, value);
+}
+
+void ConfigBus::GameEnd(int field, int value)
+{
+    gameEvent(field, value);
+}
+
+void ConfigBus::GameKill(int field, int value)
+{
+    gameEvent(field, value);
+}
+
+void ConfigBus::GameDeath(int field, int value)
+{
+    gameEvent(field, value);
+}
+
+QByteArray ConfigBus::FactoryInfo()
+{
+    const auto block = factoryToolBlock();
+    return QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
 }
 
 }  // namespace kestrion

@@ -44,10 +44,26 @@ public slots:
     Q_SCRIPTABLE QVariantMap Settings();
     Q_SCRIPTABLE void SetSetting(const QString& name, int value);
     Q_SCRIPTABLE void ApplyProfile();
+    // Another program takes the lights (false) or gives them back (true).
+    Q_SCRIPTABLE void SetLightControl(bool on);
+    Q_SCRIPTABLE bool LightControl();
+    // A game's events: field 0 the light mode, 1 the colour 0xRRGGBB, 2 the brightness, shown
+    // for 5 s after the last event.
+    Q_SCRIPTABLE void GameStart(int field, int value);
+    Q_SCRIPTABLE void GameEnd(int field, int value);
+    Q_SCRIPTABLE void GameKill(int field, int value);
+    Q_SCRIPTABLE void GameDeath(int field, int value);
+    // The block a factory tool asks for: the tool's version and its device models.
+    Q_SCRIPTABLE QByteArray FactoryInfo();
+
+signals:
+    // Whether this tool drives the lights: when published and at every change.
+    Q_SCRIPTABLE void LightControlState(bool on);
 
 private:
     // Sends the caller an error for a non-empty reason.
     void answer(const QString& failure, const char* errorName = kInvalidArgument);
+    void gameEvent(int field, int value);
 
     CMainWnd& m_window;
     QString m_connection;  // the bus it is published on; empty while it is not

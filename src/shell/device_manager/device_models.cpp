@@ -30,6 +30,26 @@ constexpr std::string_view kIconFolder = "common/device_ico/";
 
 }  // namespace
 
+std::array<std::uint8_t, kFactoryBlockSize> factoryToolBlock()
+{
+    std::array<std::uint8_t, kFactoryBlockSize> block{};
+    std::size_t at = 0;
+    const auto put = [&block, &at](std::int32_t value) {
+        const auto word = static_cast<std::uint32_t>(value);
+        for (int shift = 0; shift < 32; shift += 8)
+            block[at++] = static_cast<std::uint8_t>(word >> shift);
+    };
+    for (std::int32_t part : kFactoryToolVersion)
+        put(part);
+    put(static_cast<std::int32_t>(kDeviceModelTable.size()));
+    for (const DeviceModel& model : kDeviceModelTable) {
+        put(model.vendorId);
+        put(model.productId);
+        put(static_cast<std::int32_t>(model.deviceKind));
+    }
+    return block;
+}
+
 std::optional<int> findDeviceModel(std::uint16_t vendorId, std::uint16_t productId, DeviceKind kind,
                                    InterfaceRole role)
 {

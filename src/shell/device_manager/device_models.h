@@ -62,6 +62,12 @@ std::optional<int> findDeviceModel(std::uint16_t vendorId, std::uint16_t product
 // the wired mouse (through its partner's ids when it has one).
 std::optional<int> modelForTableRow(const SupportedDeviceEntry& row, InterfaceRole role);
 
+// What the tool tells a factory tool that asks: the tool's version, the number of device models
+// and each model's vendor id, product id and kind, all 32-bit little-endian, zero-filled.
+inline constexpr std::size_t kFactoryBlockSize = 1024;
+inline constexpr std::array<std::int32_t, 4> kFactoryToolVersion = {2, 3, 0, 2};
+std::array<std::uint8_t, kFactoryBlockSize> factoryToolBlock();
+
 // The images and tooltip of a selector entry's "device_select" sub-option.
 struct SelectorIcons {
     std::string normal;  // also the disabled image

@@ -240,6 +240,9 @@ void CMainWnd::setSystemAwake(bool awake)
     if (awake == m_awake)
         return;
     m_awake = awake;
+    // Asleep, the devices' lights are left to the system; awake, they take the status again.
+    for (DeviceRecord& record : m_devices)
+        record.device->setLightControl(awake && m_lightControl);
     if (!awake)
         return;
     for (DeviceRecord& record : m_devices)

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QTimer>
 #include <QStringList>
 #include <QVariantMap>
 #include <QWidget>
@@ -90,6 +91,11 @@ public:
     // the system dialog.
     using ImageChooser = std::function<QString(const QString& filter)>;
     void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
+
+    // A game's event ("Game_Start", "Game_End", "Game_Kill", "Game_Death"): the selected mouse
+    // shows it in its lights (see CQuellonMouseDevice::showGameLight) and its own lighting
+    // comes back 5 s after the last event. False when the field or value was refused.
+    bool gameEvent(int field, int value);
 
     // The system goes to sleep (false) or woke up (true). Asleep, the window ignores the tray;
     // awake again, every device's link is checked at once.
@@ -267,6 +273,7 @@ private:
     bool m_layoutGate = true;
     bool m_lightControl = true;
     bool m_awake = true;
+    QTimer* m_gameLightTimer = nullptr;
     bool m_firmwarePromptShown = false;
     bool m_dragging = false;
     InputCapture m_capture;

@@ -51,7 +51,7 @@ void CMainWnd::endMacroCapture()
 
 void CMainWnd::onMacroCaptured(CaptureMode mode, const CapturedInput& input)
 {
-    if (mode == CaptureMode::KeyEdit)
+    if (mode == CaptureMode::KeyEdit || !m_awake)
         return;
     if (CMacroControlUI* page = macroPageOf(selectedDevice()))
         page->recordCaptured(input);

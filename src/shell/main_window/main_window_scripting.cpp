@@ -46,6 +46,7 @@ constexpr ScriptCombo kScriptCombos[] = {
 };
 
 constexpr const char* kPowerStates[] = {"external", "charging", "battery"};
+constexpr int kGameLightMs = 5000;
 
 QString numbered(const char* prefix, int n)
 {
@@ -240,6 +241,23 @@ QString CMainWnd::applySelectedProfile()
         return noMouse();
     device->applyProfileToDevice();
     return {};
+}
+
+// Each event restarts the wait, so a burst of events ends 5 s after its last one.
+bool CMainWnd::gameEvent(int field, int value)
+{
+    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    const bool shown = device && device->showGameLight(field, value);
+    if (!m_gameLightTimer) {
+        m_gameLightTimer = new QTimer(this);
+        m_gameLightTimer->setSingleShot(true);
+        connect(m_gameLightTimer, &QTimer::timeout, this, [this] {
+            if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice()))
+                mouse->writeSettingsToDevice();
+        });
+    }
+    m_gameLightTimer->start(kGameLightMs);
+    return shown;
 }
 
 }  // namespace kestrion

@@ -3,7 +3,10 @@
 // and the window alike, and what it gets wrong changes nothing.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusConnection>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +27,7 @@ namespace {
 using test::waitFor;
 
 constexpr std::size_t kReportRateByte = 11;
+constexpr std::size_t kLightColourByte = 6;
 
 struct CtlRun {
     int exitCode = -1;
@@ -158,6 +162,76 @@ TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
     EXPECT_EQ(ctl({"settings"}).out.contains("report-rate=1000"), true);
 }
 
+// Records what the tool broadcasts, heard on a connection of its own as another program would.
+class StateListener : public QObject {
+    Q_OBJECT
+public:
+    std::vector<bool> states;
+public slots:
+    void onState(bool on) { states.push_back(on); }
+};
+
+TEST_F(ScriptedApplication, AnotherProgramTakesTheLightsAndTheBroadcastFollows)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other program"));
+    StateListener listener;
+    ASSERT_TRUE(other.connect(QLatin1String(ConfigBus::kService), QLatin1String(ConfigBus::kPath),
+                              QLatin1String(ConfigBus::kInterface), QStringLiteral("LightControlState"), &listener,
+                              SLOT(onState(bool))));
+    auto* status = window.findChild<QAbstractButton*>("control_light_status");
+    ASSERT_NE(status, nullptr);
+
+    EXPECT_EQ(ctl({"light-control"}).out.trimmed(), "on");
+    ASSERT_EQ(ctl({"light-control", "off"}).exitCode, 0);
+    EXPECT_FALSE(window.lightControl());
+    EXPECT_FALSE(window.mouse()->lightControl());
+    EXPECT_EQ(status->text(), real.language.text("control_light_off_text"));
+    EXPECT_TRUE(waitFor([&] { return listener.states == std::vector<bool>{false}; }));
+
+    // The user's own click gives the lights back, and is broadcast the same way.
+    status->click();
+    EXPECT_TRUE(window.lightControl());
+    EXPECT_TRUE(waitFor([&] { return listener.states == std::vector<bool>{false, true}; }));
+    EXPECT_EQ(ctl({"light-control"}).out.trimmed(), "on");
+    QDBusConnection::disconnectFromBus(QStringLiteral("other program"));
+}
+
+// A game's event lights the mouse and leaves the profile's lighting as it was.
+TEST_F(ScriptedApplication, GameEventsShowInTheLightsOnly)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    const LightInfo before = window.mouse()->profile().GetLightInfo();
+    // Asked asynchronously: the tool answers on this very thread.
+    QDBusConnection game = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("game"));
+    const auto call = [&game](const char* member, int field, int value) {
+        QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ConfigBus::kService), QLatin1String(ConfigBus::kPath),
+                                                              QLatin1String(ConfigBus::kInterface), QLatin1String(member));
+        message << field << value;
+        return game.asyncCall(message);
+    };
+    QDBusPendingCall kill = call("GameKill", 1, 0x123456);
+    ASSERT_TRUE(waitFor([&] { return kill.isFinished(); }));
+    EXPECT_FALSE(kill.isError()) << kill.error().message().toStdString();
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kLightColourByte, 3) == std::vector<int>{0x12, 0x34, 0x56}; },
+                        4000));
+    CMouseProfiledata stored;
+    stored.LoadProfile(window.mouse()->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetLightInfo().red, before.red);
+    EXPECT_EQ(window.mouse()->profile().GetLightInfo().blue, before.blue);
+
+    QDBusPendingCall wrong = call("GameStart", 7, 1);
+    ASSERT_TRUE(waitFor([&] { return wrong.isFinished(); }));
+    EXPECT_TRUE(wrong.isError());
+    // Five seconds after the last event the profile's own colour is back.
+    EXPECT_TRUE(waitFor([&] {
+        return sim.dump("settings", kLightColourByte, 3) == std::vector<int>{before.red, before.green, before.blue};
+    }, 9000));
+    QDBusConnection::disconnectFromBus(QStringLiteral("game"));
+}
+
 TEST(ScriptClient, SaysSoWhenTheToolIsNotRunning)
 {
     QProcess process;
@@ -169,3 +243,5 @@ TEST(ScriptClient, SaysSoWhenTheToolIsNotRunning)
 
 }  // namespace
 }  // namespace kestrion
+
+#include "config_bus_test.moc"

@@ -53,7 +53,7 @@ protected:
     SleepWatch watch;
 };
 
-TEST_F(Sleeping, TheTrayRestsWhileAsleepAndTheReceiverIsAskedAgainOnWaking)
+TEST_F(Sleeping, TrayAndLightsRestWhileAsleepAndTheReceiverIsAskedAgainOnWaking)
 {
     ASSERT_TRUE(start());
     sim.command("plug receiver");
@@ -63,8 +63,12 @@ TEST_F(Sleeping, TheTrayRestsWhileAsleepAndTheReceiverIsAskedAgainOnWaking)
     prepareForSleep(true);
     window.toggleFromTray();
     EXPECT_EQ(showing(), shown);
+    // The lights are the system's while it sleeps; the window keeps its own status.
+    EXPECT_FALSE(window.mouse()->lightControl());
+    EXPECT_TRUE(window.lightControl());
     sim.command("mouse off");
     prepareForSleep(false);
+    EXPECT_TRUE(window.mouse()->lightControl());
     EXPECT_TRUE(mouseOnline(false, 8000));
 
     window.toggleFromTray();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "shell/device_manager/device_models.h"
 
 namespace kestrion {
@@ -46,6 +48,23 @@ TEST(DeviceModels, TableRowsLeadToTheirProductsModel)
     lone.hasPartner = true;
     lone.partnerIndex = 11;
     EXPECT_EQ(modelForTableRow(lone, InterfaceRole::Command), 0) << "a partner index outside the table is ignored";
+}
+
+// The block a factory tool gets, word by word as it reads it.
+TEST(DeviceModels, FactoryToolBlockListsTheVersionAndEveryModel)
+{
+    const std::array<std::uint8_t, kFactoryBlockSize> block = factoryToolBlock();
+    const std::vector<std::uint8_t> expected = {
+        2, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0,  // version 2.3.0.2
+        4, 0, 0, 0,                                     // four models
+        0x0F, 0x32, 0, 0, 0xA4, 0x22, 0, 0, 2, 0, 0, 0,  // the mouse
+        0x0F, 0x32, 0, 0, 0x00, 0x00, 0, 0, 1, 0, 0, 0,  // the keyboard
+        0x0F, 0x32, 0, 0, 0x04, 0x10, 0, 0, 3, 0, 0, 0,  // the mouse pad
+        0x76, 0x0C, 0, 0, 0x30, 0x16, 0, 0, 7, 0, 0, 0,  // the headset
+    };
+    EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + expected.size()), expected);
+    for (std::size_t i = expected.size(); i < block.size(); ++i)
+        ASSERT_EQ(block[i], 0) << "byte " << i;
 }
 
 TEST(DeviceModels, SelectorIconsFollowKindAndRole)
