@@ -138,8 +138,10 @@ void CMainWnd::applySkin(const ui::SkinChange& change)
         const QString path = QFileInfo(change.image).isAbsolute()
             ? change.image
             : m_resources.skin.folder() + QLatin1Char('/') + change.image;
-        rule = QStringLiteral("QWidget#root { background: transparent; border-image: url(%1) 0 0 0 0 stretch stretch; }")
-                   .arg(quotedUrl(path));
+        // A picture the skin no longer has leaves the skin's own background.
+        if (QFileInfo(path).isFile())
+            rule = QStringLiteral("QWidget#root { background: transparent; border-image: url(%1) 0 0 0 0 stretch stretch; }")
+                       .arg(quotedUrl(path));
     }
     if (!rule.isEmpty())
         rule += QLatin1String(kSeeThroughRules);

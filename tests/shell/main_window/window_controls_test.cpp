@@ -442,6 +442,9 @@ TEST_F(TitleBarWindows, SkinButtonRepaintsTheWindowAndRefusesAFileThatIsNoImage)
     ASSERT_NE(frame, nullptr);
     frame->findChild<QAbstractButton*>("skin_reset")->click();
     EXPECT_FALSE(root->styleSheet().contains("border-image"));
+    // A picture kept from an older skin that this one lacks leaves the skin's own background.
+    skins.chooseStockImage("images/skins/retired.png");
+    EXPECT_FALSE(root->styleSheet().contains("border-image"));
 }
 
 // Through the window as a user does it, against devsim as its own process: the macros tab, a gun,
