@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QStackedWidget>
-#include <QVBoxLayout>
 
 #include "ui/language_manager.h"
 #include "ui/message_box.h"

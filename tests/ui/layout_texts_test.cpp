@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QSet>
+#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -39,6 +41,19 @@ QStringList shownTexts(const QWidget& widget)
     return shown;
 }
 
+// Every id a language file of the skin texts, so that a control showing one without carrying it
+// as its text id is caught too.
+void addLanguageIds(const QString& file, QSet<QString>& ids)
+{
+    QFile input(file);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly)) << file.toStdString();
+    QXmlStreamReader xml(&input);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Text"))
+            ids.insert(xml.attributes().value("id").toString());
+    }
+}
+
 struct Built {
     QString layout;
     std::unique_ptr<QWidget> root;
@@ -58,6 +73,8 @@ protected:
             layouts.push_back(std::move(built));
         }
         ASSERT_FALSE(allIds.isEmpty());
+        for (const LanguageEntry& language : loadLanguageList(kLanguageList))
+            addLanguageIds(real.skin.languageFile(QString::fromStdString(language.file)), allIds);
     }
 
     RealSkin real;

@@ -124,6 +124,7 @@ bool CQuellonUSBDevice::attachCommandLink(const std::string& path, int deviceKin
     }
     m_channel.setOpen(true);
     m_channel.setLinkMode(kind == LinkKind::Receiver ? 2 : 1);
+    m_firmwareVersion = link.versionNumber();
     return true;
 }
 
@@ -183,6 +184,7 @@ void CQuellonUSBDevice::switchCommandLink(const std::string& path, LinkKind targ
             }
             m_channel.setOpen(true);
             m_channel.setLinkMode(toWired ? 1 : 2);
+            m_firmwareVersion = link.versionNumber();
         }
         return toWired ? wiredAfterSwitch() : receiverAfterSwitch();
     });

@@ -88,6 +88,9 @@ public:
     const DeviceWorker& worker() const { return m_worker; }
     CommandChannel& commandChannel() { return m_channel; }
     bool notificationLinkOpen(LinkKind kind) const;
+    // The version number of the command link last opened (the receiver's while the mouse is
+    // behind it); readable from any thread, 0 before any.
+    int firmwareVersion() const { return m_firmwareVersion; }
 
     void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
     void setLanguage(const ui::LanguageManager* language) { m_language = language; }
@@ -232,6 +235,7 @@ private:
     QProgressBar* m_busyProgress = nullptr;
     // Counts the closings of the command links; a switch queued before one does nothing.
     std::atomic<unsigned> m_linkGeneration{0};
+    std::atomic<int> m_firmwareVersion{0};
     std::mutex m_keysLock;
     std::set<std::string> m_queuedKeys;
     // Last: its thread runs jobs that use the members above, so it goes first.

@@ -21,14 +21,30 @@ constexpr const char* kSettingsButton = "setbtn";
 constexpr const char* kMouseShortName = "MS";
 constexpr const char* kProgramShortName = "AP";
 
+constexpr const char* kSkinButton = "skinbtn";
+constexpr const char* kRootName = "root";
+constexpr const char* kUnreadableImageText = "skin_image_unreadable_text";
+constexpr const char* kImageFilterText = "skin_image_filter_text";
+constexpr const char* kImagePatterns = " (*.png *.jpg *.jpeg *.bmp *.gif *.webp)";
+// A chosen background shows through the device pages and, dimmed, through the bars.
+constexpr const char* kSeeThroughRules =
+    "\nQWidget[controlClass=\"QuellonMouseDevice\"] { background: transparent; }"
+    "\nQWidget#title_bar, QWidget#mouse_page_header { background: rgba(15, 18, 23, 150); }";
+
 // "V0104" for firmware 1.04; empty while the device's command link is closed.
 QString firmwareText(CQuellonUSBDevice& device)
 {
-    CommandChannel& channel = device.commandChannel();
-    if (!channel.isOpen())
+    if (!device.commandChannel().isOpen())
         return {};
-    HidDevice& link = channel.receiverMode() ? channel.receiverLink() : channel.wiredLink();
-    return QStringLiteral("V%1").arg(link.versionNumber(), 4, 16, QLatin1Char('0'));
+    return QStringLiteral("V%1").arg(device.firmwareVersion(), 4, 16, QLatin1Char('0'));
+}
+
+// A path as a quoted style-sheet string.
+QString quotedUrl(const QString& path)
+{
+    QString escaped = path;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
 }  // namespace
@@ -67,31 +83,7 @@ void CMainWnd::openSettings()
     m_settingsWindow->showBesideOwner();
 }
 
-}  // namespace kestrion
-
 // The title bar's skin pop-up and the background it changes.
-namespace kestrion {
-namespace {
-
-constexpr const char* kSkinButton = "skinbtn";
-constexpr const char* kRootName = "root";
-constexpr const char* kUnreadableImageText = "skin_image_unreadable_text";
-constexpr const char* kImageFilterText = "skin_image_filter_text";
-constexpr const char* kImagePatterns = " (*.png *.jpg *.jpeg *.bmp *.gif *.webp)";
-// A chosen background shows through the device pages and, dimmed, through the bars.
-constexpr const char* kSeeThroughRules =
-    "\nQWidget[controlClass=\"QuellonMouseDevice\"] { background: transparent; }"
-    "\nQWidget#title_bar, QWidget#mouse_page_header { background: rgba(15, 18, 23, 150); }";
-
-// A path as a quoted style-sheet string.
-QString quotedUrl(const QString& path)
-{
-    QString escaped = path;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
-
-}  // namespace
 
 void CMainWnd::setSkinSettings(ui::SkinSettings* settings)
 {
@@ -146,8 +138,10 @@ void CMainWnd::applySkin(const ui::SkinChange& change)
         const QString path = QFileInfo(change.image).isAbsolute()
             ? change.image
             : m_resources.skin.folder() + QLatin1Char('/') + change.image;
-        rule = QStringLiteral("QWidget#root { background: transparent; border-image: url(%1) 0 0 0 0 stretch stretch; }")
-                   .arg(quotedUrl(path));
+        // A picture the skin no longer has leaves the skin's own background.
+        if (QFileInfo(path).isFile())
+            rule = QStringLiteral("QWidget#root { background: transparent; border-image: url(%1) 0 0 0 0 stretch stretch; }")
+                       .arg(quotedUrl(path));
     }
     if (!rule.isEmpty())
         rule += QLatin1String(kSeeThroughRules);

@@ -401,7 +401,10 @@ TEST_F(TitleBarWindows, SettingsButtonOpensTheWindowWhoseLanguageSwitchesEveryth
     auto* settingsWindow = window.findChild<ui::CSetWnd*>();
     ASSERT_NE(settingsWindow, nullptr);
     EXPECT_TRUE(settingsWindow->isVisible());
-    EXPECT_EQ(window.versionRows().front().version.left(1), "V");
+    const std::vector<ui::VersionRow> rows = window.versionRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].shortName + " " + rows[0].version, "MS V0104");
+    EXPECT_EQ(rows[1].shortName + " " + rows[1].version, "AP V0101");
     auto* combo = settingsWindow->findChild<QComboBox*>("Language_combox_info");
     ASSERT_NE(combo, nullptr);
     combo->setCurrentIndex(1);
@@ -445,6 +448,41 @@ TEST_F(TitleBarWindows, SkinButtonRepaintsTheWindowAndRefusesAFileThatIsNoImage)
     ASSERT_NE(frame, nullptr);
     frame->findChild<QAbstractButton*>("skin_reset")->click();
     EXPECT_FALSE(root->styleSheet().contains("border-image"));
+    // A picture kept from an older skin that this one lacks leaves the skin's own background.
+    skins.chooseStockImage("images/skins/retired.png");
+    EXPECT_FALSE(root->styleSheet().contains("border-image"));
+}
+
+// Through the window as a user does it, against devsim as its own process: the macros tab, a gun,
+// a bullet, new values, the write button; the mouse holds the bullet's six events.
+TEST_F(WindowControls, ShootBulletEditedOnThePageReachesTheMouse)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    QTest::mouseClick(find("macro_Op_tab"), Qt::LeftButton);
+    ASSERT_TRUE(find("ShootControlItem")->isVisible());
+    QTest::mouseClick(find("shoot_gun_op_2"), Qt::LeftButton);
+    QTest::mouseClick(find("bullet_op_0"), Qt::LeftButton);
+    if (!find<QAbstractButton>("bullet_x_check")->isChecked())
+        QTest::mouseClick(find("bullet_x_check"), Qt::LeftButton);
+    if (find<QAbstractButton>("bullet_y_check")->isChecked())
+        QTest::mouseClick(find("bullet_y_check"), Qt::LeftButton);
+    for (const auto& [name, value] : {std::pair{"bullet_x_eidt", "3"}, {"bullet_y_eidt", "7"}, {"bullet_delay_eidt", "90"}}) {
+        auto* edit = find<QLineEdit>(name);
+        edit->selectAll();
+        QTest::keyClicks(edit, value);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QTest::mouseClick(find("shootdate_save_btn"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 10000));
+    EXPECT_TRUE(prompts.empty());
+
+    // The third entry's block, from the container's offset table; its first six events.
+    const std::vector<int> offset = sim.dump("shoot", 16 + 2 * 2, 2);
+    ASSERT_EQ(offset.size(), 2u);
+    const std::vector<int> events = sim.dump("shoot", (offset[0] | offset[1] << 8) + 4, 6 * 4);
+    EXPECT_EQ(events, (std::vector<int>{10, 0, 0x81, 1,  0, 0, 0x01, 1,  5, 0, 0x84, 3,
+                                        90, 0, 0x05, 7,  0, 0, 0x84, 0,  0, 0, 0x05, 0}));
 }
 
 }  // namespace
