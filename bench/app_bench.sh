@@ -10,23 +10,8 @@ bin="${1:-$here/build}/bin"
 seconds=10
 ticks=$(getconf CLK_TCK)
 
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-export XDG_RUNTIME_DIR="$runtime" XDG_DATA_HOME="$runtime/data"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$runtime"
-}
-trap cleanup EXIT
-
-Xvfb :97 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:97
-"$bin/devsim" --plug cable </dev/null >/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -S "$runtime/kestrion-vhid/devsim.control" ] && break; sleep 0.1; done
+# shellcheck source=bench/simulated_desk.sh
+source "$here/bench/simulated_desk.sh" 97
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # Nanoseconds on the CPU of the tool's notification readers (threads named kc-notify).

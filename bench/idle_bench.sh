@@ -9,25 +9,10 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin="${1:-$here/build}/bin"
 seconds=${2:-60}
 
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-export XDG_RUNTIME_DIR="$runtime" XDG_DATA_HOME="$runtime/data"
+# shellcheck source=bench/simulated_desk.sh
+source "$here/bench/simulated_desk.sh" 96
 mkdir -p "$runtime/data/Zorvane"
 log="$runtime/data/Zorvane/Torvix.log"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$runtime"
-}
-trap cleanup EXIT
-
-Xvfb :96 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:96
-"$bin/devsim" --plug cable </dev/null >/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -S "$runtime/kestrion-vhid/devsim.control" ] && break; sleep 0.1; done
 
 # Nanoseconds every thread of the process has run.
 cpu_ns() {
