@@ -21,9 +21,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb :97 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# BENCH_DISPLAY picks another display when :97 is taken.
+display="${BENCH_DISPLAY:-:97}"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=:97
+export DISPLAY="$display"
 "$bin/devsim" --plug cable </dev/null >/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -S "$runtime/kestrion-vhid/devsim.control" ] && break; sleep 0.1; done
@@ -79,6 +81,11 @@ run() {
 
 run shown
 run tray --tray
+# The fastest preview effect: the mouse holds the wave (device code 4) at full brightness and
+# speed 4 (stored as 0), which the tool reads at start and animates on the mouse picture.
+devsim_say "poke mouse settings 1 04 04 00"
+run wave
+devsim_say "poke mouse settings 1 00 04 04"
 # The mouse moving: every motion report reaches the tool's notification reader, which skips it.
 devsim_say "motion 1000"
 run m1000
