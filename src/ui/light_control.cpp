@@ -204,6 +204,24 @@ void CLightControlUI::applyMode(int mode)
     }
     if (m_same && rule.same)
         m_same->setVisible(*rule.same && m_sameOffered);
+    if (rule.keyboard)
+        applyKeyboardLayouts(*rule.keyboard);
+}
+
+void CLightControlUI::applyKeyboardLayouts(const lighting_editor::KeyboardLayouts& layouts)
+{
+    const std::pair<const char*, bool> shown[] = {
+        {rules::kSpeedLayout, layouts.speedShown},
+        {rules::kCustomLayout, layouts.customShown},
+        {rules::kSecondModeLayout, layouts.secondModeShown},
+        {rules::kAudioModeLayout, layouts.audioModeShown},
+    };
+    for (const auto& [name, visible] : shown) {
+        if (auto* layout = find<QWidget>(name))
+            layout->setVisible(visible);
+    }
+    if (auto* colour = find<QWidget>(rules::kLightColourLayout))
+        colour->setEnabled(layouts.colourEnabled);
 }
 
 int CLightControlUI::selectedMode() const

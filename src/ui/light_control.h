@@ -12,6 +12,10 @@ class QAbstractSlider;
 class QComboBox;
 class QLineEdit;
 
+namespace kestrion::lighting_editor {
+struct KeyboardLayouts;
+}
+
 namespace kestrion::ui {
 
 class CColourPaletteUI;
@@ -55,6 +59,7 @@ private:
     void bindControls();
     void connectSlider(QAbstractSlider* slider, std::uint8_t LightInfo::*field);
     void connectEdit(QLineEdit* edit);
+    void applyKeyboardLayouts(const lighting_editor::KeyboardLayouts& layouts);
     void takeColour(const QColor& colour);
     void showColour(const QColor& colour);
     void takeEdits();
