@@ -224,31 +224,6 @@ void CLightControlUI::applyKeyboardLayouts(const lighting_editor::KeyboardLayout
         colour->setEnabled(layouts.colourEnabled);
 }
 
-int CLightControlUI::selectedMode() const
-{
-    return m_modes ? m_modes->currentIndex() : -1;
-}
-
-int CLightControlUI::brightness() const
-{
-    return m_brightness ? m_brightness->value() : 0;
-}
-
-int CLightControlUI::speed() const
-{
-    return m_speed ? m_speed->value() : 0;
-}
-
-QColor CLightControlUI::paletteColour() const
-{
-    return m_palette ? m_palette->selectedColour() : QColor(Qt::black);
-}
-
-bool CLightControlUI::sevenColour() const
-{
-    return m_sevenColour && m_sevenColour->isChecked();
-}
-
 // A chosen colour replaces the seven colours.
 void CLightControlUI::takeColour(const QColor& colour)
 {

@@ -37,20 +37,12 @@ public:
     void fillModes(const std::vector<QString>& names, const std::vector<bool>& visible, int maxBrightness,
                    int maxSpeed);
     void setDeviceKind(int kind);
-    int deviceKind() const { return m_kind; }
     // "deng_same_mode" shows only while more than one device is online.
     void setSameModeOffered(bool offered);
     void showLight(const LightInfo& light);
     const LightInfo& light() const { return m_light; }
     // Enables the groups of a mode for the device kind.
     void applyMode(int mode);
-
-    int selectedMode() const;
-    int brightness() const;
-    int speed() const;
-    // Opaque black without a palette.
-    QColor paletteColour() const;
-    bool sevenColour() const;
 
 signals:
     void lightChanged(const LightInfo& light);
