@@ -11,6 +11,7 @@
 #include <QDBusConnection>
 
 #include <cstdio>
+#include <memory>
 
 #include "profiles/program_folders.h"
 #include "shell/bus/config_bus.h"
@@ -31,6 +32,7 @@ namespace {
 
 constexpr const char* kInstalledData = "/../share/kestrion-config/DefaultData";
 constexpr int kScreenshotDelayMs = 2000;
+constexpr int kModalShotDelayMs = 500;
 
 // The factory documents installed beside the program, else those of the source tree.
 QString defaultDataFolder()
@@ -129,12 +131,27 @@ int main(int argc, char** argv)
                                                                                  &clickOption] {
             QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file = options.value(shotOption),
                                                              clicks = options.values(clickOption)] {
+                // A click that opens a modal window (the colour picker) returns only when it
+                // closes: that window is shot instead, from its own event loop.
+                auto shotTaken = std::make_shared<bool>(false);
+                QTimer::singleShot(kModalShotDelayMs, &window, [&window, file, shotTaken] {
+                    QWidget* modal = QApplication::activeModalWidget();
+                    if (!modal || *shotTaken)
+                        return;
+                    *shotTaken = true;
+                    const bool saved = modal->grab().save(file);
+                    window.stopThreads();
+                    QApplication::exit(saved ? 0 : 1);
+                });
                 // A click's notification is queued: what it opens is there for the next name.
                 for (const QString& name : clicks) {
                     if (auto* control = window.findChild<QAbstractButton*>(name))
                         control->click();
                     QCoreApplication::processEvents();
                 }
+                if (*shotTaken)
+                    return;
+                *shotTaken = true;
                 const bool saved = window.grab().save(file);
                 window.stopThreads();
                 QApplication::exit(saved ? 0 : 1);

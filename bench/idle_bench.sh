@@ -10,7 +10,7 @@ bin="${1:-$here/build}/bin"
 seconds=${2:-60}
 
 # shellcheck source=bench/simulated_desk.sh
-source "$here/bench/simulated_desk.sh" 96
+source "$here/bench/simulated_desk.sh" "${BENCH_DISPLAY:-:96}"
 mkdir -p "$runtime/data/Zorvane"
 log="$runtime/data/Zorvane/Torvix.log"
 

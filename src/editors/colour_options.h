@@ -38,7 +38,6 @@ public:
     ColourOptions load();
     // Writes the whole document; false when the file could not be replaced.
     bool save(const ColourOptions& options) const;
-    const std::string& path() const { return m_path; }
 
     static ColourOptions parse(const Json::Value& document);
     static Json::Value document(const ColourOptions& options);

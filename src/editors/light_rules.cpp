@@ -52,6 +52,47 @@ constexpr Row kFiveRows[] = {
 };
 constexpr ModeRule kFiveOther{{I, O, O, O, O, O, K, O}, std::nullopt};
 
+// Keyboards: 30 modes. Direction stays enabled (Keep) where a row does not name it.
+constexpr KeyboardLayouts kPlain{};
+constexpr KeyboardLayouts kNoColour{true, false, false, false, false};
+constexpr KeyboardLayouts kSecondMode{false, false, true, false, false};
+constexpr KeyboardLayouts kCustom{false, true, false, false, true};
+constexpr KeyboardLayouts kAudioMode{false, false, false, true, true};
+
+constexpr ModeRule kKeyboardAll{{I, I, I, I, I, I, K, K}, false, kPlain};
+constexpr ModeRule kKeyboardNoDirection{{I, I, I, I, I, I, O, K}, false, kPlain};
+constexpr ModeRule kKeyboardOff{{I, O, O, O, O, O, O, K}, false, kPlain};
+
+constexpr Row kKeyboardRows[] = {
+    {0, kKeyboardAll},
+    {1, kKeyboardAll},
+    {2, kKeyboardAll},
+    {20, kKeyboardAll},
+    {23, kKeyboardAll},
+    {3, {{I, O, O, O, I, I, O, K}, true, kNoColour}},
+    {4, {{I, O, I, I, I, I, O, K}, true, kPlain}},
+    {5, {{I, I, I, I, I, O, O, K}, true, kPlain}},
+    {6, kKeyboardNoDirection},
+    {7, kKeyboardNoDirection},
+    {8, kKeyboardNoDirection},
+    {9, kKeyboardNoDirection},
+    {12, kKeyboardNoDirection},
+    {13, kKeyboardNoDirection},
+    {14, kKeyboardNoDirection},
+    {21, kKeyboardNoDirection},
+    {24, kKeyboardNoDirection},
+    {10, {{I, O, O, O, I, I, O, K}, false, kNoColour}},
+    {11, {{I, O, O, O, I, I, K, K}, false, kPlain}},
+    {15, {{I, I, I, I, I, O, O, K}, false, kPlain}},
+    {16, {{I, O, O, O, I, I, O, K}, false, kSecondMode}},
+    {17, {{I, O, O, O, I, O, K, K}, false, kNoColour}},
+    {19, {{I, O, I, I, I, O, O, K}, false, kCustom}},
+    {26, {{I, O, O, O, I, I, O, K}, false, kPlain}},
+    {27, {{I, O, O, O, O, O, O, K}, true, kPlain}},
+    {28, {{I, I, I, I, I, O, K, K}, false, kAudioMode}},
+    {29, {{I, O, O, O, I, O, O, K}, false, kNoColour}},
+};
+
 template <std::size_t N>
 ModeRule findRule(const Row (&rows)[N], int mode, const ModeRule& other)
 {
@@ -73,6 +114,9 @@ constexpr int kEffectModes[kCommonEffectCount][3] = {
 ModeRule modeRule(int kind, int mode)
 {
     switch (kind) {
+    case kKindKeyboard:
+    case kKindKeyboardReceiver:
+        return findRule(kKeyboardRows, mode, kKeyboardOff);
     case kKindMouse:
     case kKindMouseReceiver:
         return findRule(kMouseRows, mode, kMouseOther);
@@ -87,6 +131,7 @@ std::optional<KindColumn> columnOfKind(int kind)
 {
     switch (kind) {
     case kKindKeyboard:
+    case kKindKeyboardReceiver:
         return KindColumn::Keyboard;
     case kKindMouse:
     case kKindMouseReceiver:

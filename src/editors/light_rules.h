@@ -32,10 +32,27 @@ inline constexpr std::array<const char*, kGroupCount> kGroupNames{
 // One group's state under a mode: enabled, disabled, or left as it was.
 enum class GroupState : std::int8_t { Keep = -1, Off = 0, On = 1 };
 
+// What keyboards show besides the groups; every mode starts from these defaults.
+struct KeyboardLayouts {
+    bool speedShown = true;        // "deng_speed_layout"
+    bool customShown = false;      // "lightcustom_layout"
+    bool secondModeShown = false;  // "light_combo_ZZCCmodeSelectLayout"
+    bool audioModeShown = false;   // "light_combo_AudiomodeSelectLayout"
+    bool colourEnabled = true;     // "light_color_layout"
+};
+
+inline constexpr const char* kSpeedLayout = "deng_speed_layout";
+inline constexpr const char* kCustomLayout = "lightcustom_layout";
+inline constexpr const char* kSecondModeLayout = "light_combo_ZZCCmodeSelectLayout";
+inline constexpr const char* kAudioModeLayout = "light_combo_AudiomodeSelectLayout";
+inline constexpr const char* kLightColourLayout = "light_color_layout";
+
 struct ModeRule {
     std::array<GroupState, kGroupCount> groups;
     // "deng_same_mode" is shown (when offered at all); nullopt: left as it was.
     std::optional<bool> same;
+    // Keyboards only.
+    std::optional<KeyboardLayouts> keyboard = std::nullopt;
 };
 
 // The device kinds the editor knows; other kinds use the mouse pad's rules.
@@ -46,6 +63,7 @@ inline constexpr int kKindLightStrip = 4;
 inline constexpr int kKindFive = 5;
 inline constexpr int kKindMouseReceiver = 6;
 inline constexpr int kKindHeadset = 7;
+inline constexpr int kKindKeyboardReceiver = 9;
 
 // The rule of a mode for a device kind. The direction group is enabled before every rule is
 // applied and the same-lighting command hidden, so Keep there means "enabled" and "hidden".

@@ -37,7 +37,6 @@ public:
     int showModal();
     // The colour of "color_show_btn"; 0 without it.
     std::uint32_t chosenColour() const;
-    std::uint32_t currentColour() const { return m_current; }
     const ColourOptions& options() const { return m_options; }
 
 private:

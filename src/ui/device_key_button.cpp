@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace kestrion::ui {
 
@@ -11,16 +13,48 @@ namespace {
 // The ring drawn around a selected button, in the skin's accent colour.
 constexpr QRgb kSelectionColour = 0xff2ee6d6;
 constexpr qreal kSelectionWidth = 2.0;
-constexpr qreal kLightInset = 3.0;
+constexpr int kLightInset = 3;
 
 }  // namespace
 
+// The LED of a light button: opaque over the button's own look, so that a new colour repaints
+// this small square alone.
+class LedDot : public QWidget {
+public:
+    explicit LedDot(CDeviceKeyButtonUI* button) : QWidget(button), m_button(button)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(button->ledRect());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        m_button->refreshLookCache();
+        QPainter painter(this);
+        const qreal ratio = m_button->m_lookCache.devicePixelRatio();
+        const QRect source(QPointF(pos() * ratio).toPoint(), QSizeF(size() * ratio).toSize());
+        painter.drawPixmap(rect(), m_button->m_lookCache, source);
+        m_button->paintLed(painter, QRectF(rect()));
+    }
+
+private:
+    CDeviceKeyButtonUI* m_button;
+};
+
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {}
+
+QRect CDeviceKeyButtonUI::ledRect() const
+{
+    return rect().adjusted(kLightInset, kLightInset, -kLightInset, -kLightInset);
+}
 
 void CDeviceKeyButtonUI::setLightImage(const QString& file)
 {
     m_lightImage = file;
     m_lightPixmap = QPixmap(file);
+    m_lookCache = QPixmap();
     update();
 }
 
@@ -28,6 +62,7 @@ void CDeviceKeyButtonUI::setKeySetImage(const QString& file)
 {
     m_keySetImage = file;
     m_keySetPixmap = QPixmap(file);
+    m_lookCache = QPixmap();
     update();
 }
 
@@ -59,19 +94,29 @@ void CDeviceKeyButtonUI::setLightColour(const QColor& colour)
     if (colour == m_lightColour)
         return;
     m_lightColour = colour;
-    update();
+    if (!m_dot && m_lightColour.alpha() > 0) {
+        m_dot = new LedDot(this);
+        refreshLookCache();
+    }
+    if (m_dot && m_dot->isVisible())
+        m_dot->update();
+    else
+        update(ledRect());
 }
 
-void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event)
+CDeviceKeyButtonUI::Look CDeviceKeyButtonUI::currentLook() const
 {
-    QPushButton::paintEvent(event);
-    QPainter painter(this);
+    return Look{size(), devicePixelRatioF(), underMouse(), isDown(), isChecked(), text(), isEnabled(), hasFocus(),
+                m_selected, m_lightFlag, m_keyImageFlag};
+}
+
+// The button, its overlays and its selection ring: everything but the preview colour.
+void CDeviceKeyButtonUI::paintLook(QPainter& painter) const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_lightColour.alpha() > 0) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(m_lightColour);
-        painter.drawEllipse(QRectF(rect()).adjusted(kLightInset, kLightInset, -kLightInset, -kLightInset));
-    }
     if (m_lightFlag && !m_lightPixmap.isNull())
         painter.drawPixmap(rect(), m_lightPixmap);
     if (!m_keyImageFlag && !m_keySetPixmap.isNull())
@@ -82,6 +127,69 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event)
         const qreal inset = kSelectionWidth / 2;
         painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 4, 4);
     }
+}
+
+void CDeviceKeyButtonUI::refreshLookCache()
+{
+    const Look look = currentLook();
+    if (!m_lookCache.isNull() && look == m_cachedLook)
+        return;
+    m_lookCache = QPixmap(size() * look.pixelRatio);
+    m_lookCache.setDevicePixelRatio(look.pixelRatio);
+    m_lookCache.fill(Qt::transparent);
+    QPainter cache(&m_lookCache);
+    paintLook(cache);
+    cache.end();
+    m_cachedLook = look;
+    m_opaqueUnderLed = true;
+    const QImage image = m_lookCache.toImage();
+    const QRect led(QPointF(ledRect().topLeft() * look.pixelRatio).toPoint(),
+                    QSizeF(ledRect().size() * look.pixelRatio).toSize());
+    for (int y = led.top(); y <= led.bottom() && m_opaqueUnderLed; ++y) {
+        for (int x = led.left(); x <= led.right(); ++x) {
+            if (qAlpha(image.pixel(x, y)) != 255) {
+                m_opaqueUnderLed = false;
+                break;
+            }
+        }
+    }
+    if (m_dot)
+        m_dot->setVisible(m_opaqueUnderLed && !ledRect().isEmpty());
+}
+
+void CDeviceKeyButtonUI::paintLed(QPainter& painter, const QRectF& area) const
+{
+    if (m_lightColour.alpha() == 0)
+        return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(m_lightColour);
+    painter.drawEllipse(area);
+}
+
+void CDeviceKeyButtonUI::paintEvent(QPaintEvent*)
+{
+    refreshLookCache();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_lookCache);
+    if (!m_dot || m_dot->isHidden())
+        paintLed(painter, QRectF(ledRect()));
+}
+
+void CDeviceKeyButtonUI::resizeEvent(QResizeEvent* event)
+{
+    QPushButton::resizeEvent(event);
+    if (m_dot)
+        m_dot->setGeometry(ledRect());
+}
+
+// A new style sheet, palette or font changes the look without changing its key.
+void CDeviceKeyButtonUI::changeEvent(QEvent* event)
+{
+    QPushButton::changeEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::StyleChange || type == QEvent::PaletteChange || type == QEvent::FontChange)
+        m_lookCache = QPixmap();
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event)

@@ -5,6 +5,8 @@
 
 namespace kestrion::ui {
 
+class LedDot;
+
 // A key or light button of a device page. Paints as a button, then its light image while the
 // light flag is set and its key-set image while the key-image flag is clear. The select panel
 // around it sets its selected flag; a double click on an enabled button raises "dbclick".
@@ -33,24 +35,60 @@ public:
     bool isKeySelected() const { return m_selected; }
     void setKeySelected(bool selected);
     // The lighting preview's colour of this button's LED; its alpha is the LED's brightness.
-    // Repaints only when the colour changed, so a preview ticking every few milliseconds stays cheap.
+    // Repaints only when the colour changed, and then only the LED: when the button's own look
+    // is opaque under it, the LED is a small opaque child, so nothing behind the button is
+    // painted again for a preview frame.
     QColor lightColour() const { return m_lightColour; }
     void setLightColour(const QColor& colour);
+    // The LED's rectangle in the button.
+    QRect ledRect() const;
 
 signals:
     void doubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // What the button looks like apart from the preview colour; the style sheet is drawn again
+    // only when one of these changes, not on every frame of the preview.
+    struct Look {
+        QSize size;
+        qreal pixelRatio = 0;
+        bool hovered = false;
+        bool down = false;
+        bool checked = false;
+        QString text;
+        bool enabled = false;
+        bool focused = false;
+        bool selected = false;
+        bool lightFlag = false;
+        bool keyImageFlag = false;
+
+        bool operator==(const Look&) const = default;
+    };
+
+    friend class LedDot;
+
+    Look currentLook() const;
+    void paintLook(QPainter& painter) const;
+    // Draws the look again when it changed; tells whether it is opaque under the LED.
+    void refreshLookCache();
+    void paintLed(QPainter& painter, const QRectF& area) const;
+
     QString m_lightImage;
     QString m_keySetImage;
     QString m_gmNameTextColor;
     QPixmap m_lightPixmap;
     QPixmap m_keySetPixmap;
     QColor m_lightColour = Qt::transparent;
+    QPixmap m_lookCache;
+    Look m_cachedLook;
+    bool m_opaqueUnderLed = false;
+    LedDot* m_dot = nullptr;
     bool m_lightFlag = false;
     bool m_keyImageFlag = true;
     bool m_selected = false;

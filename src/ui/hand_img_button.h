@@ -30,7 +30,6 @@ public:
 
     // The delete mark's square in the control's coordinates.
     QRect deleteRect() const;
-    bool isHovered() const { return m_hovered; }
     bool isDeleteHot() const { return m_deleteHot; }
 
 signals:

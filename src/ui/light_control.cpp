@@ -204,31 +204,24 @@ void CLightControlUI::applyMode(int mode)
     }
     if (m_same && rule.same)
         m_same->setVisible(*rule.same && m_sameOffered);
+    if (rule.keyboard)
+        applyKeyboardLayouts(*rule.keyboard);
 }
 
-int CLightControlUI::selectedMode() const
+void CLightControlUI::applyKeyboardLayouts(const lighting_editor::KeyboardLayouts& layouts)
 {
-    return m_modes ? m_modes->currentIndex() : -1;
-}
-
-int CLightControlUI::brightness() const
-{
-    return m_brightness ? m_brightness->value() : 0;
-}
-
-int CLightControlUI::speed() const
-{
-    return m_speed ? m_speed->value() : 0;
-}
-
-QColor CLightControlUI::paletteColour() const
-{
-    return m_palette ? m_palette->selectedColour() : QColor(Qt::black);
-}
-
-bool CLightControlUI::sevenColour() const
-{
-    return m_sevenColour && m_sevenColour->isChecked();
+    const std::pair<const char*, bool> shown[] = {
+        {rules::kSpeedLayout, layouts.speedShown},
+        {rules::kCustomLayout, layouts.customShown},
+        {rules::kSecondModeLayout, layouts.secondModeShown},
+        {rules::kAudioModeLayout, layouts.audioModeShown},
+    };
+    for (const auto& [name, visible] : shown) {
+        if (auto* layout = find<QWidget>(name))
+            layout->setVisible(visible);
+    }
+    if (auto* colour = find<QWidget>(rules::kLightColourLayout))
+        colour->setEnabled(layouts.colourEnabled);
 }
 
 // A chosen colour replaces the seven colours.

@@ -12,6 +12,10 @@ class QAbstractSlider;
 class QComboBox;
 class QLineEdit;
 
+namespace kestrion::lighting_editor {
+struct KeyboardLayouts;
+}
+
 namespace kestrion::ui {
 
 class CColourPaletteUI;
@@ -33,20 +37,12 @@ public:
     void fillModes(const std::vector<QString>& names, const std::vector<bool>& visible, int maxBrightness,
                    int maxSpeed);
     void setDeviceKind(int kind);
-    int deviceKind() const { return m_kind; }
     // "deng_same_mode" shows only while more than one device is online.
     void setSameModeOffered(bool offered);
     void showLight(const LightInfo& light);
     const LightInfo& light() const { return m_light; }
     // Enables the groups of a mode for the device kind.
     void applyMode(int mode);
-
-    int selectedMode() const;
-    int brightness() const;
-    int speed() const;
-    // Opaque black without a palette.
-    QColor paletteColour() const;
-    bool sevenColour() const;
 
 signals:
     void lightChanged(const LightInfo& light);
@@ -55,6 +51,7 @@ private:
     void bindControls();
     void connectSlider(QAbstractSlider* slider, std::uint8_t LightInfo::*field);
     void connectEdit(QLineEdit* edit);
+    void applyKeyboardLayouts(const lighting_editor::KeyboardLayouts& layouts);
     void takeColour(const QColor& colour);
     void showColour(const QColor& colour);
     void takeEdits();

@@ -13,7 +13,6 @@ class CRedioMacroButtonUI : public QPushButton {
     Q_PROPERTY(QString redioimage READ redioImage WRITE setRedioImage)
 
 public:
-    static constexpr int kPulseTimerId = 100;
     static constexpr int kPulsePeriodMs = 50;
     static constexpr int kFadeStep = 20;
     static constexpr int kFadeLow = 80;

@@ -55,6 +55,44 @@ TEST(LightRules, GroupsPerKindAndMode)
     }
 }
 
+struct KeyboardCase {
+    int mode;
+    std::array<S, 7> groups;
+    bool same;
+    KeyboardLayouts layouts;
+};
+
+TEST(LightRules, KeyboardModesSetTheirGroupsAndLayouts)
+{
+    const KeyboardCase cases[] = {
+        {0, {I, I, I, I, I, K, K}, false, {}},
+        {3, {O, O, O, I, I, O, K}, true, {true, false, false, false, false}},
+        {4, {O, I, I, I, I, O, K}, true, {}},
+        {16, {O, O, O, I, I, O, K}, false, {false, false, true, false, false}},
+        {19, {O, I, I, I, O, O, K}, false, {false, true, false, false, true}},
+        {27, {O, O, O, O, O, O, K}, true, {}},
+        {28, {I, I, I, I, O, K, K}, false, {false, false, false, true, true}},
+        {22, {O, O, O, O, O, O, K}, false, {}},
+        {99, {O, O, O, O, O, O, K}, false, {}},
+    };
+    for (const KeyboardCase& c : cases) {
+        for (const int kind : {kKindKeyboard, kKindKeyboardReceiver}) {
+            const ModeRule rule = modeRule(kind, c.mode);
+            SCOPED_TRACE("keyboard mode " + std::to_string(c.mode));
+            for (std::size_t g = 0; g < c.groups.size(); ++g)
+                EXPECT_EQ(rule.groups[g + 1], c.groups[g]) << kGroupNames[g + 1];
+            EXPECT_EQ(rule.same, c.same);
+            ASSERT_TRUE(rule.keyboard);
+            EXPECT_EQ(rule.keyboard->speedShown, c.layouts.speedShown);
+            EXPECT_EQ(rule.keyboard->customShown, c.layouts.customShown);
+            EXPECT_EQ(rule.keyboard->secondModeShown, c.layouts.secondModeShown);
+            EXPECT_EQ(rule.keyboard->audioModeShown, c.layouts.audioModeShown);
+            EXPECT_EQ(rule.keyboard->colourEnabled, c.layouts.colourEnabled);
+        }
+    }
+    EXPECT_FALSE(modeRule(kKindMouse, 0).keyboard);
+}
+
 TEST(LightRules, SameLightingTranslatesTheModeAndCopiesTheLook)
 {
     LightInfo mouse{};

@@ -136,5 +136,33 @@ TEST(DeviceKeyButton, OverlaysFollowTheirFlags)
     EXPECT_EQ(centreColour(), plain);
 }
 
+// The LED is drawn over the button's look whether that look is opaque under it (the LED is then
+// a child of its own) or not, and follows every new colour.
+TEST(DeviceKeyButton, LedShowsEachNewColourOverAnyLook)
+{
+    ensureQtApp();
+    for (const char* look : {"QPushButton { background: #202020; border: none; }",
+                             "QPushButton { background: transparent; border: none; }"}) {
+        QWidget holder;
+        holder.resize(40, 40);
+        holder.setStyleSheet("background: #00ff00;");
+        auto* key = new ui::CDeviceKeyButtonUI(&holder);
+        key->setStyleSheet(look);
+        key->setGeometry(10, 10, 20, 20);
+        holder.show();
+        const QPoint centre(20, 20);
+        const QPoint corner(11, 11);
+        const QColor cornerBefore = holder.grab().toImage().pixelColor(corner);
+        key->setLightColour(QColor(255, 0, 0));
+        QImage image = holder.grab().toImage();
+        EXPECT_EQ(image.pixelColor(centre), QColor(Qt::red)) << look;
+        EXPECT_EQ(image.pixelColor(corner), cornerBefore) << look;
+        key->setLightColour(QColor(0, 0, 255));
+        EXPECT_EQ(holder.grab().toImage().pixelColor(centre), QColor(Qt::blue)) << look;
+        key->setLightColour(QColor(0, 0, 255, 0));
+        EXPECT_NE(holder.grab().toImage().pixelColor(centre), QColor(Qt::blue)) << look;
+    }
+}
+
 }  // namespace
 }  // namespace kestrion::test

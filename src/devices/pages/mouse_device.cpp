@@ -18,6 +18,7 @@
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
+#include "ui/device_key_button.h"
 #include "ui/device_profile.h"
 #include "ui/language_manager.h"
 #include "ui/light_control.h"
@@ -112,6 +113,11 @@ constexpr ControlSetting kCheckSettings[] = {
 QString numbered(const char* prefix, int index)
 {
     return QString::fromLatin1(prefix) + QString::number(index);
+}
+
+QColor previewColourOf(const KeyColour& led)
+{
+    return QColor(led.red, led.green, led.blue, led.brightness);
 }
 
 QString swatchStyle(const DpiStage& stage)
@@ -351,6 +357,17 @@ void CQuellonMouseDevice::setKeyColour(int index, std::uint32_t colour)
 std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
 {
     return m_lighting.getKeyColour(index);
+}
+
+// One snapshot of the preview per frame: the lighting thread's lock is taken once, not per LED.
+void CQuellonMouseDevice::pushLightFrame()
+{
+    const LightFrame frame = m_lighting.snapshot();
+    const QList<ui::CDeviceKeyButtonUI*>& buttons = lightButtons();
+    for (int i = 0; i < buttons.size() && i < static_cast<int>(frame.size()); ++i) {
+        if (buttons[i])
+            buttons[i]->setLightColour(previewColourOf(frame[i]));
+    }
 }
 
 void CQuellonMouseDevice::showSyncColour(const std::optional<KeyColour>& colour)

@@ -47,6 +47,7 @@ public:
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
     void showSyncColour(const std::optional<KeyColour>& colour) override;
+    void pushLightFrame() override;
     int keepAliveMinutes() override;
     void loadProfile() override;
     void refreshPage() override;

@@ -28,7 +28,8 @@ constexpr int kKeyboardReceiverKind = 9;
 
 constexpr int kLinkRetryMs = 5000;
 constexpr int kKeepAliveStartMs = 50;
-constexpr int kLightFrameWiredMs = 5;
+// The preview is only drawn on screen: one push per display frame shows every step a viewer can see.
+constexpr int kLightFrameWiredMs = 16;
 constexpr int kLightFrameReceiverMs = 500;
 constexpr int kLinkWatchFirstMs = 2000;
 constexpr int kLinkWatchMs = 3000;

@@ -152,8 +152,6 @@ public:
     // confirmed colour becomes the stage's colour.
     void openStageColour(int stage);
     ui::CColorSelectWnd* colourPicker() const;
-    // Whether some device takes part in synchronised lighting now.
-    bool lightSyncActive() const { return m_syncTakingPart; }
 
 public slots:
     // Another program takes the lights (off) or gives them back (on); the window's button and
