@@ -616,8 +616,7 @@ void CMacroControlUI::record(const RecordedInput& input)
         return;
     if (MacroRecorder::isStopClick(input))
         return stopRecording();
-    const int changedRow = m_recorder.record(input);
-    if (changedRow < 0)
+    if (!m_recorder.record(input))
         return;
     showRows();
     scrollToSelection();

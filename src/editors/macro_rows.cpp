@@ -216,6 +216,18 @@ void MacroRows::setPreviousDelay(int newIndex, std::optional<int> delay)
         (*previous.event)["Delay"] = std::to_string(*delay);
 }
 
+void MacroRows::unplace(int index, std::optional<int> previousDelay)
+{
+    if (index < 0 || index >= count())
+        return;
+    m_rows.erase(m_rows.begin() + index);
+    if (m_selected > index)
+        --m_selected;
+    else if (m_selected == index)
+        m_selected = index > 0 ? index - 1 : (count() > 0 ? 0 : -1);
+    setPreviousDelay(index, previousDelay);
+}
+
 Json::Value MacroRows::events(bool* shortened) const
 {
     Json::Value events(Json::arrayValue);
