@@ -2,6 +2,12 @@
 #include "window_fixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <linux/input-event-codes.h>
 
 #include "devices/event_container.h"
 #include "editors/macro_control.h"
@@ -10,26 +16,8 @@
 namespace kestrion::test {
 namespace {
 
-constexpr std::uint16_t kScanShift = 0x2A;
-constexpr std::uint16_t kScanA = 0x1E;
 constexpr std::uint16_t kMacroKeyPosition = 3;
-
-RecordedInput keyInput(std::uint16_t scanCode, bool pressed)
-{
-    RecordedInput input;
-    input.scanCode = scanCode;
-    input.pressed = pressed;
-    return input;
-}
-
-RecordedInput buttonInput(int bit, bool pressed)
-{
-    RecordedInput input;
-    input.kind = RecordedInput::Kind::MouseButton;
-    input.buttonBit = bit;
-    input.pressed = pressed;
-    return input;
-}
+constexpr quint32 kX11Offset = 8;
 
 class MacroRecording : public Application {
 protected:
@@ -39,6 +27,21 @@ protected:
     }
 
     std::vector<int> macroArea(std::size_t length) { return sim.dump("macro", 0, static_cast<int>(length)); }
+
+    // A key as X11 delivers it to the window (native scan code = evdev code + 8).
+    void sendKey(QEvent::Type type, int qtKey, quint32 linuxKey, Qt::KeyboardModifiers modifiers = {})
+    {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+        QKeyEvent key(type, qtKey, modifiers, linuxKey + kX11Offset, 0, 0, QString());
+        QApplication::sendEvent(target, &key);
+        pause(15);
+    }
+
+    void clickOn(QWidget* widget, Qt::MouseButton mouseButton)
+    {
+        QTest::mouseClick(widget, mouseButton);
+        pause(15);
+    }
 };
 
 TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
@@ -64,18 +67,27 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     keys[kMacroKeyPosition].current.param2 = 0;
     window.mouse()->profile().SetKeyList(keys);
 
-    button("macro_btn_starredio")->click();
+    window.activate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(button("macro_Op_tab"), Qt::LeftButton);
+    ASSERT_TRUE(button("macro_btn_starredio")->isVisible());
+    QTest::mouseClick(button("macro_btn_starredio"), Qt::LeftButton);
     ASSERT_TRUE(macros->isRecording());
-    for (const RecordedInput& input : {keyInput(kScanShift, true), keyInput(kScanA, true), keyInput(kScanA, false),
-                                       keyInput(kScanShift, false), buttonInput(0x02, true), buttonInput(0x02, false)}) {
-        macros->record(input);
-        pause(15);
-    }
-    macros->stopRecording();
+    ASSERT_TRUE(window.inputCapture().isActive());
+    EXPECT_FALSE(window.findChild<QWidget*>("device_select_layout")->isEnabled());
+
+    sendKey(QEvent::KeyPress, Qt::Key_Shift, KEY_LEFTSHIFT);
+    sendKey(QEvent::KeyPress, Qt::Key_A, KEY_A, Qt::ShiftModifier);
+    sendKey(QEvent::KeyRelease, Qt::Key_A, KEY_A, Qt::ShiftModifier);
+    sendKey(QEvent::KeyRelease, Qt::Key_Shift, KEY_LEFTSHIFT);
+    clickOn(window.mouse()->page()->findChild<QWidget*>("macro_action_list"), Qt::RightButton);
+    clickOn(button("macro_btn_stopredio"), Qt::LeftButton);
     EXPECT_FALSE(macros->isRecording());
+    EXPECT_FALSE(window.inputCapture().isActive());
+    EXPECT_TRUE(window.findChild<QWidget*>("device_select_layout")->isEnabled());
 
     const Json::Value events = LoadJsonFile(macros->library().macroPath(0).string())["Events"];
-    ASSERT_EQ(events.size(), 6u);
+    ASSERT_EQ(events.size(), 6u) << events.toStyledString();
     const std::vector<std::uint8_t> expected = encodeEventContainer({encodeEvents(events)});
     ASSERT_TRUE(waitFor([&] { return sim.command("check macro").find("valid entries=1") != std::string::npos; },
                         5000))
