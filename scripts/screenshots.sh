@@ -56,6 +56,29 @@ shot mouse-tab-lighting.png deng_Op_tab
 shot mouse-tab-performance-dpi.png system_Op_tab mouse_device_seting_option_0
 shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option_1
 shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2
+
+# The Macros tab with a recorded macro in the library, and while it records another take.
+write_sample_macro() {
+  local folder="$XDG_DATA_HOME/Kestrion Z880-ZIR Gaming Mouse/mouse"
+  local guid=2026_01_01_12_00_00_000
+  mkdir -p "$folder"
+  printf '{"MacroInfo": [{"MacroName": "Burst", "Guid": "%s"}, {"MacroName": "Reload", "Guid": "%s1"}]}\n' \
+    "$guid" "$guid" >"$folder/macro.config"
+  cat >"$folder/$guid.mac" <<'MACRO'
+{"MacroName": "Burst", "Guid": "2026_01_01_12_00_00_000", "Version": 64, "Events": [
+ {"Action": "down", "Button": 2, "Type": 9, "Delay": "32"},
+ {"Action": "down", "Button": 4, "Type": 10, "Delay": "85"},
+ {"Action": "up", "Button": 4, "Type": 10, "Delay": "41"},
+ {"Action": "up", "Button": 2, "Type": 9, "Delay": "120"},
+ {"Action": "down", "Button": 1, "Type": 1, "Delay": "64"},
+ {"Action": "up", "Button": 1, "Type": 1, "Delay": "50"},
+ {"Action": "down", "Button": 15, "Type": 4, "Delay": "50"},
+ {"Action": "up", "Button": 15, "Type": 5, "Delay": "10"}]}
+MACRO
+}
+write_sample_macro
+shot mouse-tab-macros.png macro_Op_tab
+shot mouse-tab-macros-recording.png macro_Op_tab macro_btn_starredio
 stop_simulator
 
 start_simulator "mouse off" "plug receiver"

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QStyle>
 #include <QTimer>
 
 #include "editors/macro_key_names.h"
@@ -26,6 +27,12 @@ constexpr const char* kGuidRole = "macroGuid";
 
 constexpr const char* kEditOnlyControls[] = {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
                                              "macro_btn_name_sub", "macro_btn_name_edit"};
+
+// Controls that would change the macro under the recorder.
+constexpr const char* kRecordingLockedControls[] = {
+    "macro_btn_up",       "macro_btn_down", "macro_btn_uptop",  "macro_btn_downbottom", "macro_btn_delete",
+    "macro_btn_deleteall", "macro_btn_save", "macro_btn_cancel", "mouse_move_layout",
+};
 
 struct NamedButton {
     int bit;
@@ -661,6 +668,12 @@ void CMacroControlUI::setEditingState(bool editing)
         insert->setEnabled(editing && m_rows.count() > 0);
     if (auto* delays = child<QWidget>("macro_tab_macrodelay_edit"))
         delays->setEnabled(editing);
+    for (const char* name : kRecordingLockedControls) {
+        if (auto* control = child<QWidget>(name))
+            control->setEnabled(editing);
+    }
+    if (editing)
+        setMacroControlsEnabled(selectedMacro() >= 0);
     if (auto* start = child<QWidget>("macro_btn_starredio"))
         start->setVisible(editing);
     if (auto* stop = child<QWidget>("macro_btn_stopredio"))
@@ -677,6 +690,9 @@ void CMacroControlUI::showRecordingState()
     setText(state, m_capturePaused ? QStringLiteral("macro_record_paused_text")
                                    : QStringLiteral("macro_recording_text"));
     state->setProperty("paused", m_capturePaused);
+    // The style sheet picks its colour by that property.
+    state->style()->unpolish(state);
+    state->style()->polish(state);
 }
 
 void CMacroControlUI::scrollToSelection()

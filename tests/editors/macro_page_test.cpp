@@ -328,6 +328,9 @@ TEST_F(MacroPageTest, RecordingAppendsWithMeasuredDelaysAndTheStopClickEndsIt)
     EXPECT_FALSE(control("macro_btn_starredio")->isVisibleTo(root.get()));
     EXPECT_TRUE(control("macro_record_state")->isVisibleTo(root.get()));
     EXPECT_TRUE(control("macro_action_list")->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_FALSE(control("macro_btn_deleteall")->isEnabled()) << "nothing changes the macro under the recorder";
+    EXPECT_FALSE(control("mouse_move_layout")->isEnabled());
+    EXPECT_FALSE(control("macro_btn_save")->isEnabled());
 
     RecordedInput a;
     a.scanCode = 0x1E;
@@ -356,6 +359,8 @@ TEST_F(MacroPageTest, RecordingAppendsWithMeasuredDelaysAndTheStopClickEndsIt)
     EXPECT_EQ(saved[0], key(0x04, true, "120"));
     EXPECT_EQ(saved[1], key(0x04, false, "10"));
     EXPECT_FALSE(control("macro_action_list")->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(control("macro_btn_deleteall")->isEnabled());
+    EXPECT_TRUE(control("mouse_move_layout")->isEnabled());
 }
 
 TEST_F(MacroPageTest, MenuRecordingsUseTheirDelayModes)
