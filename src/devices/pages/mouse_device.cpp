@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "devices/mouse_transfer.h"
+#include "editors/key_set_control.h"
 #include "platform/diagnostics.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
@@ -188,6 +189,7 @@ void CQuellonMouseDevice::initPage()
         connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMouseDevice::applySelectedProfile);
         openFirstTab(*selector);
     }
+    bindKeyEditor();
     fillPageLists();
     selectSubPage(0);
 }
@@ -376,6 +378,7 @@ void CQuellonMouseDevice::loadProfile()
     const std::string path = m_profiles->documentPathOf(m_profiles->selectedUuid());
     m_record.SetProfilePath(path);
     m_record.LoadProfile(path);
+    reloadKeyEditor();
 }
 
 void CQuellonMouseDevice::reloadProfile()
@@ -383,6 +386,7 @@ void CQuellonMouseDevice::reloadProfile()
     m_record.LoadProfile(m_record.GetDefaultPath());
     m_record.SetProfilePath(m_profiles ? m_profiles->documentPathOf(m_profiles->selectedUuid()) : "");
     m_record.SaveProfile();
+    reloadKeyEditor();
     refreshPage();
 }
 
@@ -392,6 +396,7 @@ void CQuellonMouseDevice::refreshPage()
         return;
     showSystemSettings(m_record.GetSystemStages());
     showStages();
+    showKeyList();
 }
 
 void CQuellonMouseDevice::collectPage()
@@ -834,6 +839,8 @@ void CQuellonMouseDevice::loadMacroNames()
     const Json::Value document = LoadJsonFile(folder + kMacroFileName);
     for (const std::string& name : textMembersOf(memberOf(document, "MacroInfo"), "MacroName"))
         m_macroNames.push_back(QString::fromStdString(name));
+    if (m_keyEditor)
+        m_keyEditor->fillMacroList(m_macroNames);
 }
 
 template <typename T>

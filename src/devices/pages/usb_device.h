@@ -90,6 +90,7 @@ public:
 
     void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
     void setLanguage(const ui::LanguageManager* language) { m_language = language; }
+    const ui::LanguageManager* language() const { return m_language; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
     void setWireless(bool wireless) { m_wireless = wireless; }

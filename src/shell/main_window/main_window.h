@@ -12,6 +12,7 @@
 
 #include "devices/pages/device_selector.h"
 #include "devices/pages/usb_device.h"
+#include "platform/input_capture.h"
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
 #include "ui/message_box.h"
@@ -75,6 +76,8 @@ public:
     CQuellonUSBDevice* selectedDevice() const;
     bool isControlShown(const QString& name) const;
     const DeviceDiscovery& discovery() const { return *m_discovery; }
+    // Key and mouse-button capture for the key editor and the macro recorder.
+    InputCapture& inputCapture() { return m_capture; }
 
 signals:
     void firstPassDone();
@@ -149,6 +152,12 @@ private:
     void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();
 
+    // Input capture: started and stopped by the editors, its events routed to them.
+    void switchCapture(bool on);
+    void onCaptured(CaptureMode mode, const CapturedInput& input);
+    void onCapturePaused(bool paused);
+    bool routeToKeyEditor(const ui::UiNotification& notification);
+
     int prompt(const QString& titleId, const QString& textId);
     QWidget* control(const QString& name) const;
 
@@ -165,6 +174,7 @@ private:
     bool m_lightControl = true;
     bool m_firmwarePromptShown = false;
     bool m_dragging = false;
+    InputCapture m_capture;
 };
 
 }  // namespace kestrion
