@@ -14,7 +14,7 @@ packages=(
   libjsoncpp-dev libevdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-l10n-tools libgl-dev
-  xvfb xauth dbus
+  xvfb xauth dbus xdotool
 )
 
 missing=()
