@@ -347,10 +347,14 @@ void CKeySetControlUI::functionChosen()
     }
 }
 
+// A count chosen without a number plays the macro once rather than never.
 void CKeySetControlUI::repeatChosen()
 {
+    const bool counted = selectedRow(m_macroRepeat) == kMacroCountedRepeat;
     if (m_macroCycleLayout)
-        m_macroCycleLayout->setVisible(selectedRow(m_macroRepeat) == kMacroCountedRepeat);
+        m_macroCycleLayout->setVisible(counted);
+    if (counted && m_macroCycles && m_macroCycles->text().isEmpty())
+        m_macroCycles->setText(QStringLiteral("1"));
 }
 
 // Only presses count: releasing the modifier of a combination would otherwise clear its key.

@@ -277,6 +277,7 @@ TEST_F(KeyEditor, OutOfRangeNumbersAreTruncatedWithinTheirType)
     choosePage(KeyPage::Macro);
     choose("keyset_macro_combo", 1);
     choose("keyset_macro_over_combo", 4);
+    EXPECT_EQ(keyCode(3), (KeyCode{0x71, 1, 1})) << "a count chosen without a number plays once";
     type("keyset_macro_cycle_edit", "abc");
     EXPECT_EQ(keyCode(3), (KeyCode{0x71, 1, 0}));
 }
