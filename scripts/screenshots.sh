@@ -85,6 +85,22 @@ start_simulator "mouse off" "plug receiver"
 shot receiver-mouse-off.png
 stop_simulator
 
+# The buttons tab with its editor open, over a small macro library: a button on the keyboard page
+# with the Ctrl option chosen, and a button playing a macro a number of times.
+macros="$XDG_DATA_HOME/Kestrion Z880-ZIR Gaming Mouse/mouse"
+mkdir -p "$macros"
+macro_file() {
+  printf '{"Events": [{"Action": "down", "Button": 4, "Delay": "30", "Type": 10}, '
+  printf '{"Action": "up", "Button": 4, "Delay": "30", "Type": 10}], "Guid": "%s", "MacroName": "%s", "Version": 64}\n' "$1" "$2"
+}
+macro_file 2026_01_01_00_00_00_100 Reload > "$macros/2026_01_01_00_00_00_100.mac"
+macro_file 2026_01_01_00_00_00_101 "Build order" > "$macros/2026_01_01_00_00_00_101.mac"
+printf '{"MacroInfo": [{"Guid": "2026_01_01_00_00_00_100", "MacroName": "Reload"}, {"Guid": "2026_01_01_00_00_00_101", "MacroName": "Build order"}]}\n' > "$macros/macro.config"
+start_simulator "plug cable"
+shot mouse-tab-buttons-keyboard.png key_Op_tab key_4 keyset_function_combo=6 key_ComBox_check_1
+shot mouse-tab-buttons-macro.png key_Op_tab key_3 keyset_function_combo=9 keyset_macro_combo=1 keyset_macro_over_combo=4
+stop_simulator
+
 # A slow mouse: the page says what the device is busy with while its first read runs.
 start_simulator "latency 300" "plug cable"
 shot mouse-device-busy.png

@@ -161,6 +161,12 @@ private:
     void onMacroCapturePaused(bool paused);
     void lockForRecording(bool locked);
 
+    // Input capture: started and stopped by the editors, its events routed to them.
+    void switchCapture(bool on);
+    void onCaptured(CaptureMode mode, const CapturedInput& input);
+    void onCapturePaused(bool paused);
+    bool routeToKeyEditor(const ui::UiNotification& notification);
+
     int prompt(const QString& titleId, const QString& textId);
     QWidget* control(const QString& name) const;
 
