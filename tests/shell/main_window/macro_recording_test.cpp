@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
@@ -10,14 +11,17 @@
 #include <linux/input-event-codes.h>
 
 #include "devices/event_container.h"
+#include "devices/mouse_transfer.h"
+#include "editors/key_function.h"
 #include "editors/macro_control.h"
 #include "profiles/json_file.h"
 
 namespace kestrion::test {
 namespace {
 
-constexpr std::uint16_t kMacroKeyPosition = 3;
+constexpr std::size_t kMacroKeyPosition = 3;
 constexpr quint32 kX11Offset = 8;
+constexpr int kKeyTableBytes = 48;
 
 class MacroRecording : public Application {
 protected:
@@ -35,6 +39,18 @@ protected:
         QKeyEvent key(type, qtKey, modifiers, linuxKey + kX11Offset, 0, 0, QString());
         QApplication::sendEvent(target, &key);
         pause(15);
+    }
+
+    // Chooses a row of a closed list with the keyboard, as the user can.
+    void choose(const char* name, int row)
+    {
+        auto* list = window.findChild<QComboBox*>(QString::fromLatin1(name));
+        ASSERT_NE(list, nullptr) << name;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        ASSERT_EQ(list->currentIndex(), row) << name;
     }
 
     void clickOn(QWidget* widget, Qt::MouseButton mouseButton)
@@ -59,14 +75,6 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     ASSERT_EQ(macros->library().count(), 1);
     ASSERT_EQ(window.mouse()->macroNames().size(), 1u);
 
-    // The button plays the macro; the recording's end writes macros and keys.
-    std::vector<KeyEntry> keys = window.mouse()->profile().GetKeyList();
-    ASSERT_GT(keys.size(), kMacroKeyPosition);
-    keys[kMacroKeyPosition].current.type = 0x70;
-    keys[kMacroKeyPosition].current.param1 = 0;
-    keys[kMacroKeyPosition].current.param2 = 0;
-    window.mouse()->profile().SetKeyList(keys);
-
     window.activate();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::mouseClick(button("macro_Op_tab"), Qt::LeftButton);
@@ -88,11 +96,26 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
 
     const Json::Value events = LoadJsonFile(macros->library().macroPath(0).string())["Events"];
     ASSERT_EQ(events.size(), 6u) << events.toStyledString();
-    const std::vector<std::uint8_t> expected = encodeEventContainer({encodeEvents(events)});
-    ASSERT_TRUE(waitFor([&] { return sim.command("check macro").find("valid entries=1") != std::string::npos; },
-                        5000))
-        << sim.command("check macro");
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 5000));
+
+    // The buttons tab: a button plays the macro, saved to the mouse.
+    const std::vector<int> factory = sim.dump("keys", 0, kKeyTableBytes);
+    const std::vector<std::uint8_t> factoryBytes(factory.begin(), factory.end());
+    const FunctionKeyIndex slot = functionKeyIndex(factoryBytes.data(), factoryBytes.size() / 3);
+    QTest::mouseClick(button("key_Op_tab"), Qt::LeftButton);
+    QTest::mouseClick(button("key_3"), Qt::LeftButton);
+    auto* page = window.findChild<QComboBox*>("keyset_function_combo");
+    choose("keyset_function_combo", page->findData(KeyPage::Macro));
+    choose("keyset_macro_combo", 0);
+    QTest::mouseClick(button("key_butt_prosave"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 10000));
+
+    const std::vector<int> table = sim.dump("keys", 0, kKeyTableBytes);
+    const std::size_t at = slot[kMacroKeyPosition] * 3;
+    EXPECT_EQ(table.at(at), 0x70);
+    EXPECT_EQ(table.at(at + 1), 0x00);
+    const std::vector<std::uint8_t> expected = encodeEventContainer({encodeEvents(events)});
+    EXPECT_EQ(sim.command("check macro"), "ok valid entries=1 events=6");
     EXPECT_EQ(macroArea(expected.size()), std::vector<int>(expected.begin(), expected.end()));
     EXPECT_TRUE(prompts == std::vector<std::string>{"message_text_29"});
 }
