@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QTimer>
 
@@ -755,10 +756,11 @@ void CMacroControlUI::addRowWidget(int index)
     delay->setProperty("role", "macro_label_text_style");
     delay->setFixedHeight(kDelayHeight);
     delay->setMaxLength(kDelayChars);
-    delay->setValidator(new QIntValidator(kMinDelay, kMaxDelay, delay));
+    // Digits only; a value outside the range is corrected when the edit is left.
+    delay->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), delay));
     delay->setText(QString::number(row.delay));
     connect(delay, &QLineEdit::editingFinished, this, [this, delay, index] {
-        if (!delay->hasAcceptableInput() && !delay->text().isEmpty())
+        if (!delay->text().isEmpty())
             delay->setText(QString::number(std::clamp(delay->text().toInt(), kMinDelay, kMaxDelay)));
         setRowDelay(index, delay->text());
     });

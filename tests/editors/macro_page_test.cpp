@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -228,6 +229,18 @@ TEST_F(MacroPageTest, DelaysOfOneRowAndOfAllRows)
     delay->clear();
     emit delay->editingFinished();
     EXPECT_EQ(savedEvents(0)[0]["Delay"].asString(), "0");
+    const std::pair<const char*, const char*> corrected[] = {{"5", "10"}, {"99999", "65535"}, {"70", "70"}};
+    for (const auto& [typed, saved] : corrected) {
+        delay = list->itemWidget(list->item(0))->findChild<QLineEdit*>("macro_delay");
+        delay->clear();
+        QTest::keyClicks(delay, typed);
+        emit delay->editingFinished();
+        EXPECT_EQ(savedEvents(0)[0]["Delay"].asString(), saved) << typed;
+        EXPECT_EQ(delay->text(), saved) << typed;
+    }
+    delay->clear();
+    QTest::keyClicks(delay, "1a2");
+    EXPECT_EQ(delay->text(), "12") << "digits only";
 
     control<QLineEdit>("macro_fixed_time_edit")->setText("3");
     click("macro_tab_macrodelay_edit");
