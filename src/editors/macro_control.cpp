@@ -12,7 +12,12 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
+#include <memory>
+
 #include "editors/macro_key_names.h"
+#include "profiles/json_access.h"
 #include "ui/language_manager.h"
 
 namespace kestrion {
@@ -24,7 +29,6 @@ constexpr int kDelayChars = 6;
 constexpr int kMinDelay = 10;
 constexpr int kMaxDelay = 65535;
 constexpr int kScrollDelayMs = 50;
-constexpr const char* kGuidRole = "macroGuid";
 
 constexpr const char* kEditOnlyControls[] = {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
                                              "macro_btn_name_sub", "macro_btn_name_edit"};
@@ -151,6 +155,11 @@ MacroRecorder::Clock steadyClock()
     return [timer] { return static_cast<std::int64_t>(timer->elapsed()); };
 }
 
+bool isDown(const Json::Value& event)
+{
+    return textOf(memberOf(event, "Action")) == "down";
+}
+
 bool isKeyEvent(int type)
 {
     return type == static_cast<int>(MacroEventType::Key) || type == static_cast<int>(MacroEventType::Modifier);
@@ -160,22 +169,22 @@ bool isKeyEvent(int type)
 
 QString macroEventNameId(const Json::Value& event)
 {
-    if (!event.isObject() || !event["Type"].isInt() || !event["Button"].isInt())
+    const std::optional<std::int64_t> type = integerWithin(memberOf(event, "Type"), 0, INT_MAX);
+    const std::optional<std::int64_t> button = integerWithin(memberOf(event, "Button"), 0, INT_MAX);
+    if (!type || !button)
         return {};
-    const int type = event["Type"].asInt();
-    const int button = event["Button"].asInt();
-    const bool down = event["Action"].isString() && event["Action"].asString() == "down";
-    if (isKeyEvent(type))
-        return QString::fromLatin1(macroKeyNameId(static_cast<MacroEventType>(type), button));
-    if (type == static_cast<int>(MacroEventType::MouseButton)) {
+    const bool down = isDown(event);
+    if (isKeyEvent(static_cast<int>(*type)))
+        return QString::fromLatin1(macroKeyNameId(static_cast<MacroEventType>(*type), static_cast<int>(*button)));
+    if (*type == static_cast<int>(MacroEventType::MouseButton)) {
         for (const NamedButton& row : kButtonNames) {
-            if (row.bit == button)
+            if (row.bit == *button)
                 return QString::fromLatin1(row.nameId);
         }
         return {};
     }
     for (const MoveName& row : kMoveNames) {
-        if (static_cast<int>(row.type) == type && row.down == down)
+        if (static_cast<int>(row.type) == *type && row.down == down)
             return QString::fromLatin1(row.nameId);
     }
     return {};
@@ -731,7 +740,7 @@ void CMacroControlUI::addRowWidget(int index)
     layout->setContentsMargins(6, 0, 6, 0);
     layout->setAlignment(Qt::AlignVCenter);
 
-    const int type = event["Type"].isInt() ? event["Type"].asInt() : 0;
+    const auto type = static_cast<int>(integerWithin(memberOf(event, "Type"), 0, INT_MAX).value_or(0));
     auto* name = new QLabel(cells);
     name->setObjectName(QStringLiteral("macro_event_name"));
     name->setProperty("role", isKeyEvent(type) ? "macro_label_keyboard_style" : "macro_label_mouse_style");
@@ -742,10 +751,10 @@ void CMacroControlUI::addRowWidget(int index)
     direction->setObjectName(QStringLiteral("macro_event_direction"));
     const bool move = type == static_cast<int>(MacroEventType::MoveHorizontal)
         || type == static_cast<int>(MacroEventType::MoveVertical);
-    const bool down = event["Action"].isString() && event["Action"].asString() == "down";
+    const bool down = isDown(event);
     if (move) {
         direction->setProperty("role", "macro_label_text_style");
-        direction->setText(QString::number(event["Button"].isInt() ? event["Button"].asInt() : 0));
+        direction->setText(QString::number(integerOf(memberOf(event, "Button"))));
     } else {
         direction->setProperty("role", down ? "macro_label_down_style" : "macro_label_up_style");
         setText(direction, down ? QStringLiteral("macro_direction_down_text") : QStringLiteral("macro_direction_up_text"));
