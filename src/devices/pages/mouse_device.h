@@ -174,6 +174,7 @@ private:
     void macrosWrittenForKeys(int result, const std::vector<KeyEntry>& keys);
     void keysWrittenToDevice(int result);
     void keysSaved();
+    void saveKeysToProfile();
     template <typename T>
     T* control(const QString& name) const;
 

@@ -158,7 +158,6 @@ void CQuellonMouseDevice::selectKey(int key)
             keyButtons()[i]->setKeySelected(i == key);
     }
     m_keyEditor->loadEntry(keys[static_cast<std::size_t>(key)]);
-    markKeysChanged(false);
     showKeyList();
 }
 
@@ -184,6 +183,8 @@ void CQuellonMouseDevice::applyKeyEdit()
         return;
     keys[static_cast<std::size_t>(m_selectedKey)] = m_keyEditor->readEntry();
     m_record.SetKeyList(keys);
+    // Kept on disk at once, like every other change of the profile; the mouse gets it on saving.
+    saveKeysToProfile();
     showKeyList();
     markKeysChanged(true);
 }
@@ -262,10 +263,12 @@ void CQuellonMouseDevice::setKeyCapturePaused(bool paused)
         m_keyEditor->setCapturePaused(paused);
 }
 
-// The page shown is what the user means to write, "Default" included.
+// A key whose default is shown but not applied yet is written with its default: what the page
+// shows is what the user means to write.
 void CQuellonMouseDevice::saveKeysToDevice()
 {
-    if (m_keysChanged)
+    if (m_keyEditor && m_keyEditor->shownPage() == KeyPage::Default
+        && codeOf(m_keyEditor->entry().current) != codeOf(m_keyEditor->entry().defaults))
         applyKeyEdit();
     const std::vector<KeyEntry> keys = m_record.GetKeyList();
     runJob(kMacrosLabel, [this, keys]() -> UiStep {
@@ -311,9 +314,14 @@ void CQuellonMouseDevice::keysWrittenToDevice(int result)
 
 void CQuellonMouseDevice::keysSaved()
 {
+    saveKeysToProfile();
+    markKeysChanged(false);
+}
+
+void CQuellonMouseDevice::saveKeysToProfile()
+{
     if (!m_record.SaveProfile())
         showNotice(QStringLiteral("profile_write_failed_text"));
-    markKeysChanged(false);
 }
 
 }  // namespace kestrion

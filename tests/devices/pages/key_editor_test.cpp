@@ -249,9 +249,7 @@ TEST_F(KeyEditor, EveryFunctionPageGivesItsCodeAndShowsItBack)
         EXPECT_EQ(editor->shownPage(), c.page) << describe(c.expected);
         EXPECT_EQ(codeOf(editor->readEntry().current), c.expected) << "shown back on page " << c.page;
     }
-    // An applied change can be saved.
-    EXPECT_FALSE(control<QAbstractButton>("key_butt_keysave")->isEnabled());
-    choose("keyset_combokey_combo", 0);
+    // Applied changes wait to be saved to the mouse, whichever key is chosen next.
     EXPECT_TRUE(control<QAbstractButton>("key_butt_keysave")->isEnabled());
     EXPECT_TRUE(control<QAbstractButton>("key_butt_prosave")->isEnabled());
 }
@@ -364,6 +362,25 @@ TEST_F(KeyEditor, DefaultAndCancelShowWithoutChangingTheKey)
     EXPECT_EQ(editor->shownPage(), KeyPage::Dpi);
     EXPECT_FALSE(device.keysChanged());
     EXPECT_FALSE(control("key_butt_prosave")->isEnabled());
+}
+
+TEST_F(KeyEditor, SavingWhileTheDefaultIsShownWritesTheDefault)
+{
+    attach();
+    const std::vector<std::uint8_t> factory = sim.keyTable();
+    device.selectKey(3);
+    choosePage(KeyPage::Media);
+    choose("keyset_media_combo", 6);
+    device.saveKeysToDevice();
+    ASSERT_TRUE(settle());
+    ASSERT_NE(sim.keyTable(), factory);
+
+    device.routeKeyEditor("click", "key_butt_keydefalut");
+    device.routeKeyEditor("click", "key_butt_prosave");
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(keyCode(3), codeOf(device.profile().GetKeyList()[3].defaults));
+    EXPECT_EQ(sim.keyTable(), factory);
+    EXPECT_FALSE(device.keysChanged());
 }
 
 TEST_F(KeyEditor, AKeyboardHasNoDpiOrGunPage)
