@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -477,7 +478,10 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
     choose("keyset_mousedpi_combo", 0);
     sim.setLatency(3000, 0);
     device.saveKeysToDevice();
-    ASSERT_TRUE(waitFor([&] { return device.worker().status().running; }));
+    // The busy strip says what is being written while it runs.
+    auto* busy = device.findChild<QWidget*>("device_busy_panel");
+    ASSERT_TRUE(waitFor([&] { return !busy->isHidden(); }));
+    EXPECT_EQ(device.findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
 
     device.closeLinks();
     ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }, 2000));
@@ -485,7 +489,7 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
 
     EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
     EXPECT_TRUE(device.settingsPending());
-    EXPECT_TRUE(device.findChild<QWidget*>("device_busy_panel")->isHidden());
+    EXPECT_TRUE(busy->isHidden());
     EXPECT_FALSE(device.keysChanged());
 }
 
