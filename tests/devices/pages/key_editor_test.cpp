@@ -384,6 +384,25 @@ TEST_F(KeyEditor, SavingWhileTheDefaultIsShownWritesTheDefault)
     EXPECT_FALSE(device.keysChanged());
 }
 
+TEST_F(KeyEditor, TheMacroListFollowsTheLibrary)
+{
+    auto* macros = control<QComboBox>("keyset_macro_combo");
+    editor->addMacroItem("Burst");
+    ASSERT_EQ(macros->count(), 3);
+    EXPECT_EQ(macros->itemData(2, Qt::ToolTipRole).toString(), "Burst");
+    editor->renameMacroItem(1, "");
+    editor->renameMacroItem(-1, "Nothing");
+    editor->renameMacroItem(1, "Opener");
+    EXPECT_EQ(macros->itemText(1), "Opener");
+    editor->removeMacroItem(0);
+    editor->removeMacroItem(7);
+    EXPECT_EQ(macros->count(), 2);
+    EXPECT_EQ(macros->itemText(0), "Opener");
+    editor->fillMacroList({"One"});
+    EXPECT_EQ(macros->count(), 1);
+    EXPECT_EQ(macros->currentIndex(), -1);
+}
+
 TEST_F(KeyEditor, AKeyboardHasNoDpiOrGunPage)
 {
     std::unique_ptr<QWidget> tree(real.skin.build("XML\\CustomControlXML\\KeySetControl.xml", real.factory));
