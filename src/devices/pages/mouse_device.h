@@ -166,6 +166,10 @@ private:
     void loadMacroNames();
     // The buttons tab.
     void bindKeyEditor();
+    bool routeKeyEditorClick(const QString& name);
+    bool routeModifierOption(const QString& name);
+    bool routeKeyEditorList(const QString& name);
+    bool routeKeyEditorFocus(bool focused, const QString& name);
     void showKeyList();
     QString keyListLine(int key, const KeyEntry& entry) const;
     void reloadKeyEditor();

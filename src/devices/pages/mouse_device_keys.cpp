@@ -85,58 +85,73 @@ bool CQuellonMouseDevice::routeKeyEditor(const QString& type, const QString& nam
 {
     if (!m_keyEditor)
         return false;
-    if (type == QLatin1String("click")) {
-        if (name == QLatin1String("key_butt_keysave")) {
-            applyKeyEdit();
-        } else if (name == QLatin1String("key_butt_keydefalut")) {
-            m_keyEditor->showDefault();
-            markKeysChanged(true);
-        } else if (name == QLatin1String("key_butt_keycancel")) {
-            m_keyEditor->showCurrent();
-            markKeysChanged(false);
-        } else if (name == QLatin1String("key_butt_prosave")) {
-            saveKeysToDevice();
-        } else if (const ui::FamilyName family = ui::splitFamilyName(name);
-                   family.prefix == QLatin1String(kKeyPicturePrefix)) {
-            selectKey(family.index);
-        } else {
-            return false;
-        }
-        return true;
-    }
-    if (type == QLatin1String("selectchanged")) {
-        const ui::FamilyName family = ui::splitFamilyName(name);
-        if (family.prefix != QLatin1String(kModifierPrefix))
-            return false;
-        m_keyEditor->selectModifier(family.index);
+    if (type == QLatin1String("click"))
+        return routeKeyEditorClick(name);
+    if (type == QLatin1String("selectchanged"))
+        return routeModifierOption(name);
+    if (type == QLatin1String("itemselect"))
+        return routeKeyEditorList(name);
+    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus"))
+        return routeKeyEditorFocus(type == QLatin1String("setfocus"), name);
+    if (type == QLatin1String("return") && isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }
-    if (type == QLatin1String("itemselect")) {
-        if (name == QLatin1String(kFunctionCombo))
-            m_keyEditor->functionChosen();
-        else if (name == QLatin1String(kRepeatCombo))
-            m_keyEditor->repeatChosen();
-        else if (!isOneOf(name, kAppliedCombos))
-            return false;
+    return false;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorClick(const QString& name)
+{
+    if (name == QLatin1String("key_butt_keysave")) {
         applyKeyEdit();
-        return true;
-    }
-    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus")) {
-        if (name == QLatin1String(kKeyEditName)) {
-            // The window losing the focus only pauses the capture; it goes on when the focus is back.
-            const bool focused = type == QLatin1String("setfocus");
-            if (focused || isActiveWindow())
-                sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
-            return true;
-        }
-        if (type == QLatin1String("killfocus") && isOneOf(name, kAppliedEdits)) {
-            applyKeyEdit();
-            return true;
-        }
+    } else if (name == QLatin1String("key_butt_keydefalut")) {
+        m_keyEditor->showDefault();
+        markKeysChanged(true);
+    } else if (name == QLatin1String("key_butt_keycancel")) {
+        m_keyEditor->showCurrent();
+        markKeysChanged(false);
+    } else if (name == QLatin1String("key_butt_prosave")) {
+        saveKeysToDevice();
+    } else if (const ui::FamilyName family = ui::splitFamilyName(name);
+               family.prefix == QLatin1String(kKeyPicturePrefix)) {
+        selectKey(family.index);
+    } else {
         return false;
     }
-    if (type == QLatin1String("return") && isOneOf(name, kAppliedEdits)) {
+    return true;
+}
+
+bool CQuellonMouseDevice::routeModifierOption(const QString& name)
+{
+    const ui::FamilyName family = ui::splitFamilyName(name);
+    if (family.prefix != QLatin1String(kModifierPrefix))
+        return false;
+    m_keyEditor->selectModifier(family.index);
+    applyKeyEdit();
+    return true;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorList(const QString& name)
+{
+    if (name == QLatin1String(kFunctionCombo))
+        m_keyEditor->functionChosen();
+    else if (name == QLatin1String(kRepeatCombo))
+        m_keyEditor->repeatChosen();
+    else if (!isOneOf(name, kAppliedCombos))
+        return false;
+    applyKeyEdit();
+    return true;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorFocus(bool focused, const QString& name)
+{
+    if (name == QLatin1String(kKeyEditName)) {
+        // The window losing the focus only pauses the capture; it goes on when the focus is back.
+        if (focused || isActiveWindow())
+            sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
+        return true;
+    }
+    if (!focused && isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }
