@@ -100,7 +100,6 @@ void CKeySetControlUI::bindControls()
 
 void CKeySetControlUI::setDeviceKind(int kind)
 {
-    m_deviceKind = kind;
     if (kind != kKeyboardKind || !m_function)
         return;
     for (int page : kMouseOnlyPages) {

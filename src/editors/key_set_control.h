@@ -33,9 +33,9 @@ public:
 
     CKeySetControlUI(QWidget* root, const ui::LanguageManager* language, QObject* parent = nullptr);
 
-    // A keyboard has no DPI and no gun-key functions: their pages leave the function list.
+    // A keyboard has no DPI and no gun-key functions: their pages leave the function list. Called
+    // once, when the editor is made.
     void setDeviceKind(int kind);
-    int deviceKind() const { return m_deviceKind; }
 
     // The macro list follows the macro library's names, in library order.
     void fillMacroList(const std::vector<QString>& names);
@@ -63,17 +63,14 @@ public:
     bool isEditorShown() const;
     int shownPage() const;
 
-    // What the function list and the repeat list do when the user picks an item; true when the
-    // key's code should be applied afterwards (it always is, as the user changed the page).
+    // What the function list and the repeat list do when the user picks an item; the device page
+    // applies the key's code afterwards.
     void functionChosen();
     void repeatChosen();
     // A key event captured while the key edit has the focus: presses of keyboard keys are taken,
     // releases and keys without a keyboard code are ignored. True when the code changed.
     bool keyCaptured(const CapturedInput& input);
     void setCapturePaused(bool paused);
-
-    QLineEdit* keyEdit() const { return m_keyEdit; }
-    QWidget* root() const { return m_root; }
 
 private:
     void bindControls();
@@ -89,7 +86,6 @@ private:
     QPointer<QWidget> m_root;
     const ui::LanguageManager* m_language;
     KeyEntry m_entry{};
-    int m_deviceKind = 0;
 
     QWidget* m_editor = nullptr;
     QComboBox* m_function = nullptr;

@@ -171,6 +171,10 @@ private:
     void loadMacroNames();
     // The buttons tab.
     void bindKeyEditor();
+    bool routeKeyEditorClick(const QString& name);
+    bool routeModifierOption(const QString& name);
+    bool routeKeyEditorList(const QString& name);
+    bool routeKeyEditorFocus(bool focused, const QString& name);
     void showKeyList();
     QString keyListLine(int key, const KeyEntry& entry) const;
     void reloadKeyEditor();
@@ -179,6 +183,7 @@ private:
     void macrosWrittenForKeys(int result, const std::vector<KeyEntry>& keys);
     void keysWrittenToDevice(int result);
     void keysSaved();
+    void saveKeysToProfile();
     template <typename T>
     T* control(const QString& name) const;
 

@@ -85,58 +85,73 @@ bool CQuellonMouseDevice::routeKeyEditor(const QString& type, const QString& nam
 {
     if (!m_keyEditor)
         return false;
-    if (type == QLatin1String("click")) {
-        if (name == QLatin1String("key_butt_keysave")) {
-            applyKeyEdit();
-        } else if (name == QLatin1String("key_butt_keydefalut")) {
-            m_keyEditor->showDefault();
-            markKeysChanged(true);
-        } else if (name == QLatin1String("key_butt_keycancel")) {
-            m_keyEditor->showCurrent();
-            markKeysChanged(false);
-        } else if (name == QLatin1String("key_butt_prosave")) {
-            saveKeysToDevice();
-        } else if (const ui::FamilyName family = ui::splitFamilyName(name);
-                   family.prefix == QLatin1String(kKeyPicturePrefix)) {
-            selectKey(family.index);
-        } else {
-            return false;
-        }
-        return true;
-    }
-    if (type == QLatin1String("selectchanged")) {
-        const ui::FamilyName family = ui::splitFamilyName(name);
-        if (family.prefix != QLatin1String(kModifierPrefix))
-            return false;
-        m_keyEditor->selectModifier(family.index);
+    if (type == QLatin1String("click"))
+        return routeKeyEditorClick(name);
+    if (type == QLatin1String("selectchanged"))
+        return routeModifierOption(name);
+    if (type == QLatin1String("itemselect"))
+        return routeKeyEditorList(name);
+    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus"))
+        return routeKeyEditorFocus(type == QLatin1String("setfocus"), name);
+    if (type == QLatin1String("return") && isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }
-    if (type == QLatin1String("itemselect")) {
-        if (name == QLatin1String(kFunctionCombo))
-            m_keyEditor->functionChosen();
-        else if (name == QLatin1String(kRepeatCombo))
-            m_keyEditor->repeatChosen();
-        else if (!isOneOf(name, kAppliedCombos))
-            return false;
+    return false;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorClick(const QString& name)
+{
+    if (name == QLatin1String("key_butt_keysave")) {
         applyKeyEdit();
-        return true;
-    }
-    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus")) {
-        if (name == QLatin1String(kKeyEditName)) {
-            // The window losing the focus only pauses the capture; it goes on when the focus is back.
-            const bool focused = type == QLatin1String("setfocus");
-            if (focused || isActiveWindow())
-                sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
-            return true;
-        }
-        if (type == QLatin1String("killfocus") && isOneOf(name, kAppliedEdits)) {
-            applyKeyEdit();
-            return true;
-        }
+    } else if (name == QLatin1String("key_butt_keydefalut")) {
+        m_keyEditor->showDefault();
+        markKeysChanged(true);
+    } else if (name == QLatin1String("key_butt_keycancel")) {
+        m_keyEditor->showCurrent();
+        markKeysChanged(false);
+    } else if (name == QLatin1String("key_butt_prosave")) {
+        saveKeysToDevice();
+    } else if (const ui::FamilyName family = ui::splitFamilyName(name);
+               family.prefix == QLatin1String(kKeyPicturePrefix)) {
+        selectKey(family.index);
+    } else {
         return false;
     }
-    if (type == QLatin1String("return") && isOneOf(name, kAppliedEdits)) {
+    return true;
+}
+
+bool CQuellonMouseDevice::routeModifierOption(const QString& name)
+{
+    const ui::FamilyName family = ui::splitFamilyName(name);
+    if (family.prefix != QLatin1String(kModifierPrefix))
+        return false;
+    m_keyEditor->selectModifier(family.index);
+    applyKeyEdit();
+    return true;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorList(const QString& name)
+{
+    if (name == QLatin1String(kFunctionCombo))
+        m_keyEditor->functionChosen();
+    else if (name == QLatin1String(kRepeatCombo))
+        m_keyEditor->repeatChosen();
+    else if (!isOneOf(name, kAppliedCombos))
+        return false;
+    applyKeyEdit();
+    return true;
+}
+
+bool CQuellonMouseDevice::routeKeyEditorFocus(bool focused, const QString& name)
+{
+    if (name == QLatin1String(kKeyEditName)) {
+        // The window losing the focus only pauses the capture; it goes on when the focus is back.
+        if (focused || isActiveWindow())
+            sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
+        return true;
+    }
+    if (!focused && isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }
@@ -158,7 +173,6 @@ void CQuellonMouseDevice::selectKey(int key)
             keyButtons()[i]->setKeySelected(i == key);
     }
     m_keyEditor->loadEntry(keys[static_cast<std::size_t>(key)]);
-    markKeysChanged(false);
     showKeyList();
 }
 
@@ -184,6 +198,8 @@ void CQuellonMouseDevice::applyKeyEdit()
         return;
     keys[static_cast<std::size_t>(m_selectedKey)] = m_keyEditor->readEntry();
     m_record.SetKeyList(keys);
+    // Kept on disk at once, like every other change of the profile; the mouse gets it on saving.
+    saveKeysToProfile();
     showKeyList();
     markKeysChanged(true);
 }
@@ -262,10 +278,12 @@ void CQuellonMouseDevice::setKeyCapturePaused(bool paused)
         m_keyEditor->setCapturePaused(paused);
 }
 
-// The page shown is what the user means to write, "Default" included.
+// A key whose default is shown but not applied yet is written with its default: what the page
+// shows is what the user means to write.
 void CQuellonMouseDevice::saveKeysToDevice()
 {
-    if (m_keysChanged)
+    if (m_keyEditor && m_keyEditor->shownPage() == KeyPage::Default
+        && codeOf(m_keyEditor->entry().current) != codeOf(m_keyEditor->entry().defaults))
         applyKeyEdit();
     const std::vector<KeyEntry> keys = m_record.GetKeyList();
     runJob(kMacrosLabel, [this, keys]() -> UiStep {
@@ -311,9 +329,14 @@ void CQuellonMouseDevice::keysWrittenToDevice(int result)
 
 void CQuellonMouseDevice::keysSaved()
 {
+    saveKeysToProfile();
+    markKeysChanged(false);
+}
+
+void CQuellonMouseDevice::saveKeysToProfile()
+{
     if (!m_record.SaveProfile())
         showNotice(QStringLiteral("profile_write_failed_text"));
-    markKeysChanged(false);
 }
 
 }  // namespace kestrion

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -249,9 +250,7 @@ TEST_F(KeyEditor, EveryFunctionPageGivesItsCodeAndShowsItBack)
         EXPECT_EQ(editor->shownPage(), c.page) << describe(c.expected);
         EXPECT_EQ(codeOf(editor->readEntry().current), c.expected) << "shown back on page " << c.page;
     }
-    // An applied change can be saved.
-    EXPECT_FALSE(control<QAbstractButton>("key_butt_keysave")->isEnabled());
-    choose("keyset_combokey_combo", 0);
+    // Applied changes wait to be saved to the mouse, whichever key is chosen next.
     EXPECT_TRUE(control<QAbstractButton>("key_butt_keysave")->isEnabled());
     EXPECT_TRUE(control<QAbstractButton>("key_butt_prosave")->isEnabled());
 }
@@ -366,6 +365,44 @@ TEST_F(KeyEditor, DefaultAndCancelShowWithoutChangingTheKey)
     EXPECT_FALSE(control("key_butt_prosave")->isEnabled());
 }
 
+TEST_F(KeyEditor, SavingWhileTheDefaultIsShownWritesTheDefault)
+{
+    attach();
+    const std::vector<std::uint8_t> factory = sim.keyTable();
+    device.selectKey(3);
+    choosePage(KeyPage::Media);
+    choose("keyset_media_combo", 6);
+    device.saveKeysToDevice();
+    ASSERT_TRUE(settle());
+    ASSERT_NE(sim.keyTable(), factory);
+
+    device.routeKeyEditor("click", "key_butt_keydefalut");
+    device.routeKeyEditor("click", "key_butt_prosave");
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(keyCode(3), codeOf(device.profile().GetKeyList()[3].defaults));
+    EXPECT_EQ(sim.keyTable(), factory);
+    EXPECT_FALSE(device.keysChanged());
+}
+
+TEST_F(KeyEditor, TheMacroListFollowsTheLibrary)
+{
+    auto* macros = control<QComboBox>("keyset_macro_combo");
+    editor->addMacroItem("Burst");
+    ASSERT_EQ(macros->count(), 3);
+    EXPECT_EQ(macros->itemData(2, Qt::ToolTipRole).toString(), "Burst");
+    editor->renameMacroItem(1, "");
+    editor->renameMacroItem(-1, "Nothing");
+    editor->renameMacroItem(1, "Opener");
+    EXPECT_EQ(macros->itemText(1), "Opener");
+    editor->removeMacroItem(0);
+    editor->removeMacroItem(7);
+    EXPECT_EQ(macros->count(), 2);
+    EXPECT_EQ(macros->itemText(0), "Opener");
+    editor->fillMacroList({"One"});
+    EXPECT_EQ(macros->count(), 1);
+    EXPECT_EQ(macros->currentIndex(), -1);
+}
+
 TEST_F(KeyEditor, AKeyboardHasNoDpiOrGunPage)
 {
     std::unique_ptr<QWidget> tree(real.skin.build("XML\\CustomControlXML\\KeySetControl.xml", real.factory));
@@ -460,7 +497,10 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
     choose("keyset_mousedpi_combo", 0);
     sim.setLatency(3000, 0);
     device.saveKeysToDevice();
-    ASSERT_TRUE(waitFor([&] { return device.worker().status().running; }));
+    // The busy strip says what is being written while it runs.
+    auto* busy = device.findChild<QWidget*>("device_busy_panel");
+    ASSERT_TRUE(waitFor([&] { return !busy->isHidden(); }));
+    EXPECT_EQ(device.findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
 
     device.closeLinks();
     ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }, 2000));
@@ -468,7 +508,7 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
 
     EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
     EXPECT_TRUE(device.settingsPending());
-    EXPECT_TRUE(device.findChild<QWidget*>("device_busy_panel")->isHidden());
+    EXPECT_TRUE(busy->isHidden());
     EXPECT_FALSE(device.keysChanged());
 }
 

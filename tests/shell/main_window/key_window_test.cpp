@@ -141,6 +141,31 @@ TEST_F(ButtonsTab, AMacroAKeyWithAModifierAndADpiFunctionReachTheMouse)
     EXPECT_FALSE(find<QAbstractButton>("key_butt_prosave")->isEnabled());
 }
 
+// While the key edit has the focus another window may take it: the capture pauses and says so,
+// and goes on when the window is back.
+TEST_F(ButtonsTab, CapturePausesWhileTheWindowIsNotActive)
+{
+    startWithMouse();
+    click("key_4");
+    choosePage(KeyPage::Keyboard);
+    click("keyset_keyboard_text_edit");
+    ASSERT_TRUE(window.inputCapture().isActive());
+    QWidget* mark = find("keyset_capture_paused_label");
+    EXPECT_TRUE(mark->isHidden());
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return window.inputCapture().isPaused(); }));
+    EXPECT_FALSE(mark->isHidden());
+    EXPECT_TRUE(window.inputCapture().isActive());
+
+    window.activate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(waitFor([&] { return !window.inputCapture().isPaused() && mark->isHidden(); }));
+    EXPECT_TRUE(window.inputCapture().isActive());
+}
+
 TEST_F(ButtonsTab, AMacroThatDoesNotFitIsToldAndNothingIsWritten)
 {
     writeMacro("Long", 64);
