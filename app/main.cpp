@@ -1,6 +1,7 @@
 // Kestrion Config: finds the supported devices, shows their settings and writes them back.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -53,6 +54,21 @@ long long languageIdForLocale()
     return QLocale::system().language() == QLocale::Chinese ? kChineseId : kEnglishId;
 }
 
+// A button is clicked; "list=row" chooses a row of a drop-down list as the user does.
+void clickControl(QWidget& window, const QString& click)
+{
+    const QStringList parts = click.split('=');
+    if (parts.size() == 2) {
+        if (auto* list = window.findChild<QComboBox*>(parts[0])) {
+            list->setCurrentIndex(parts[1].toInt());
+            emit list->activated(list->currentIndex());
+        }
+        return;
+    }
+    if (auto* control = window.findChild<QAbstractButton*>(click))
+        control->click();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -67,9 +83,11 @@ int main(int argc, char** argv)
     const QCommandLineOption shotOption(QStringLiteral("screenshot"),
                                         QStringLiteral("Save the window as a picture once it shows, then exit."),
                                         QStringLiteral("file"));
-    const QCommandLineOption clickOption(QStringLiteral("click"),
-                                         QStringLiteral("With --screenshot: click the named control first (repeatable)."),
-                                         QStringLiteral("name"));
+    const QCommandLineOption clickOption(
+        QStringLiteral("click"),
+        QStringLiteral("With --screenshot: click the named control first, or with name=row choose a row of the "
+                       "named list (repeatable, in order)."),
+        QStringLiteral("name"));
     options.addOption(trayOption);
     options.addOption(shotOption);
     options.addOption(clickOption);
@@ -144,9 +162,8 @@ int main(int argc, char** argv)
                     QApplication::exit(saved ? 0 : 1);
                 });
                 // A click's notification is queued: what it opens is there for the next name.
-                for (const QString& name : clicks) {
-                    if (auto* control = window.findChild<QAbstractButton*>(name))
-                        control->click();
+                for (const QString& click : clicks) {
+                    clickControl(window, click);
                     QCoreApplication::processEvents();
                 }
                 if (*shotTaken)

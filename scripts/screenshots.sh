@@ -60,10 +60,49 @@ shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option
 shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2
 shot mouse-tab-shoot.png macro_Op_tab
 shot main-window-skin.png skinbtn skin_image_btn_1
+
+# The Macros tab with a recorded macro in the library, and while it records another take.
+write_sample_macro() {
+  local folder="$XDG_DATA_HOME/Kestrion Z880-ZIR Gaming Mouse/mouse"
+  local guid=2026_01_01_12_00_00_000
+  mkdir -p "$folder"
+  printf '{"MacroInfo": [{"MacroName": "Burst", "Guid": "%s"}, {"MacroName": "Reload", "Guid": "%s1"}]}\n' \
+    "$guid" "$guid" >"$folder/macro.config"
+  cat >"$folder/$guid.mac" <<'MACRO'
+{"MacroName": "Burst", "Guid": "2026_01_01_12_00_00_000", "Version": 64, "Events": [
+ {"Action": "down", "Button": 2, "Type": 9, "Delay": "32"},
+ {"Action": "down", "Button": 4, "Type": 10, "Delay": "85"},
+ {"Action": "up", "Button": 4, "Type": 10, "Delay": "41"},
+ {"Action": "up", "Button": 2, "Type": 9, "Delay": "120"},
+ {"Action": "down", "Button": 1, "Type": 1, "Delay": "64"},
+ {"Action": "up", "Button": 1, "Type": 1, "Delay": "50"},
+ {"Action": "down", "Button": 15, "Type": 4, "Delay": "50"},
+ {"Action": "up", "Button": 15, "Type": 5, "Delay": "10"}]}
+MACRO
+}
+write_sample_macro
+shot mouse-tab-macros.png macro_Op_tab
+shot mouse-tab-macros-recording.png macro_Op_tab macro_btn_starredio
 stop_simulator
 
 start_simulator "mouse off" "plug receiver"
 shot receiver-mouse-off.png
+stop_simulator
+
+# The buttons tab with its editor open, over a small macro library: a button on the keyboard page
+# with the Ctrl option chosen, and a button playing a macro a number of times.
+macros="$XDG_DATA_HOME/Kestrion Z880-ZIR Gaming Mouse/mouse"
+mkdir -p "$macros"
+macro_file() {
+  printf '{"Events": [{"Action": "down", "Button": 4, "Delay": "30", "Type": 10}, '
+  printf '{"Action": "up", "Button": 4, "Delay": "30", "Type": 10}], "Guid": "%s", "MacroName": "%s", "Version": 64}\n' "$1" "$2"
+}
+macro_file 2026_01_01_00_00_00_100 Reload > "$macros/2026_01_01_00_00_00_100.mac"
+macro_file 2026_01_01_00_00_00_101 "Build order" > "$macros/2026_01_01_00_00_00_101.mac"
+printf '{"MacroInfo": [{"Guid": "2026_01_01_00_00_00_100", "MacroName": "Reload"}, {"Guid": "2026_01_01_00_00_00_101", "MacroName": "Build order"}]}\n' > "$macros/macro.config"
+start_simulator "plug cable"
+shot mouse-tab-buttons-keyboard.png key_Op_tab key_4 keyset_function_combo=6 key_ComBox_check_1
+shot mouse-tab-buttons-macro.png key_Op_tab key_3 keyset_function_combo=9 keyset_macro_combo=1 keyset_macro_over_combo=4
 stop_simulator
 
 # A slow mouse: the page says what the device is busy with while its first read runs.

@@ -8,9 +8,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
+#include <memory>
+
 #include "editors/macro_key_names.h"
+#include "profiles/json_access.h"
 #include "ui/language_manager.h"
 
 namespace kestrion {
@@ -22,10 +29,15 @@ constexpr int kDelayChars = 6;
 constexpr int kMinDelay = 10;
 constexpr int kMaxDelay = 65535;
 constexpr int kScrollDelayMs = 50;
-constexpr const char* kGuidRole = "macroGuid";
 
 constexpr const char* kEditOnlyControls[] = {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
                                              "macro_btn_name_sub", "macro_btn_name_edit"};
+
+// Controls that would change the macro under the recorder.
+constexpr const char* kRecordingLockedControls[] = {
+    "macro_btn_up",       "macro_btn_down", "macro_btn_uptop",  "macro_btn_downbottom", "macro_btn_delete",
+    "macro_btn_deleteall", "macro_btn_save", "macro_btn_cancel", "mouse_move_layout",
+};
 
 struct NamedButton {
     int bit;
@@ -143,6 +155,11 @@ MacroRecorder::Clock steadyClock()
     return [timer] { return static_cast<std::int64_t>(timer->elapsed()); };
 }
 
+bool isDown(const Json::Value& event)
+{
+    return textOf(memberOf(event, "Action")) == "down";
+}
+
 bool isKeyEvent(int type)
 {
     return type == static_cast<int>(MacroEventType::Key) || type == static_cast<int>(MacroEventType::Modifier);
@@ -152,22 +169,22 @@ bool isKeyEvent(int type)
 
 QString macroEventNameId(const Json::Value& event)
 {
-    if (!event.isObject() || !event["Type"].isInt() || !event["Button"].isInt())
+    const std::optional<std::int64_t> type = integerWithin(memberOf(event, "Type"), 0, INT_MAX);
+    const std::optional<std::int64_t> button = integerWithin(memberOf(event, "Button"), 0, INT_MAX);
+    if (!type || !button)
         return {};
-    const int type = event["Type"].asInt();
-    const int button = event["Button"].asInt();
-    const bool down = event["Action"].isString() && event["Action"].asString() == "down";
-    if (isKeyEvent(type))
-        return QString::fromLatin1(macroKeyNameId(static_cast<MacroEventType>(type), button));
-    if (type == static_cast<int>(MacroEventType::MouseButton)) {
+    const bool down = isDown(event);
+    if (isKeyEvent(static_cast<int>(*type)))
+        return QString::fromLatin1(macroKeyNameId(static_cast<MacroEventType>(*type), static_cast<int>(*button)));
+    if (*type == static_cast<int>(MacroEventType::MouseButton)) {
         for (const NamedButton& row : kButtonNames) {
-            if (row.bit == button)
+            if (row.bit == *button)
                 return QString::fromLatin1(row.nameId);
         }
         return {};
     }
     for (const MoveName& row : kMoveNames) {
-        if (static_cast<int>(row.type) == type && row.down == down)
+        if (static_cast<int>(row.type) == *type && row.down == down)
             return QString::fromLatin1(row.nameId);
     }
     return {};
@@ -616,8 +633,7 @@ void CMacroControlUI::record(const RecordedInput& input)
         return;
     if (MacroRecorder::isStopClick(input))
         return stopRecording();
-    const int changedRow = m_recorder.record(input);
-    if (changedRow < 0)
+    if (!m_recorder.record(input))
         return;
     showRows();
     scrollToSelection();
@@ -662,6 +678,12 @@ void CMacroControlUI::setEditingState(bool editing)
         insert->setEnabled(editing && m_rows.count() > 0);
     if (auto* delays = child<QWidget>("macro_tab_macrodelay_edit"))
         delays->setEnabled(editing);
+    for (const char* name : kRecordingLockedControls) {
+        if (auto* control = child<QWidget>(name))
+            control->setEnabled(editing);
+    }
+    if (editing)
+        setMacroControlsEnabled(selectedMacro() >= 0);
     if (auto* start = child<QWidget>("macro_btn_starredio"))
         start->setVisible(editing);
     if (auto* stop = child<QWidget>("macro_btn_stopredio"))
@@ -678,6 +700,9 @@ void CMacroControlUI::showRecordingState()
     setText(state, m_capturePaused ? QStringLiteral("macro_record_paused_text")
                                    : QStringLiteral("macro_recording_text"));
     state->setProperty("paused", m_capturePaused);
+    // The style sheet picks its colour by that property.
+    state->style()->unpolish(state);
+    state->style()->polish(state);
 }
 
 void CMacroControlUI::scrollToSelection()
@@ -715,7 +740,7 @@ void CMacroControlUI::addRowWidget(int index)
     layout->setContentsMargins(6, 0, 6, 0);
     layout->setAlignment(Qt::AlignVCenter);
 
-    const int type = event["Type"].isInt() ? event["Type"].asInt() : 0;
+    const auto type = static_cast<int>(integerWithin(memberOf(event, "Type"), 0, INT_MAX).value_or(0));
     auto* name = new QLabel(cells);
     name->setObjectName(QStringLiteral("macro_event_name"));
     name->setProperty("role", isKeyEvent(type) ? "macro_label_keyboard_style" : "macro_label_mouse_style");
@@ -726,10 +751,10 @@ void CMacroControlUI::addRowWidget(int index)
     direction->setObjectName(QStringLiteral("macro_event_direction"));
     const bool move = type == static_cast<int>(MacroEventType::MoveHorizontal)
         || type == static_cast<int>(MacroEventType::MoveVertical);
-    const bool down = event["Action"].isString() && event["Action"].asString() == "down";
+    const bool down = isDown(event);
     if (move) {
         direction->setProperty("role", "macro_label_text_style");
-        direction->setText(QString::number(event["Button"].isInt() ? event["Button"].asInt() : 0));
+        direction->setText(QString::number(integerOf(memberOf(event, "Button"))));
     } else {
         direction->setProperty("role", down ? "macro_label_down_style" : "macro_label_up_style");
         setText(direction, down ? QStringLiteral("macro_direction_down_text") : QStringLiteral("macro_direction_up_text"));
@@ -740,10 +765,11 @@ void CMacroControlUI::addRowWidget(int index)
     delay->setProperty("role", "macro_label_text_style");
     delay->setFixedHeight(kDelayHeight);
     delay->setMaxLength(kDelayChars);
-    delay->setValidator(new QIntValidator(kMinDelay, kMaxDelay, delay));
+    // Digits only; a value outside the range is corrected when the edit is left.
+    delay->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), delay));
     delay->setText(QString::number(row.delay));
     connect(delay, &QLineEdit::editingFinished, this, [this, delay, index] {
-        if (!delay->hasAcceptableInput() && !delay->text().isEmpty())
+        if (!delay->text().isEmpty())
             delay->setText(QString::number(std::clamp(delay->text().toInt(), kMinDelay, kMaxDelay)));
         setRowDelay(index, delay->text());
     });

@@ -46,7 +46,6 @@ public:
                     MacroPageHooks hooks, MacroRecorder::Clock clock = {});
     ~CMacroControlUI() override;
 
-    QWidget& root() const { return m_root; }
     const MacroLibrary& library() const { return m_library; }
     const MacroRows& rows() const { return m_rows; }
     int selectedMacro() const;

@@ -10,6 +10,9 @@ constexpr int kMinDelay = 10;
 constexpr int kMaxDelay = 65535;
 // The cell of the newest recorded row until the next event gives its real delay.
 constexpr int kProvisionalDelay = 10;
+// A key pressed again this soon after its release is the keyboard repeating it: no finger does
+// that, but X11 sends a held key as releases and presses that are not always flagged as repeats.
+constexpr std::int64_t kRepeatGapMs = 15;
 
 }  // namespace
 
@@ -41,6 +44,7 @@ void MacroRecorder::start(DelayMode mode, Placement placement, int fixedDelay)
     m_lastEventTime = m_clock();
     m_heldKey.reset();
     m_lastMouse.reset();
+    m_lastRelease.reset();
     m_recording = true;
 }
 
@@ -55,21 +59,76 @@ bool MacroRecorder::isStopClick(const RecordedInput& input)
         && input.onStopButton;
 }
 
-int MacroRecorder::record(const RecordedInput& input)
+bool MacroRecorder::record(const RecordedInput& input)
 {
     if (!m_recording)
-        return -1;
+        return false;
+    if (isUnflaggedRepeat(input)) {
+        takeBackRelease();
+        return true;
+    }
     const std::optional<Json::Value> event =
         input.kind == RecordedInput::Kind::Key ? keyEvent(input) : mouseEvent(input);
-    return event ? placeEvent(*event) : -1;
+    if (!event)
+        return false;
+    const bool keyRelease = input.kind == RecordedInput::Kind::Key && !input.pressed;
+    PlacedRelease release{{input.scanCode, input.extended}, m_clock(), -1, delayBefore(insertionIndex()),
+                          m_lastEventTime};
+    m_lastRelease.reset();
+    const int row = placeEvent(*event);
+    if (keyRelease && row >= 0 && m_placement != Placement::Replace) {
+        release.row = row;
+        m_lastRelease = release;
+    }
+    return row >= 0;
 }
 
-// A press of the key already held is the keyboard repeating it.
+bool MacroRecorder::isUnflaggedRepeat(const RecordedInput& input) const
+{
+    return m_lastRelease && input.kind == RecordedInput::Kind::Key && input.pressed
+        && m_lastRelease->key == Key{input.scanCode, input.extended} && m_clock() - m_lastRelease->time <= kRepeatGapMs;
+}
+
+// The release and the press that follows it are dropped: the key is still held.
+void MacroRecorder::takeBackRelease()
+{
+    m_rows.unplace(m_lastRelease->row, m_lastRelease->previousDelay);
+    m_lastEventTime = m_lastRelease->lastEventTime;
+    m_heldKey = m_lastRelease->key;
+    m_lastRelease.reset();
+}
+
+// Where the next placed row goes.
+int MacroRecorder::insertionIndex() const
+{
+    switch (m_placement) {
+    case Placement::Before:
+        return m_rows.selected();
+    case Placement::After:
+        return m_rows.selected() + 1;
+    case Placement::Append:
+    case Placement::Replace:
+        break;
+    }
+    return m_rows.count();
+}
+
+std::optional<int> MacroRecorder::delayBefore(int row) const
+{
+    if (row <= 0 || row > m_rows.count())
+        return std::nullopt;
+    return m_rows.at(row - 1).delay;
+}
+
+// A press of the key already held is the keyboard repeating it; X11 also sends a release before
+// each repeated press, flagged as a repeat.
 std::optional<Json::Value> MacroRecorder::keyEvent(const RecordedInput& input)
 {
+    if (input.autoRepeat)
+        return std::nullopt;
     const std::pair key{input.scanCode, input.extended};
     if (input.pressed) {
-        if (input.autoRepeat || m_heldKey == key)
+        if (m_heldKey == key)
             return std::nullopt;
         m_heldKey = key;
     } else if (m_heldKey == key) {

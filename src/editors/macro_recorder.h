@@ -57,13 +57,27 @@ public:
     bool isRecording() const { return m_recording; }
     Placement placement() const { return m_placement; }
 
-    // Adds the event for `input`; the index of the row that changed, or -1 when the input is not
-    // recorded.
-    int record(const RecordedInput& input);
+    // Adds the event for `input`; false when the rows did not change.
+    bool record(const RecordedInput& input);
     // True for the release of the left button over the stop button: the page stops recording.
     static bool isStopClick(const RecordedInput& input);
 
 private:
+    using Key = std::pair<std::uint16_t, bool>;
+
+    // A key release just placed, and what placing it changed.
+    struct PlacedRelease {
+        Key key;
+        std::int64_t time = 0;
+        int row = -1;
+        std::optional<int> previousDelay;
+        std::int64_t lastEventTime = 0;
+    };
+
+    bool isUnflaggedRepeat(const RecordedInput& input) const;
+    void takeBackRelease();
+    int insertionIndex() const;
+    std::optional<int> delayBefore(int row) const;
     std::optional<Json::Value> keyEvent(const RecordedInput& input);
     std::optional<Json::Value> mouseEvent(const RecordedInput& input);
     int placeEvent(const Json::Value& event);
@@ -77,7 +91,8 @@ private:
     Placement m_placement = Placement::Append;
     int m_fixedDelay = kInitialFixedDelay;
     std::int64_t m_lastEventTime = 0;
-    std::optional<std::pair<std::uint16_t, bool>> m_heldKey;
+    std::optional<Key> m_heldKey;
+    std::optional<PlacedRelease> m_lastRelease;
     std::optional<std::pair<int, bool>> m_lastMouse;
 };
 

@@ -1,5 +1,7 @@
 #include "editors/macro_rows.h"
 
+#include "profiles/json_access.h"
+
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -54,14 +56,12 @@ int shownDelay(long long delay)
 
 long long eventDelay(const Json::Value& event)
 {
-    if (!event.isObject())
-        return 0;
-    const Json::Value& delay = event["Delay"];
-    if (delay.isIntegral())
-        return delay.isInt64() ? delay.asInt64() : kMaxDelay;
+    const Json::Value& delay = memberOf(event, "Delay");
+    if (delay.isUInt64() && !delay.isInt64())
+        return kMaxDelay;
     if (!delay.isString())
-        return 0;
-    const std::string text = delay.asString();
+        return integerOf(delay);
+    const std::string text = textOf(delay);
     long long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::result_out_of_range)
@@ -214,6 +214,18 @@ void MacroRows::setPreviousDelay(int newIndex, std::optional<int> delay)
     previous.delay = *delay;
     if (previous.event)
         (*previous.event)["Delay"] = std::to_string(*delay);
+}
+
+void MacroRows::unplace(int index, std::optional<int> previousDelay)
+{
+    if (index < 0 || index >= count())
+        return;
+    m_rows.erase(m_rows.begin() + index);
+    if (m_selected > index)
+        --m_selected;
+    else if (m_selected == index)
+        m_selected = index > 0 ? index - 1 : (count() > 0 ? 0 : -1);
+    setPreviousDelay(index, previousDelay);
 }
 
 Json::Value MacroRows::events(bool* shortened) const

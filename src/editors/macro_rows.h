@@ -85,6 +85,9 @@ public:
     // the list is full. Returns the index of the row that changed, or -1 when nothing did.
     int place(Placement placement, const Json::Value& event, int newDelay, std::optional<int> previousDelay);
 
+    // Takes back the row `place` put at `index`; the row before it gets `previousDelay` again.
+    void unplace(int index, std::optional<int> previousDelay);
+
     // The "Events" array a save writes: the rows in order with their cells' delays, up to the
     // first empty row and at most kMaxRows. `shortened` tells whether rows were cut.
     Json::Value events(bool* shortened = nullptr) const;

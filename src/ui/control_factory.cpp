@@ -110,6 +110,7 @@ constexpr std::array kTrees{
     TreeElement{"voice6533setcontrolui", "XML\\CustomControlXML\\Voice6533Control.xml"},
     TreeElement{"magicsetcontrolui", "XML\\CustomControlXML\\MagicControl.xml"},
     TreeElement{"keysetcontrolui", "XML\\CustomControlXML\\KeySetControl.xml"},
+    TreeElement{"keysetcontrol", "XML\\CustomControlXML\\KeySetControl.xml"},
     TreeElement{"macrosetcontrolui", "XML\\CustomControlXML\\MacroControl.xml"},
     TreeElement{"cmacrocontrolui", "XML\\CustomControlXML\\MacroControl.xml"},
     TreeElement{"shootkeysetcontrolui", "XML\\CustomControlXML\\ShootControl.xml"},

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -228,6 +229,18 @@ TEST_F(MacroPageTest, DelaysOfOneRowAndOfAllRows)
     delay->clear();
     emit delay->editingFinished();
     EXPECT_EQ(savedEvents(0)[0]["Delay"].asString(), "0");
+    const std::pair<const char*, const char*> corrected[] = {{"5", "10"}, {"99999", "65535"}, {"70", "70"}};
+    for (const auto& [typed, saved] : corrected) {
+        delay = list->itemWidget(list->item(0))->findChild<QLineEdit*>("macro_delay");
+        delay->clear();
+        QTest::keyClicks(delay, typed);
+        emit delay->editingFinished();
+        EXPECT_EQ(savedEvents(0)[0]["Delay"].asString(), saved) << typed;
+        EXPECT_EQ(delay->text(), saved) << typed;
+    }
+    delay->clear();
+    QTest::keyClicks(delay, "1a2");
+    EXPECT_EQ(delay->text(), "12") << "digits only";
 
     control<QLineEdit>("macro_fixed_time_edit")->setText("3");
     click("macro_tab_macrodelay_edit");
@@ -328,6 +341,9 @@ TEST_F(MacroPageTest, RecordingAppendsWithMeasuredDelaysAndTheStopClickEndsIt)
     EXPECT_FALSE(control("macro_btn_starredio")->isVisibleTo(root.get()));
     EXPECT_TRUE(control("macro_record_state")->isVisibleTo(root.get()));
     EXPECT_TRUE(control("macro_action_list")->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_FALSE(control("macro_btn_deleteall")->isEnabled()) << "nothing changes the macro under the recorder";
+    EXPECT_FALSE(control("mouse_move_layout")->isEnabled());
+    EXPECT_FALSE(control("macro_btn_save")->isEnabled());
 
     RecordedInput a;
     a.scanCode = 0x1E;
@@ -356,6 +372,8 @@ TEST_F(MacroPageTest, RecordingAppendsWithMeasuredDelaysAndTheStopClickEndsIt)
     EXPECT_EQ(saved[0], key(0x04, true, "120"));
     EXPECT_EQ(saved[1], key(0x04, false, "10"));
     EXPECT_FALSE(control("macro_action_list")->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(control("macro_btn_deleteall")->isEnabled());
+    EXPECT_TRUE(control("mouse_move_layout")->isEnabled());
 }
 
 TEST_F(MacroPageTest, MenuRecordingsUseTheirDelayModes)

@@ -118,6 +118,7 @@ TEST_F(MacroRecorderTest, AHeldKeyGivesOneDownAndOneUp)
     at(1100, key(kScanA, true));
     at(1600, key(kScanA, true, true));
     at(1630, key(kScanA, true));
+    at(1645, key(kScanA, false, true));
     at(1660, key(kScanA, true, true));
     at(1700, key(kScanA, false));
     at(1800, key(kScanShift, false));
@@ -129,6 +130,43 @@ TEST_F(MacroRecorderTest, AHeldKeyGivesOneDownAndOneUp)
     EXPECT_EQ(events[2]["Action"].asString(), "up");
     EXPECT_EQ(events[1]["Delay"].asString(), "600");
     EXPECT_EQ(events[3]["Action"].asString(), "up");
+}
+
+// X11 repeats a held key as release and press pairs that are not always flagged.
+TEST_F(MacroRecorderTest, AReleaseAndPressInTheSameMomentAreTheKeyRepeating)
+{
+    for (const Placement placement : {Placement::Append, Placement::Before, Placement::After}) {
+        rows.load([] {
+            Json::Value events(Json::arrayValue);
+            events.append(mouseButtonEvent(kButtonMiddle, true, 500));
+            events.append(mouseButtonEvent(kButtonMiddle, false, 500));
+            return events;
+        }());
+        rows.select(1);
+        recorder.start(DelayMode::Recorded, placement, 50);
+        at(1100, key(kScanA, true));
+        at(1600, key(kScanA, false));
+        at(1602, key(kScanA, true));
+        at(1640, key(kScanA, false));
+        at(1640, key(kScanA, true));
+        at(1700, key(kScanA, false));
+        at(1900, key(kScanB, true));
+        ASSERT_EQ(rows.count(), 5) << static_cast<int>(placement);
+        std::vector<std::string> actions;
+        for (const Json::Value& event : rows.events()) {
+            if (event["Type"].asInt() == 10 && event["Button"].asInt() == 0x04)
+                actions.push_back(event["Action"].asString() + " " + event["Delay"].asString());
+        }
+        EXPECT_EQ(actions, (std::vector<std::string>{"down 600", "up 200"})) << static_cast<int>(placement);
+    }
+
+    rows.clear();
+    recorder.start(DelayMode::Recorded, Placement::Append, 50);
+    at(2000, key(kScanA, true));
+    at(2100, key(kScanA, false));
+    at(2180, key(kScanA, true));
+    at(2250, key(kScanA, false));
+    EXPECT_EQ(delays(), (std::vector<std::string>{"100", "80", "70", "10"})) << "a real second press stays";
 }
 
 TEST_F(MacroRecorderTest, KeysWithoutACodeAndUnknownButtonsAreNotRecorded)

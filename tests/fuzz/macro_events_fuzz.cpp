@@ -2,6 +2,7 @@
 // the transfer read them, then encoded into the device's event container.
 
 #include "devices/event_container.h"
+#include "editors/macro_rows.h"
 #include "fuzz_input.h"
 
 #include <vector>
@@ -15,6 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     integerOf(memberOf(document, "Version"));
     const Json::Value* events = arraySection(document, "Events");
     const EventList list = events ? encodeEvents(*events) : EventList{};
+    // The page's rows of the file, saved back.
+    MacroRows rows;
+    rows.load(events ? *events : Json::Value());
+    rows.select(static_cast<int>(size % 8));
+    rows.moveDown();
+    rows.events();
     // One to four entries, as a macro area or the four shoot patterns hold them.
     const std::vector<EventList> entries(1 + size % 4, list);
     if (eventContainerSize(entries) <= kMaxEventContainerSize)

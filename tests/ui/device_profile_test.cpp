@@ -560,8 +560,9 @@ TEST_F(DeviceProfileTest, SelectTabChecksOneOptionOfThePageAndFallsBackToAShownO
     built->SelectTab(10);
     EXPECT_TRUE(checkedTabs().empty());
 
-    // The keys and macros tabs are hidden until their editors come: the first shown one stands in.
-    EXPECT_EQ(built->firstShownTab(2), 1);
+    // A tab the page does not show falls back to the first shown one.
+    EXPECT_EQ(built->firstShownTab(2), 2);
+    EXPECT_EQ(built->firstShownTab(3), 3);
     EXPECT_EQ(built->firstShownTab(4), 4);
     EXPECT_EQ(built->firstShownTab(9), 1) << "a tab the page lacks";
     EXPECT_EQ(CDeviceProfileUI::tabNumber("Virtual7.1_Op_tab"), 8);

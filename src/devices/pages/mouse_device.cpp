@@ -14,6 +14,8 @@
 
 #include "devices/mouse_transfer.h"
 #include "editors/macro_control.h"
+
+#include "editors/key_set_control.h"
 #include "platform/diagnostics.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
@@ -206,6 +208,8 @@ void CQuellonMouseDevice::initPage()
         openFirstTab(*selector);
     }
     bindMacroPage();
+
+    bindKeyEditor();
     fillPageLists();
     selectSubPage(0);
     bindShootPage();
@@ -411,6 +415,7 @@ void CQuellonMouseDevice::loadProfile()
     const std::string path = m_profiles->documentPathOf(m_profiles->selectedUuid());
     m_record.SetProfilePath(path);
     m_record.LoadProfile(path);
+    reloadKeyEditor();
 }
 
 void CQuellonMouseDevice::reloadProfile()
@@ -418,6 +423,7 @@ void CQuellonMouseDevice::reloadProfile()
     m_record.LoadProfile(m_record.GetDefaultPath());
     m_record.SetProfilePath(m_profiles ? m_profiles->documentPathOf(m_profiles->selectedUuid()) : "");
     m_record.SaveProfile();
+    reloadKeyEditor();
     refreshPage();
 }
 
@@ -429,6 +435,7 @@ void CQuellonMouseDevice::refreshPage()
     showStages();
     if (m_lightEditor)
         m_lightEditor->showLight(m_record.GetLightInfo());
+    showKeyList();
 }
 
 void CQuellonMouseDevice::bindLightEditor()
@@ -943,6 +950,8 @@ void CQuellonMouseDevice::loadMacroNames()
     const Json::Value document = LoadJsonFile(folder + kMacroFileName);
     for (const std::string& name : textMembersOf(memberOf(document, "MacroInfo"), "MacroName"))
         m_macroNames.push_back(QString::fromStdString(name));
+    if (m_keyEditor)
+        m_keyEditor->fillMacroList(m_macroNames);
 }
 
 void CQuellonMouseDevice::bindMacroPage()
@@ -957,17 +966,23 @@ void CQuellonMouseDevice::bindMacroPage()
     hooks.macroInUse = [this](int index) { return MacroLibrary::keysPlayMacro(m_record.GetKeyList(), index); };
     hooks.chooseFile = [this](bool save) { return chooseMacroFile(save); };
     m_macroPage = new CMacroControlUI(*root, folder, language(), std::move(hooks));
-    connect(m_macroPage, &CMacroControlUI::libraryChanged, this, &CQuellonMouseDevice::loadMacroNames);
+    connect(m_macroPage, &CMacroControlUI::libraryChanged, this, [this] {
+        loadMacroNames();
+        showKeyList();
+    });
     connect(m_macroPage, &CMacroControlUI::macroRemoved, this, &CQuellonMouseDevice::followRemovedMacro);
-    connect(m_macroPage, &CMacroControlUI::deviceWriteWanted, this, &CQuellonMouseDevice::applyProfileToDevice);
+    connect(m_macroPage, &CMacroControlUI::deviceWriteWanted, this, &CQuellonMouseDevice::saveKeysToDevice);
 }
 
-// The library renumbered the keys of the profile files; the record in memory follows.
+// The library renumbered the keys of the profile files; the record in memory and the mouse follow.
 void CQuellonMouseDevice::followRemovedMacro(int index)
 {
     std::vector<KeyEntry> keys = m_record.GetKeyList();
-    if (MacroLibrary::renumberKeys(keys, index))
-        m_record.SetKeyList(keys);
+    if (!MacroLibrary::renumberKeys(keys, index))
+        return;
+    m_record.SetKeyList(keys);
+    reloadKeyEditor();
+    saveKeysToDevice();
 }
 
 QString CQuellonMouseDevice::chooseMacroFile(bool save)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <mutex>
@@ -11,8 +12,10 @@
 #include "devices/pages/usb_device.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"
+#include "platform/input_capture.h"
 
 class QAbstractButton;
+class QListWidget;
 
 namespace kestrion::ui {
 class CDeviceProfileUI;
@@ -26,6 +29,8 @@ class QSlider;
 namespace kestrion {
 
 class CMacroControlUI;
+
+class CKeySetControlUI;
 
 // The Z880-ZIR mouse, by cable or through its receiver: reads its information block, key table
 // and settings page, shows them on its page, writes the page's settings back and follows the
@@ -110,6 +115,25 @@ public:
     // The macro page, when the skin has one and the device has a data folder.
     CMacroControlUI* macroPage() const { return m_macroPage; }
 
+    // The buttons tab: the key list and the key assignment editor.
+    CKeySetControlUI* keyEditor() const { return m_keyEditor; }
+    // Handles a notification of the key editor's controls or of a key picture ("key_" n); false
+    // for any other control.
+    bool routeKeyEditor(const QString& type, const QString& name);
+    // Opens the editor on key n, unless it is the mouse's last left button (which it must keep).
+    void selectKey(int key);
+    int selectedKey() const { return m_selectedKey; }
+    // The editor's code into the selected key of the record and the key list; marks it changed.
+    void applyKeyEdit();
+    bool keysChanged() const { return m_keysChanged; }
+    // Writes the macros and then the key table on the worker, with the busy display showing
+    // which and how far; the outcome is told and the profile saved.
+    void saveKeysToDevice();
+    // A key event of the main window's input capture while the key edit has the focus.
+    void keyCaptured(const CapturedInput& input);
+    void setKeyCapturePaused(bool paused);
+    QStringList keyListLines() const;
+
 protected:
     UiStep readAllOnWorker() override;
     UiStep rereadOnWorker() override;
@@ -169,6 +193,21 @@ private:
     void saveRecord();
     void loadCustomLightNames();
     void loadMacroNames();
+    // The buttons tab.
+    void bindKeyEditor();
+    bool routeKeyEditorClick(const QString& name);
+    bool routeModifierOption(const QString& name);
+    bool routeKeyEditorList(const QString& name);
+    bool routeKeyEditorFocus(bool focused, const QString& name);
+    void showKeyList();
+    QString keyListLine(int key, const KeyEntry& entry) const;
+    void reloadKeyEditor();
+    void markKeysChanged(bool changed);
+    bool isLastLeftButton(int key);
+    void macrosWrittenForKeys(int result, const std::vector<KeyEntry>& keys);
+    void keysWrittenToDevice(int result);
+    void keysSaved();
+    void saveKeysToProfile();
     template <typename T>
     T* control(const QString& name) const;
 
@@ -206,6 +245,11 @@ private:
     std::vector<QString> m_macroNames;
     CMacroControlUI* m_macroPage = nullptr;
     ui::CLightControlUI* m_lightEditor = nullptr;
+
+    CKeySetControlUI* m_keyEditor = nullptr;
+    QListWidget* m_keyList = nullptr;
+    int m_selectedKey = -1;
+    bool m_keysChanged = false;
 };
 
 }  // namespace kestrion

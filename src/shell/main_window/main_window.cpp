@@ -47,8 +47,9 @@ CMainWnd::CMainWnd(const ui::UiResources& resources, QWidget* parent)
 {
     setObjectName(QStringLiteral("MainWnd"));
     setWindowTitle(QString::fromLatin1(ui::kWindowTitle));
-    connect(&m_capture, &InputCapture::captured, this, &CMainWnd::onMacroCaptured);
-    connect(&m_capture, &InputCapture::pausedChanged, this, &CMainWnd::onMacroCapturePaused);
+
+    connect(&m_capture, &InputCapture::captured, this, &CMainWnd::onCaptured);
+    connect(&m_capture, &InputCapture::pausedChanged, this, &CMainWnd::onCapturePaused);
 }
 
 CMainWnd::~CMainWnd()
@@ -134,6 +135,8 @@ void CMainWnd::runOnUiAndWait(std::function<void()> call)
 void CMainWnd::notify(const ui::UiNotification& notification)
 {
     debugTrace("notify " + notification.type.toStdString() + " " + notification.sender.toStdString());
+    if (routeToKeyEditor(notification))
+        return;
     const QString& type = notification.type;
     if (type == QLatin1String("click"))
         onClick(notification.sender);
@@ -161,6 +164,9 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
         break;
     case ui::WM_USB_MAINMESS_DEVICE_IS_INITUI:
         onDeviceState(wParam == 1);
+        break;
+    case ui::WM_USB_MAINMESS_HOOK_SWITCH:
+        switchCapture(wParam == 1);
         break;
     default:
         break;

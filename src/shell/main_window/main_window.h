@@ -245,9 +245,15 @@ private:
     void bindMacroPage(CQuellonMouseDevice& mouse);
     void startMacroCapture(int mode);
     void endMacroCapture();
-    void onMacroCaptured(CaptureMode mode, const CapturedInput& input);
+    void onMacroCaptured(const CapturedInput& input);
     void onMacroCapturePaused(bool paused);
     void lockForRecording(bool locked);
+
+    // Input capture: started and stopped by the editors, its events routed to them.
+    void switchCapture(bool on);
+    void onCaptured(CaptureMode mode, const CapturedInput& input);
+    void onCapturePaused(bool paused);
+    bool routeToKeyEditor(const ui::UiNotification& notification);
 
     int prompt(const QString& titleId, const QString& textId);
     void chooseOwnSkinImage();

@@ -49,18 +49,14 @@ void CMainWnd::endMacroCapture()
     lockForRecording(false);
 }
 
-void CMainWnd::onMacroCaptured(CaptureMode mode, const CapturedInput& input)
+void CMainWnd::onMacroCaptured(const CapturedInput& input)
 {
-    if (mode == CaptureMode::KeyEdit || !m_awake)
-        return;
     if (CMacroControlUI* page = macroPageOf(selectedDevice()))
         page->recordCaptured(input);
 }
 
 void CMainWnd::onMacroCapturePaused(bool paused)
 {
-    if (m_capture.mode() == CaptureMode::KeyEdit)
-        return;
     if (CMacroControlUI* page = macroPageOf(selectedDevice()))
         page->setCapturePaused(paused);
 }
