@@ -58,7 +58,7 @@ shot colour-picker.png system_Op_tab DPI_color_option_0
 shot mouse-tab-performance-dpi.png system_Op_tab mouse_device_seting_option_0
 shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option_1
 shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2
-shot mouse-tab-shoot.png macro_Op_tab
+shot mouse-tab-shoot.png otherset_Op_tab
 shot main-window-skin.png skinbtn skin_image_btn_1
 
 # The Macros tab with a recorded macro in the library, and while it records another take.

@@ -459,7 +459,7 @@ TEST_F(WindowControls, ShootBulletEditedOnThePageReachesTheMouse)
 {
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
-    QTest::mouseClick(find("macro_Op_tab"), Qt::LeftButton);
+    QTest::mouseClick(find("otherset_Op_tab"), Qt::LeftButton);
     ASSERT_TRUE(find("ShootControlItem")->isVisible());
     QTest::mouseClick(find("shoot_gun_op_2"), Qt::LeftButton);
     QTest::mouseClick(find("bullet_op_0"), Qt::LeftButton);
