@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QTest>
 
@@ -164,6 +165,24 @@ TEST_F(ButtonsTab, CapturePausesWhileTheWindowIsNotActive)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_TRUE(waitFor([&] { return !window.inputCapture().isPaused() && mark->isHidden(); }));
     EXPECT_TRUE(window.inputCapture().isActive());
+}
+
+// While the system sleeps the capture reaches no editor; awake again, the same key lands.
+TEST_F(ButtonsTab, CapturedKeysAreIgnoredWhileTheSystemSleeps)
+{
+    startWithMouse();
+    click("key_4");
+    choosePage(KeyPage::Keyboard);
+    auto* edit = find<QLineEdit>("keyset_keyboard_text_edit");
+    const QString before = edit->text();
+
+    window.setSystemAwake(false);
+    pressInKeyEdit(Qt::Key_F5, KEY_F5);
+    EXPECT_EQ(edit->text(), before);
+
+    window.setSystemAwake(true);
+    pressInKeyEdit(Qt::Key_F5, KEY_F5);
+    EXPECT_NE(edit->text(), before);
 }
 
 TEST_F(ButtonsTab, AMacroThatDoesNotFitIsToldAndNothingIsWritten)
