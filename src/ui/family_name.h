@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 namespace kestrion::ui {
 
 // A control family name: "DPI_slider_3" is the prefix "DPI_slider_" (up to and including the last
@@ -20,6 +22,17 @@ inline FamilyName splitFamilyName(const QString& name)
     bool ok = false;
     const int index = name.mid(split + 1).toInt(&ok);
     return {name.left(split + 1), ok && index >= 0 ? index : 0};
+}
+
+// Whether name is one of a table's control names.
+template <std::size_t N>
+bool isOneOf(const QString& name, const char* const (&names)[N])
+{
+    for (const char* candidate : names) {
+        if (name == QLatin1String(candidate))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace kestrion::ui

@@ -47,16 +47,6 @@ constexpr const char* kAppliedEdits[] = {
     "keyset_mousefire_interval_edit", "keyset_mousefire_num_edit", "keyset_macro_cycle_edit",
 };
 
-template <std::size_t N>
-bool isOneOf(const QString& name, const char* const (&names)[N])
-{
-    for (const char* candidate : names) {
-        if (name == QLatin1String(candidate))
-            return true;
-    }
-    return false;
-}
-
 KeyCode codeOf(const KeyRecord& record)
 {
     return {record.type, record.param1, record.param2};
@@ -93,7 +83,7 @@ bool CQuellonMouseDevice::routeKeyEditor(const QString& type, const QString& nam
         return routeKeyEditorList(name);
     if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus"))
         return routeKeyEditorFocus(type == QLatin1String("setfocus"), name);
-    if (type == QLatin1String("return") && isOneOf(name, kAppliedEdits)) {
+    if (type == QLatin1String("return") && ui::isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }
@@ -137,7 +127,7 @@ bool CQuellonMouseDevice::routeKeyEditorList(const QString& name)
         m_keyEditor->functionChosen();
     else if (name == QLatin1String(kRepeatCombo))
         m_keyEditor->repeatChosen();
-    else if (!isOneOf(name, kAppliedCombos))
+    else if (!ui::isOneOf(name, kAppliedCombos))
         return false;
     applyKeyEdit();
     return true;
@@ -151,7 +141,7 @@ bool CQuellonMouseDevice::routeKeyEditorFocus(bool focused, const QString& name)
             sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
         return true;
     }
-    if (!focused && isOneOf(name, kAppliedEdits)) {
+    if (!focused && ui::isOneOf(name, kAppliedEdits)) {
         applyKeyEdit();
         return true;
     }

@@ -27,16 +27,6 @@ constexpr const char* kAppliedOptionFamilies[] = {
 constexpr const char* kProfileOnlyChecks[] = {"pointer_precision_check", "scrolls_page_check"};
 constexpr const char* kProfileOnlySliders[] = {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"};
 
-template <std::size_t N>
-bool isOneOf(const QString& name, const char* const (&names)[N])
-{
-    for (const char* candidate : names) {
-        if (name == QLatin1String(candidate))
-            return true;
-    }
-    return false;
-}
-
 constexpr const char* kAppliedCombos[] = {
     "Anti_Shake_combo_timeSelect", "ble_sleep1_combo", "ble_sleep2_combo", "device_sleep1_combo",
     "device_sleep2_combo", "logo_led_mode_combo",
@@ -98,9 +88,9 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
         applyAndSave();
         return;
     }
-    if (isOneOf(family.prefix, kAppliedOptionFamilies))
+    if (ui::isOneOf(family.prefix, kAppliedOptionFamilies))
         applyAndSave();
-    else if (isOneOf(name, kProfileOnlyChecks))
+    else if (ui::isOneOf(name, kProfileOnlyChecks))
         saveToProfile();
 }
 
@@ -111,7 +101,7 @@ void CMainWnd::onValueChanged(const QString& name)
         return;
     }
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (!mouse || !isOneOf(name, kProfileOnlySliders))
+    if (!mouse || !ui::isOneOf(name, kProfileOnlySliders))
         return;
     // Choosing a number of lines turns scrolling by page off.
     if (name == QLatin1String("scroll_speed_slider")) {
@@ -153,7 +143,7 @@ void CMainWnd::onItemSelect(const QString& name)
             selector->selectProfile(selector->selector()->currentIndex());
         return;
     }
-    if (isOneOf(name, kAppliedCombos))
+    if (ui::isOneOf(name, kAppliedCombos))
         applyAndSave();
     if (name.startsWith(QLatin1String("device_sleep"))) {
         for (DeviceRecord& record : m_devices) {

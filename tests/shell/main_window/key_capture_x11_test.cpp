@@ -108,13 +108,6 @@ protected:
         Application::SetUp();
     }
 
-    template <typename T = QWidget>
-    T* find(const char* name) const
-    {
-        T* found = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
 
     // xdotool sends the keys through the server's XTEST extension to the window with the focus.
     static void press(const char* keys)

@@ -51,14 +51,6 @@ void writeMacro(const std::string& name, int events)
 
 class ButtonsTab : public test::Application {
 protected:
-    template <typename T = QWidget>
-    T* find(const char* name) const
-    {
-        T* found = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
     void startWithMouse()
     {
         ASSERT_TRUE(start());

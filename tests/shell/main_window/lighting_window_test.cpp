@@ -28,14 +28,6 @@ constexpr int kStageRedOffset = 6;
 
 class LightingWindow : public Application {
 protected:
-    template <typename T = QWidget>
-    T* find(const char* name) const
-    {
-        T* found = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
     bool plugCable()
     {
         sim.command("plug cable");

@@ -110,6 +110,15 @@ protected:
         return window.initWindow() && waitFor([&] { return shown; }, 5000);
     }
 
+    // A control of the window by name; a missing one fails the test.
+    template <typename T = QWidget>
+    T* find(const char* name) const
+    {
+        T* found = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
     bool mouseOnline(bool online, int timeoutMs = 3000)
     {
         return waitFor([&] { return window.entry(0) && window.entry(0)->isOnline() == online; }, timeoutMs);
