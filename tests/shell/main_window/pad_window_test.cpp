@@ -41,9 +41,13 @@ ui::CDeviceOptionUI* entryOf(const CMainWnd& window, const QWidget* device)
 TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled)
 {
     ASSERT_TRUE(start());
-    sim.command("plug cable,pad");
+    sim.command("plug pad");
     ASSERT_TRUE(waitFor([&] { return padOf(window) != nullptr; }, 3000));
     CQuellonMousePadDevice* pad = padOf(window);
+    // The factory profile's spectrum lights the zones at once.
+    EXPECT_TRUE(waitFor([&] { return pad->lightButtons()[0]->lightColour().alpha() > 0; }, 2000))
+        << pad->lightButtons()[0]->lightColour().name(QColor::HexArgb).toStdString();
+    sim.command("plug cable");
     ui::CDeviceOptionUI* padEntry = entryOf(window, pad);
     ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse());
     ASSERT_TRUE(waitFor([&] { return padEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
