@@ -210,7 +210,7 @@ TEST_F(SkinLayoutTest, FunctionPagesAreNumberedOncePerTab)
             EXPECT_TRUE(numbers.insert(child->property("functionPage").toInt()).second);
         }
     }
-    EXPECT_EQ(numbers, (std::set<int>{1, 2, 3, 4}));
+    EXPECT_EQ(numbers, (std::set<int>{1, 2, 3, 4, 9}));
 }
 
 TEST_F(SkinLayoutTest, MessageBoxHasItsControls)
