@@ -87,6 +87,12 @@ TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled
     sim.command("poke pad settings 12 5a");
     sim.command("notify pad 0401");
     EXPECT_TRUE(waitFor([&] { return pad->pageImage()[12] == 0x5A; }, 3000));
+    // 0x0404 is only counted.
+    sim.command("poke pad settings 12 5b");
+    sim.command("notify pad 0404");
+    EXPECT_TRUE(waitFor([&] { return pad->countedNotices() == 1; }, 2000));
+    test::pause(700);
+    EXPECT_EQ(pad->pageImage()[12], 0x5A);
 
     // Pulled: its entry goes, the mouse's page stays.
     sim.command("unplug pad");
