@@ -10,6 +10,7 @@
 #include "ui/device_profile.h"
 #include "ui/language_manager.h"
 #include "ui/light_control.h"
+#include "ui/main_window_sink.h"
 #include "ui/power_display.h"
 
 namespace kestrion {
@@ -17,17 +18,13 @@ namespace {
 
 constexpr int kPadKind = 3;
 constexpr int kLightLevels = 4;
-// Told to the main window after a reread: wparam is the pad's active profile.
-constexpr std::uint32_t kMessageActiveProfile = 0xD00;
 
 constexpr const char* kLightEditor = "LightControlItem";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
-constexpr const char* kReadingLabel = "device_busy_reading_text";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
-constexpr const char* kPowerLabel = "device_busy_power_text";
 
 // The preview step each of the pad's modes plays (its static, breathing, wave, spectrum and off);
 // a mode past the list is dark.
@@ -161,7 +158,7 @@ CQuellonUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
         return {};
     return [this, page] {
         m_page = page;
-        sendToMainWindow(kMessageActiveProfile, page[pad_page::kProfile], 0);
+        sendToMainWindow(ui::WM_USB_MAINMESS_PROFILE_INDEX, page[pad_page::kProfile], 0);
     };
 }
 
