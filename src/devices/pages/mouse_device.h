@@ -97,7 +97,7 @@ public:
     ui::CShootControlUI* shootControl() const;
 
     // The profile selector on the page, when the skin has one.
-    ui::CDeviceProfileUI* profileSelector() const;
+    ui::CDeviceProfileUI* profileSelector() const override;
     // The selected profile changed (switched, added, deleted, reset): it is loaded, shown and
     // written to the device.
     void applySelectedProfile();

@@ -466,6 +466,11 @@ void CQuellonUSBDevice::keepAlive()
         m_channel.endConfig();
         return {};
     }, "keep-alive");
+    armKeepAlive();
+}
+
+void CQuellonUSBDevice::armKeepAlive()
+{
     armSelectorTimer(kTimerKeepAlive, keepAliveMinutes() * kMinuteMs - kKeepAliveLeadMs, true);
 }
 

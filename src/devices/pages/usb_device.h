@@ -31,6 +31,7 @@ namespace kestrion {
 
 namespace ui {
 class CDeviceKeyButtonUI;
+class CDeviceProfileUI;
 class ControlFactory;
 class LanguageManager;
 class MainWindowSink;
@@ -145,6 +146,8 @@ public:
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
     virtual void refreshPage() {}
+    // The page's profile selector, when the device keeps profiles and the skin shows one.
+    virtual ui::CDeviceProfileUI* profileSelector() const { return nullptr; }
     // Shows the function page that the page layout numbers n (its property "functionPage").
     virtual void showFunctionPage(int page);
     int functionPage() const { return m_functionPage; }
@@ -186,6 +189,8 @@ protected:
     void runOnUiThread(std::function<void()> call);
     void sendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
     void armSelectorTimer(int id, int ms, bool oneShot);
+    // Arms the next keep-alive, 10 s before the device would fall asleep.
+    void armKeepAlive();
     void killSelectorTimer(int id);
     // Binds "key_N" and "light_N" buttons of the "SelectPanel" containers under root.
     void bindKeyButtons(QWidget* root);

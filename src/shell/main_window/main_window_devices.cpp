@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 
 #include "devices/pages/mouse_device.h"
+#include "devices/pages/mouse_pad_device.h"
 #include "profiles/program_folders.h"
 #include "shell/device_manager/device_models.h"
 #include "platform/log.h"
@@ -47,14 +48,40 @@ private:
     ui::CDeviceOptionUI& m_entry;
 };
 
+template <typename Device>
+std::unique_ptr<CQuellonUSBDevice> makeDevice()
+{
+    return std::make_unique<Device>();
+}
+
+struct DeviceMaker {
+    DeviceKind kind;
+    std::unique_ptr<CQuellonUSBDevice> (*make)();
+};
+
+// The products that have a page so far; others are found but get no object.
+constexpr DeviceMaker kDeviceMakers[] = {
+    {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>},
+    {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>},
+};
+
+std::unique_ptr<CQuellonUSBDevice> makeDeviceOf(DeviceKind kind)
+{
+    for (const DeviceMaker& maker : kDeviceMakers) {
+        if (maker.kind == kind)
+            return maker.make();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool CMainWnd::createDevice(int modelIndex)
 {
     const DeviceModel& model = kDeviceModelTable[modelIndex];
     const DevicePage& pageRow = kDevicePageTable[modelIndex];
-    // Only the mouse has a page so far; other products are found but get no object.
-    if (model.deviceKind != DeviceKind::Mouse)
+    std::unique_ptr<CQuellonUSBDevice> device = makeDeviceOf(model.deviceKind);
+    if (!device)
         return false;
     auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer));
     auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer));
@@ -64,7 +91,6 @@ bool CMainWnd::createDevice(int modelIndex)
 
     auto power = std::make_unique<ui::CMpDevicePowerUI>(m_resources);
     auto option = std::make_unique<ui::CDeviceOptionUI>(m_resources);
-    auto device = std::make_unique<CQuellonMouseDevice>();
     DevicePageSetup setup;
     setup.deviceKind = static_cast<int>(model.deviceKind);
     setup.lightCount = pageRow.lightCount;
@@ -77,7 +103,8 @@ bool CMainWnd::createDevice(int modelIndex)
     device->setPageSetup(setup);
     device->setMainWindow(this);
     device->setLanguage(&m_resources.language);
-    device->setDeviceIndex(modelIndex);
+    // Messages about the device name it by its place in the device list.
+    device->setDeviceIndex(static_cast<int>(m_devices.size()));
     device->setWireless(pageRow.wireless != 0);
     device->setModelValue(model.deviceParameter);
     if (!power->isBuilt() || !option->isBuilt() || !device->buildPage(m_resources.skin, m_resources.factory))
@@ -101,7 +128,8 @@ bool CMainWnd::createDevice(int modelIndex)
     option->bindPage(pages, pageIndex);
     option->bindPower(kPowerContainer, powerIndex);
     option->setIcons(setup.deviceKind, static_cast<int>(model.interfaceRole));
-    option->setName(m_resources.language.text(QStringLiteral("ms_device_name_text")));
+    const std::optional<SelectorIcons> icons = selectorIcons(setup.deviceKind, static_cast<int>(model.interfaceRole));
+    option->setName(m_resources.language.text(QString::fromStdString(icons ? icons->tooltipTextId : "")));
     option->setOnline(false);
     option->setDevice(device.get());
     CQuellonUSBDevice* deviceObject = device.get();
@@ -114,7 +142,8 @@ bool CMainWnd::createDevice(int modelIndex)
     device->setSelectorEntry(selectorLink.get());
     m_bridge->attach(device.get());
     m_bridge->attach(option.get());
-    bindMacroPage(*device);
+    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(device.get()))
+        bindMacroPage(*mouse);
 
     m_devices.push_back({device.release(), option.release(), power.release(), std::move(selectorLink), modelIndex});
     return true;

@@ -187,8 +187,8 @@ void CMainWnd::toggleLightControl()
 
 ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
 {
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    return mouse ? mouse->profileSelector() : nullptr;
+    CQuellonUSBDevice* device = selectedDevice();
+    return device ? device->profileSelector() : nullptr;
 }
 
 QStringList CMainWnd::profileNames() const

@@ -39,6 +39,7 @@ using test::waitFor;
 
 using test::Message;
 using test::RecordingMainWindow;
+using test::TestSelector;
 
 constexpr int kMouseKind = 2;
 constexpr int kReceiverKind = 6;
@@ -48,26 +49,6 @@ constexpr std::size_t kFirstStageByte = 14;
 constexpr std::size_t kStageSize = 9;
 constexpr std::size_t kDebounceByte = 81;
 constexpr std::size_t kDeviceSleep1Byte = 79;
-
-// A selector entry: real timers that drive the device, and the shown state the main window sets.
-class TestSelector : public DeviceSelector {
-public:
-    explicit TestSelector(CQuellonUSBDevice& device)
-        : timers([&device](int id) { device.runSelectorTimer(id); })
-    {
-    }
-    void setTimer(int id, int ms, bool oneShot) override
-    {
-        armed.emplace_back(id, ms);
-        timers.setTimer(id, ms, oneShot);
-    }
-    void killTimer(int id) override { timers.killTimer(id); }
-    bool isOnline() const override { return online; }
-
-    ui::TimerSet timers;
-    std::vector<std::pair<int, int>> armed;
-    bool online = false;
-};
 
 class MousePage : public testing::Test {
 protected:

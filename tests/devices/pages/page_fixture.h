@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "devices/pages/usb_device.h"
+#include "ui/timer_set.h"
 #include "ui/main_window_sink.h"
 
 namespace kestrion::test {
@@ -36,6 +38,26 @@ public:
     QStringList notices;
     QStringList questions;
     bool answer = true;
+};
+
+// A selector entry: real timers that drive the device, and the shown state the main window sets.
+class TestSelector : public DeviceSelector {
+public:
+    explicit TestSelector(CQuellonUSBDevice& device)
+        : timers([&device](int id) { device.runSelectorTimer(id); })
+    {
+    }
+    void setTimer(int id, int ms, bool oneShot) override
+    {
+        armed.emplace_back(id, ms);
+        timers.setTimer(id, ms, oneShot);
+    }
+    void killTimer(int id) override { timers.killTimer(id); }
+    bool isOnline() const override { return online; }
+
+    ui::TimerSet timers;
+    std::vector<std::pair<int, int>> armed;
+    bool online = false;
 };
 
 // The mouse page as the model tables give it, with its data in `dataFolder` (ending in '/').

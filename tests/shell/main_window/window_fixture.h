@@ -56,10 +56,10 @@ public:
     }
 
     // Bytes of a memory area, from the hexadecimal dump reply.
-    std::vector<int> dump(const std::string& area, int offset, int length)
+    std::vector<int> dump(const std::string& area, int offset, int length, const std::string& device = "mouse")
     {
         const std::string reply =
-            command("dump mouse " + area + " " + std::to_string(offset) + " " + std::to_string(length));
+            command("dump " + device + " " + area + " " + std::to_string(offset) + " " + std::to_string(length));
         std::vector<int> bytes;
         for (const QString& word : QString::fromStdString(reply).split(' ', Qt::SkipEmptyParts)) {
             bool ok = false;

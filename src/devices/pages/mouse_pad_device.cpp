@@ -1,0 +1,302 @@
+#include "devices/pages/mouse_pad_device.h"
+
+#include <climits>
+
+#include "devices/mouse_settings.h"
+#include "profiles/json_access.h"
+#include "profiles/json_file.h"
+#include "profiles/program_folders.h"
+#include "ui/device_key_button.h"
+#include "ui/device_profile.h"
+#include "ui/language_manager.h"
+#include "ui/light_control.h"
+#include "ui/main_window_sink.h"
+#include "ui/power_display.h"
+
+namespace kestrion {
+namespace {
+
+constexpr int kPadKind = 3;
+constexpr int kLightLevels = 4;
+
+constexpr const char* kLightEditor = "LightControlItem";
+constexpr const char* kProfileSelector = "DeviceProfileItem";
+constexpr const char* kLightFileName = "default_light.json";
+constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
+constexpr const char* kLinkFailedTextId = "message_text_7";
+constexpr const char* kWritingLabel = "device_busy_writing_text";
+
+// The preview step each of the pad's modes plays (its static, breathing, wave, spectrum and off);
+// a mode past the list is dark.
+constexpr std::array<std::uint8_t, 5> kPreviewStepOfMode = {0, 1, 2, 3, 6};
+constexpr std::uint8_t kDarkStep = 6;
+
+LightInfo previewLightOf(LightInfo light)
+{
+    light.mode = light.mode < kPreviewStepOfMode.size() ? kPreviewStepOfMode[light.mode] : kDarkStep;
+    return light;
+}
+
+}  // namespace
+
+CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent)
+    : CQuellonUSBDevice(parent), m_link(commandChannel()), m_lighting([this] { return commandChannel().isOpen(); })
+{
+    setProperty("controlClass", controlClass());
+    setModelValue(2);
+}
+
+// The readers and the worker call into this object: they stop before its members go.
+CQuellonMousePadDevice::~CQuellonMousePadDevice()
+{
+    stopDeviceWork();
+    m_lighting.stop();
+}
+
+QString CQuellonMousePadDevice::controlClass() const
+{
+    return QStringLiteral("QuellonMousePadDevice");
+}
+
+void CQuellonMousePadDevice::setModelValue(int value)
+{
+    CQuellonUSBDevice::setModelValue(value);
+    m_record.SetDeviceIndex(0);
+}
+
+void CQuellonMousePadDevice::setWindowHidden(bool hidden)
+{
+    CQuellonUSBDevice::setWindowHidden(hidden);
+    if (hidden)
+        m_lighting.stop();
+    else if (m_lightingWanted && !m_lighting.isRunning())
+        m_lighting.start();
+}
+
+void CQuellonMousePadDevice::initPage()
+{
+    CQuellonUSBDevice::initPage();
+    if (!page())
+        return;
+    const std::string& folder = pageSetup().dataFolder;
+    if (!folder.empty()) {
+        m_profiles = std::make_unique<ProfileListStore>(kPadKind, folder, defaultDocumentPath(kPadKind));
+        m_profiles->init();
+    }
+    bindLightEditor();
+    bindProfileSelector();
+    loadLightModes();
+}
+
+void CQuellonMousePadDevice::bindLightEditor()
+{
+    m_lightEditor = control<ui::CLightControlUI>(kLightEditor);
+    if (!m_lightEditor)
+        return;
+    m_lightEditor->setDeviceKind(kPadKind);
+    connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMousePadDevice::applyLight);
+}
+
+void CQuellonMousePadDevice::bindProfileSelector()
+{
+    ui::CDeviceProfileUI* selector = profileSelector();
+    if (!selector)
+        return;
+    selector->setStore(m_profiles.get());
+    selector->InitProfileList();
+    connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMousePadDevice::applySelectedProfile);
+}
+
+void CQuellonMousePadDevice::loadLightModes()
+{
+    const Json::Value document = LoadJsonFile(programDataDir() + "/" + kLightFileName);
+    const Json::Value& lists = memberOf(document, "DefaultLightName");
+    if (!lists.isArray() || modelValue() < 0 || modelValue() >= static_cast<int>(lists.size()))
+        return;
+    std::vector<QString> names;
+    std::vector<bool> visible;
+    m_modeCodes.clear();
+    for (const Json::Value& mode : lists[modelValue()]) {
+        names.push_back(QString::fromStdString(textOf(memberOf(mode, "LightName"))));
+        visible.push_back(truthOf(memberOf(mode, "visible")));
+        m_modeCodes.push_back(static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0)));
+    }
+    if (m_lightEditor) {
+        m_lightEditor->fillModes(names, visible, kLightLevels, kLightLevels);
+        if (language())
+            language()->apply(m_lightEditor);
+    }
+}
+
+// Worker. The page is read here too: a write carries the bytes the tool does not edit, and
+// before any read it would set them to zero on the pad.
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
+{
+    std::array<std::uint8_t, pad_page::kInfoLength> info{};
+    const bool infoRead = m_link.readDeviceInfo(info) == kCommandOk;
+    PadPage page{};
+    const bool pageRead = m_link.readPage(m_modeCodes, page) == kCommandOk;
+    return [this, infoRead, info, pageRead, page] {
+        m_lighting.stop();
+        if (infoRead)
+            m_info = info;
+        if (pageRead)
+            m_page = page;
+        loadProfile();
+        refreshPage();
+        loadLightingPreview();
+        startLighting();
+        armKeepAlive();
+    };
+}
+
+// Worker. The page image follows the pad; the profile stays as the user left it.
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
+{
+    PadPage page{};
+    if (m_link.readPage(m_modeCodes, page) != kCommandOk)
+        return {};
+    return [this, page] {
+        m_page = page;
+        sendToMainWindow(ui::WM_USB_MAINMESS_PROFILE_INDEX, page[pad_page::kProfile], 0);
+    };
+}
+
+// Worker.
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
+{
+    std::array<std::uint8_t, pad_page::kPowerLength> power{};
+    if (m_link.readPower(power) != kCommandOk)
+        return {};
+    return [this, power] {
+        m_power = power;
+        if (powerControl())
+            powerControl()->showPowerRecord(m_power);
+    };
+}
+
+void CQuellonMousePadDevice::startLighting()
+{
+    m_lightingWanted = true;
+    if (!windowHidden())
+        m_lighting.start();
+}
+
+void CQuellonMousePadDevice::handleNotification(LinkKind, const std::uint8_t* report, std::size_t length)
+{
+    const std::uint16_t code = notificationCode(report, length);
+    if (code == kCountedCode)
+        ++m_countedNotices;
+    else if (code == kSynchroniseCode)
+        runOnUiThread([this] { armSelectorTimer(kTimerReread, kRereadDelayMs, true); });
+}
+
+void CQuellonMousePadDevice::loadLightingPreview()
+{
+    const LightInfo light = m_record.GetLightInfo();
+    m_page = padPageWithLight(m_page, light);
+    m_lighting.load(previewLightOf(light), {});
+}
+
+void CQuellonMousePadDevice::pushLightFrame()
+{
+    const LightFrame frame = m_lighting.snapshot();
+    const QList<ui::CDeviceKeyButtonUI*>& buttons = lightButtons();
+    for (int i = 0; i < buttons.size() && i < static_cast<int>(frame.size()); ++i) {
+        if (buttons[i])
+            buttons[i]->setLightColour(QColor(frame[i].red, frame[i].green, frame[i].blue, frame[i].brightness));
+    }
+}
+
+void CQuellonMousePadDevice::setKeyColour(int index, std::uint32_t colour)
+{
+    m_lighting.setKeyColour(index, colour);
+}
+
+std::uint32_t CQuellonMousePadDevice::getKeyColour(int index) const
+{
+    return m_lighting.getKeyColour(index);
+}
+
+void CQuellonMousePadDevice::showSyncColour(const std::optional<KeyColour>& colour)
+{
+    m_lighting.showSyncColour(colour);
+}
+
+void CQuellonMousePadDevice::loadProfile()
+{
+    if (!m_profiles)
+        return;
+    m_record.SetDefaultPath(defaultDocumentPath(kPadKind));
+    m_record.SetLightConfigPath(pageSetup().dataFolder + pageSetup().lightName.toStdString() + ".config");
+    const std::string path = m_profiles->documentPathOf(m_profiles->selectedUuid());
+    m_record.SetProfilePath(path);
+    m_record.LoadProfile(path);
+}
+
+void CQuellonMousePadDevice::refreshPage()
+{
+    if (m_lightEditor)
+        m_lightEditor->showLight(m_record.GetLightInfo());
+}
+
+ui::CDeviceProfileUI* CQuellonMousePadDevice::profileSelector() const
+{
+    return control<ui::CDeviceProfileUI>(kProfileSelector);
+}
+
+void CQuellonMousePadDevice::applyLight(const LightInfo& light)
+{
+    m_record.SetLightInfo(light);
+    saveRecord();
+    loadLightingPreview();
+    writeSettingsPage(m_page[pad_page::kProfile]);
+}
+
+void CQuellonMousePadDevice::applySelectedProfile()
+{
+    loadProfile();
+    refreshPage();
+    loadLightingPreview();
+    writeSettingsPage(m_page[pad_page::kProfile]);
+}
+
+// A change the profile file did not take is told: the user would lose it at the next start.
+void CQuellonMousePadDevice::saveRecord()
+{
+    if (!m_record.SaveProfile())
+        showNotice(QString::fromLatin1(kProfileWriteFailedId));
+}
+
+void CQuellonMousePadDevice::writeSettingsPage(int page)
+{
+    {
+        std::lock_guard lock(m_stagedLock);
+        m_staged = padPageToDevice(m_page, m_modeCodes);
+    }
+    runJob(kWritingLabel, [this, page]() -> UiStep {
+        const int result = m_link.writePage(stagedPage(), page);
+        return [this, result] { pageWritten(result); };
+    }, "settings-write");
+}
+
+// Worker.
+PadPage CQuellonMousePadDevice::stagedPage()
+{
+    std::lock_guard lock(m_stagedLock);
+    return m_staged;
+}
+
+void CQuellonMousePadDevice::pageWritten(int result)
+{
+    if (result != kCommandOk && commandChannel().isOpen())
+        showNotice(QString::fromLatin1(kLinkFailedTextId));
+}
+
+template <typename T>
+T* CQuellonMousePadDevice::control(const QString& name) const
+{
+    return page() ? page()->findChild<T*>(name) : nullptr;
+}
+
+}  // namespace kestrion

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "devices/lighting_thread.h"
+#include "devices/pad_settings.h"
+#include "devices/pages/usb_device.h"
+#include "profiles/basic_profile_data.h"
+#include "profiles/profile_list_store.h"
+
+namespace kestrion::ui {
+class CLightControlUI;
+}
+
+namespace kestrion {
+
+// The lit mouse pad (wired only): its lighting page read from and written to the pad, its
+// profiles, and the preview of its zones on the page.
+class CQuellonMousePadDevice : public CQuellonUSBDevice {
+    Q_OBJECT
+public:
+    static constexpr std::uint16_t kSynchroniseCode = 0x0401;
+    static constexpr std::uint16_t kCountedCode = 0x0404;
+    static constexpr int kRereadDelayMs = 500;
+
+    explicit CQuellonMousePadDevice(QWidget* parent = nullptr);
+    ~CQuellonMousePadDevice() override;
+
+    QString controlClass() const override;
+    void setModelValue(int value) override;
+    void setWindowHidden(bool hidden) override;
+
+    void initPage() override;
+    void loadLightingPreview() override;
+    void pushLightFrame() override;
+    void setKeyColour(int index, std::uint32_t colour) override;
+    std::uint32_t getKeyColour(int index) const override;
+    void showSyncColour(const std::optional<KeyColour>& colour) override;
+    void loadProfile() override;
+    void refreshPage() override;
+    ui::CDeviceProfileUI* profileSelector() const override;
+
+    // A lighting record edited on the page: stored, saved, previewed and written to the pad.
+    void applyLight(const LightInfo& light);
+    // Queues the page image to the pad as page n. Writes queued while an earlier one waits
+    // become one, with the latest image; a failure on an open link is told.
+    void writeSettingsPage(int page);
+    // The selected profile changed: loaded, shown and written to the pad.
+    void applySelectedProfile();
+
+    ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
+    CBasicProfiledata& profile() { return m_record; }
+    ProfileListStore* profileList() const { return m_profiles.get(); }
+    const PadPage& pageImage() const { return m_page; }
+    const std::array<std::uint8_t, pad_page::kInfoLength>& deviceInfo() const { return m_info; }
+    const std::array<std::uint8_t, pad_page::kPowerLength>& powerRecord() const { return m_power; }
+    const std::vector<int>& modeCodes() const { return m_modeCodes; }
+    int countedNotices() const { return m_countedNotices; }
+
+protected:
+    UiStep readAllOnWorker() override;
+    UiStep rereadOnWorker() override;
+    UiStep readPowerOnWorker() override;
+    void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
+
+private:
+    void bindLightEditor();
+    void bindProfileSelector();
+    void loadLightModes();
+    void saveRecord();
+    void startLighting();
+    void pageWritten(int result);
+    PadPage stagedPage();
+    template <typename T>
+    T* control(const QString& name) const;
+
+    // Used by the worker only.
+    PadSettingsLink m_link;
+    // Guards the bytes the next queued write sends.
+    std::mutex m_stagedLock;
+    PadPage m_staged{};
+    PadPage m_page{};
+    std::array<std::uint8_t, pad_page::kInfoLength> m_info{};
+    std::array<std::uint8_t, pad_page::kPowerLength> m_power{};
+    CBasicProfiledata m_record;
+    LightingThread m_lighting;
+    bool m_lightingWanted = false;
+    std::unique_ptr<ProfileListStore> m_profiles;
+    // Set once when the page is built, before any job runs; the worker reads it from then on.
+    std::vector<int> m_modeCodes;
+    std::atomic<int> m_countedNotices{0};
+    ui::CLightControlUI* m_lightEditor = nullptr;
+};
+
+}  // namespace kestrion

@@ -1,0 +1,107 @@
+// The mouse pad beside the mouse, over devsim running as its own process.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "devices/pages/mouse_pad_device.h"
+#include "shell/main_window/window_fixture.h"
+#include "ui/device_key_button.h"
+#include "ui/light_control.h"
+
+namespace kestrion {
+namespace {
+
+using test::Application;
+using test::waitFor;
+
+constexpr int kPadRedByte = 6;
+
+CQuellonMousePadDevice* padOf(const CMainWnd& window)
+{
+    for (int i = 0; window.entry(i); ++i) {
+        if (auto* pad = qobject_cast<CQuellonMousePadDevice*>(window.entry(i)->device()))
+            return pad;
+    }
+    return nullptr;
+}
+
+ui::CDeviceOptionUI* entryOf(const CMainWnd& window, const QWidget* device)
+{
+    for (int i = 0; window.entry(i); ++i) {
+        if (window.entry(i)->device() == device)
+            return window.entry(i);
+    }
+    return nullptr;
+}
+
+TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug pad");
+    ASSERT_TRUE(waitFor([&] { return padOf(window) != nullptr; }, 3000));
+    CQuellonMousePadDevice* pad = padOf(window);
+    // The factory profile's spectrum lights the zones at once.
+    EXPECT_TRUE(waitFor([&] { return pad->lightButtons()[0]->lightColour().alpha() > 0; }, 2000))
+        << pad->lightButtons()[0]->lightColour().name(QColor::HexArgb).toStdString();
+    sim.command("plug cable");
+    ui::CDeviceOptionUI* padEntry = entryOf(window, pad);
+    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse());
+    ASSERT_TRUE(waitFor([&] { return padEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
+    EXPECT_TRUE(padEntry->isVisible() && mouseEntry->isVisible()) << "both in the selector";
+    ASSERT_TRUE(waitFor([&] { return !pad->profile().GetProfilePath().empty(); }, 3000));
+    EXPECT_TRUE(padEntry->timers().isActive(kTimerKeepAlive));
+    EXPECT_EQ(pad->lightButtons().size(), 15);
+
+    // The pad's own page, through its selector entry.
+    QTest::mouseClick(padEntry->findChild<QAbstractButton*>("device_select"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == pad; }));
+    ASSERT_TRUE(pad->lightEditor() && pad->lightEditor()->isVisible());
+
+    // Static in the user's red: on the pad (page 0, its mode code 0), on disk, in the preview.
+    auto* modes = pad->lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
+    modes->setCurrentIndex(0);
+    emit modes->activated(0);
+    auto* red = pad->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
+    auto* green = pad->lightEditor()->findChild<QLineEdit*>("deng_edit_G");
+    for (QLineEdit* edit : {green, red}) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, edit == red ? "201" : "0");
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kPadRedByte, 2, "pad") == std::vector<int>{201, 0}; }, 3000));
+    EXPECT_EQ(sim.dump("settings", 1, 1, "pad"), std::vector<int>{0});
+    CBasicProfiledata stored;
+    stored.LoadProfile(pad->profile().GetProfilePath());
+    EXPECT_EQ(stored.GetLightInfo().red, 201);
+    EXPECT_TRUE(waitFor([&] {
+        const QColor shown = pad->lightButtons()[7]->lightColour();
+        return shown.red() == 201 && shown.green() == 0;
+    }));
+
+    // The pad announces a change of its own: its page is read again half a second later.
+    sim.command("poke pad settings 12 5a");
+    sim.command("notify pad 0401");
+    EXPECT_TRUE(waitFor([&] { return pad->pageImage()[12] == 0x5A; }, 3000));
+    // 0x0404 is only counted.
+    sim.command("poke pad settings 12 5b");
+    sim.command("notify pad 0404");
+    EXPECT_TRUE(waitFor([&] { return pad->countedNotices() == 1; }, 2000));
+    test::pause(700);
+    EXPECT_EQ(pad->pageImage()[12], 0x5A);
+
+    // Pulled: its entry goes, the mouse's page stays.
+    sim.command("unplug pad");
+    ASSERT_TRUE(waitFor([&] { return !padEntry->isOnline(); }, 3000));
+    EXPECT_TRUE(mouseEntry->isOnline());
+    EXPECT_EQ(window.selectedDevice(), window.mouse());
+    EXPECT_FALSE(window.isControlShown("No_device_Link"));
+    EXPECT_TRUE(prompts.empty());
+}
+
+}  // namespace
+}  // namespace kestrion
