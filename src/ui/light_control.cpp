@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "editors/light_rules.h"
@@ -40,19 +41,24 @@ QString buttonStyle(const QColor& colour)
 
 }  // namespace
 
-CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent)
+// The editor scrolls inside its tab: with the custom lists it is taller than the page.
+CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent), m_scroll(new QScrollArea(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    layout->addWidget(m_scroll);
 }
 
 void CLightControlUI::setContent(QWidget* content)
 {
-    delete m_content;
-    m_content = content;
+    delete m_scroll->takeWidget();
     if (content) {
-        content->setParent(this);
-        layout()->addWidget(content);
+        content->setAutoFillBackground(false);
+        m_scroll->setWidget(content);
     }
     bindControls();
 }

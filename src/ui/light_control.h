@@ -12,6 +12,7 @@ class QAbstractButton;
 class QAbstractSlider;
 class QComboBox;
 class QLineEdit;
+class QScrollArea;
 
 namespace kestrion {
 class CustomLightLists;
@@ -76,7 +77,7 @@ private:
     template <typename T>
     T* find(const char* name) const;
 
-    QWidget* m_content = nullptr;
+    QScrollArea* m_scroll;
     QComboBox* m_modes = nullptr;
     QAbstractSlider* m_brightness = nullptr;
     QAbstractSlider* m_speed = nullptr;
