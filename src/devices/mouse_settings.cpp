@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "devices/lighting_tables.h"
 #include "platform/log.h"
 
 namespace kestrion {
@@ -51,8 +52,12 @@ void storeSettingsPage(CMouseProfiledata& record, const SettingsPage& page, std:
                        const std::vector<int>& modeCodes)
 {
     MouseSettingsValues values = valuesOf(record);
+    const std::uint8_t recordMode = values.light.mode;
     SettingsPage hostForm = page;
     decodeSettingsPage(hostForm, profile, modeCodes, values);
+    // A custom list plays on the preview only: the mouse holds a fixed mode, the profile its list.
+    if (recordMode > lighting::kLastFixedMode)
+        values.light.mode = recordMode;
     record.SetSystemStages(values.system);
     record.SetCurrentStage(values.currentStage);
     record.SetLightInfo(values.light);

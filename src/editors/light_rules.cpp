@@ -28,6 +28,8 @@ constexpr Row kMouseRows[] = {
     {7, {{I, O, O, O, I, I, O, K}, false}},
     {8, {{I, I, I, I, I, I, O, K}, true}},
     {10, {{I, O, O, O, I, I, O, O}, false}},
+    // The custom list: every group composes the frames of the list.
+    {kCustomMode, {{I, I, I, I, I, I, I, I}, false}},
 };
 constexpr ModeRule kMouseOther{{I, O, O, O, O, O, O, K}, false};
 

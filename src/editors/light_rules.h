@@ -55,6 +55,9 @@ struct ModeRule {
     std::optional<KeyboardLayouts> keyboard = std::nullopt;
 };
 
+// The mode after the fixed ones: the custom effect list the lighting record's "CustomGroup" names.
+inline constexpr int kCustomMode = 11;
+
 // The device kinds the editor knows; other kinds use the mouse pad's rules.
 inline constexpr int kKindKeyboard = 1;
 inline constexpr int kKindMouse = 2;

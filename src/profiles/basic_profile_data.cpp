@@ -118,18 +118,6 @@ void writeKeyList(Json::Value& entry, const std::vector<KeyEntry>& keys)
         objectElement(list, i)["Assignment"] = Json::UInt(keyCodeOf(keys[i].current));
 }
 
-LedEffect ledEffectOf(const Json::Value& element)
-{
-    LedEffect effect {};
-    if (!element.isObject())
-        return effect;
-    for (const auto& field : kLedEffectFields)
-        effect.*field.field = static_cast<std::uint8_t>(integerOf(memberOf(element, field.key)));
-    effect.time = static_cast<std::int32_t>(integerOf(memberOf(element, "Time")));
-    effect.cycle = static_cast<std::int32_t>(integerOf(memberOf(element, "Cyle")));
-    return effect;
-}
-
 std::string folderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
@@ -328,13 +316,13 @@ std::vector<LedEffect> CBasicProfiledata::GetCustomLightEffects()
 {
     m_customEffects.clear();
     const Json::Value* modes = arraySection(m_lightConfig, "LightInfo");
-    if (!modes || m_deviceIndex >= static_cast<int>(modes->size()))
+    if (!modes || m_lightConfigRow < 0 || m_lightConfigRow >= static_cast<int>(modes->size()))
         return m_customEffects;
-    const Json::Value& device = (*modes)[static_cast<Json::ArrayIndex>(m_deviceIndex)];
-    if (!device.isArray() || m_currentLight.mode >= device.size())
+    const Json::Value& device = (*modes)[static_cast<Json::ArrayIndex>(m_lightConfigRow)];
+    if (!device.isArray() || m_currentLight.customGroup >= device.size())
         return m_customEffects;
-    const Json::Value& mode = device[m_currentLight.mode];
-    const std::string guid = mode.isObject() ? textOf(mode["Guid"]) : std::string();
+    const Json::Value& list = device[m_currentLight.customGroup];
+    const std::string guid = list.isObject() ? textOf(list["Guid"]) : std::string();
     if (!isPlainFileName(guid))
         return m_customEffects;
     // Effect lists lie beside the light configuration that names them.
@@ -344,6 +332,28 @@ std::vector<LedEffect> CBasicProfiledata::GetCustomLightEffects()
             m_customEffects.push_back(ledEffectOf(element));
     }
     return m_customEffects;
+}
+
+LedEffect ledEffectOf(const Json::Value& element)
+{
+    LedEffect effect {};
+    if (!element.isObject())
+        return effect;
+    for (const auto& field : kLedEffectFields)
+        effect.*field.field = static_cast<std::uint8_t>(integerOf(memberOf(element, field.key)));
+    effect.time = static_cast<std::int32_t>(integerOf(memberOf(element, "Time")));
+    effect.cycle = static_cast<std::int32_t>(integerOf(memberOf(element, "Cyle")));
+    return effect;
+}
+
+Json::Value ledEffectValue(const LedEffect& effect)
+{
+    Json::Value element(Json::objectValue);
+    for (const auto& field : kLedEffectFields)
+        element[field.key] = Json::UInt(effect.*field.field);
+    element["Time"] = Json::Int(effect.time);
+    element["Cyle"] = Json::Int(effect.cycle);
+    return element;
 }
 
 }  // namespace kestrion

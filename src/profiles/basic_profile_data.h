@@ -42,6 +42,8 @@ public:
 
     void SetLightConfigPath(const std::string& path);
     const std::string& GetLightConfigPath() const { return m_lightConfigPath; }
+    // The element of the light configuration's "LightInfo" that holds this device's custom lists.
+    void SetLightConfigRow(int row) { m_lightConfigRow = row; }
     Json::Value LoadLightConfig(const std::string& path);
 
     // Sections of the current entry.
@@ -54,8 +56,8 @@ public:
     void SetKeyList(const std::vector<KeyEntry>& keys);
     std::vector<KeyEntry> GetOtherKeyList();
     void SetOtherKeyList(const std::vector<KeyEntry>& keys);
-    // The effect list of the custom lighting mode selected by the current light, read from the
-    // ".light" document that the light configuration names.
+    // The effect list the current light's "CustomGroup" chooses among the device's custom lists,
+    // read from the ".light" document that the light configuration names.
     std::vector<LedEffect> GetCustomLightEffects();
 
 protected:
@@ -81,10 +83,15 @@ private:
     std::string m_lightConfigPath;
     std::vector<LedEffect> m_customEffects;
     Json::Value m_lightConfig;
+    int m_lightConfigRow = 0;
     std::vector<KeyEntry> m_keyList;
     std::vector<KeyEntry> m_otherKeyList;
     int m_deviceIndex = 0;
 };
+
+// One frame of a custom effect list ("LEDEffectList" element) read from and written to a document.
+LedEffect ledEffectOf(const Json::Value& element);
+Json::Value ledEffectValue(const LedEffect& effect);
 
 // The device entry at "Device"[index] of a document when it is an object, else null.
 Json::Value deviceEntryOf(const Json::Value& document, int index);

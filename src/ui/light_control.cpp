@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "editors/light_rules.h"
 #include "ui/colour_palette.h"
+#include "ui/custom_light_editor.h"
 
 namespace kestrion::ui {
 
@@ -30,6 +32,7 @@ constexpr const char* kPresetPrefix = "color_option_";
 // Preset buttons carry their colour in this property; their style sheet paints it.
 constexpr const char* kPresetColour = "presetColour";
 constexpr const char* kItemTextIds = "itemTextIds";
+constexpr const char* kCustomModeTextId = "light_mode_custom_text";
 
 QString buttonStyle(const QColor& colour)
 {
@@ -38,19 +41,24 @@ QString buttonStyle(const QColor& colour)
 
 }  // namespace
 
-CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent)
+// The editor scrolls inside its tab: with the custom lists it is taller than the page.
+CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent), m_scroll(new QScrollArea(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    layout->addWidget(m_scroll);
 }
 
 void CLightControlUI::setContent(QWidget* content)
 {
-    delete m_content;
-    m_content = content;
+    delete m_scroll->takeWidget();
     if (content) {
-        content->setParent(this);
-        layout()->addWidget(content);
+        content->setAutoFillBackground(false);
+        m_scroll->setWidget(content);
     }
     bindControls();
 }
@@ -106,6 +114,71 @@ void CLightControlUI::bindControls()
             takeColour(QColor(preset->property(kPresetColour).toString()));
         });
     }
+    bindCustomLists();
+}
+
+void CLightControlUI::bindCustomLists()
+{
+    delete m_custom;
+    m_custom = new CCustomLightEditor(*this, this);
+    connect(m_custom, &CCustomLightEditor::listChosen, this, &CLightControlUI::chooseCustomList);
+    connect(m_custom, &CCustomLightEditor::listsEdited, this, [this](int removed) {
+        emit customListsEdited();
+        followRemovedList(removed);
+    });
+}
+
+void CLightControlUI::setCustomLists(CustomLightLists* lists, std::function<bool(const QString&)> ask,
+                                     std::function<void(const QString&)> notice)
+{
+    if (!m_custom)
+        return;
+    m_customOffered = lists && m_custom->available();
+    m_custom->setLists(lists, {std::move(ask), std::move(notice), [this] { return m_light; }});
+    m_custom->showGroup(m_light.customGroup);
+    offerCustomMode();
+}
+
+// The custom mode's item sits at its mode number, after the device's modes (any gap hidden).
+void CLightControlUI::offerCustomMode()
+{
+    if (!m_modes)
+        return;
+    m_showing = true;
+    QStringList ids = m_modes->property(kItemTextIds).toStringList();
+    auto* list = qobject_cast<QListView*>(m_modes->view());
+    while (m_modes->count() <= rules::kCustomMode) {
+        const bool custom = m_modes->count() == rules::kCustomMode;
+        const QString id = custom ? QString::fromLatin1(kCustomModeTextId) : QString();
+        m_modes->addItem(id, id);
+        ids.append(id);
+        if (list)
+            list->setRowHidden(m_modes->count() - 1, !custom);
+    }
+    m_modes->setProperty(kItemTextIds, ids);
+    if (list)
+        list->setRowHidden(rules::kCustomMode, !m_customOffered);
+    m_modes->setCurrentIndex(m_light.mode < m_modes->count() ? m_light.mode : -1);
+    m_showing = false;
+}
+
+void CLightControlUI::chooseCustomList(int group)
+{
+    m_light.mode = static_cast<std::uint8_t>(rules::kCustomMode);
+    m_light.customGroup = static_cast<std::uint8_t>(std::max(group, 0));
+    if (m_modes)
+        m_modes->setCurrentIndex(rules::kCustomMode);
+    applyMode(rules::kCustomMode);
+    changed();
+}
+
+// The profile keeps playing the list it played; the removed list's own choice falls to the first.
+void CLightControlUI::followRemovedList(int removed)
+{
+    if (removed < 0 || m_light.customGroup < removed)
+        return;
+    m_light.customGroup = static_cast<std::uint8_t>(m_light.customGroup > removed ? m_light.customGroup - 1 : 0);
+    changed();
 }
 
 // A drag counts once, when the handle is let go; keys, wheel and clicks count at once.
@@ -150,6 +223,8 @@ void CLightControlUI::fillModes(const std::vector<QString>& names, const std::ve
                 list->setRowHidden(static_cast<int>(i), i < visible.size() && !visible[i]);
         }
         m_showing = false;
+        if (m_custom && m_custom->available())
+            offerCustomMode();
     }
     if (m_brightness)
         m_brightness->setMaximum(maxBrightness);
@@ -187,6 +262,8 @@ void CLightControlUI::showLight(const LightInfo& light)
     if (m_right)
         m_right->setChecked(light.direction == 0);
     m_showing = false;
+    if (m_custom)
+        m_custom->showGroup(light.customGroup);
     applyMode(light.mode);
 }
 

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 #include "profiles/profile_records.h"
@@ -11,6 +12,11 @@ class QAbstractButton;
 class QAbstractSlider;
 class QComboBox;
 class QLineEdit;
+class QScrollArea;
+
+namespace kestrion {
+class CustomLightLists;
+}
 
 namespace kestrion::lighting_editor {
 struct KeyboardLayouts;
@@ -19,6 +25,7 @@ struct KeyboardLayouts;
 namespace kestrion::ui {
 
 class CColourPaletteUI;
+class CCustomLightEditor;
 
 // The lighting editor of a device page ("LightControlItem"): mode list, brightness, speed,
 // direction, seven-colour option and colour (palette, preset buttons, three edits). It shows a
@@ -43,9 +50,15 @@ public:
     const LightInfo& light() const { return m_light; }
     // Enables the groups of a mode for the device kind.
     void applyMode(int mode);
+    // The device's custom effect lists, offered as the mode after the fixed ones; nullptr: none.
+    // ask and notice put the editor's questions and failures to the user.
+    void setCustomLists(CustomLightLists* lists, std::function<bool(const QString&)> ask,
+                        std::function<void(const QString&)> notice);
 
 signals:
     void lightChanged(const LightInfo& light);
+    // A custom list's files changed: what the preview plays is to be read again.
+    void customListsEdited();
 
 private:
     void bindControls();
@@ -57,10 +70,14 @@ private:
     void takeEdits();
     void setDirection(bool left);
     void changed();
+    void bindCustomLists();
+    void offerCustomMode();
+    void chooseCustomList(int group);
+    void followRemovedList(int removed);
     template <typename T>
     T* find(const char* name) const;
 
-    QWidget* m_content = nullptr;
+    QScrollArea* m_scroll;
     QComboBox* m_modes = nullptr;
     QAbstractSlider* m_brightness = nullptr;
     QAbstractSlider* m_speed = nullptr;
@@ -71,6 +88,8 @@ private:
     QAbstractButton* m_left = nullptr;
     QAbstractButton* m_right = nullptr;
     QWidget* m_same = nullptr;
+    CCustomLightEditor* m_custom = nullptr;
+    bool m_customOffered = false;
     LightInfo m_light{};
     int m_kind = 2;
     bool m_sameOffered = false;

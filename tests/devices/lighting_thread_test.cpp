@@ -137,16 +137,18 @@ TEST_F(LightingThreadTest, KeyColoursReachTheSnapshotAndOutOfRangeIsIgnored)
     EXPECT_EQ(thread.snapshot()[2], (KeyColour {255, 0, 0, 128}));
 }
 
-// The record's mode 11 names an effect list file through the light configuration; its two
-// entries, red then blue, each last 100 ms.
+// The record's mode 11 plays the custom list its "CustomGroup" chooses in the light
+// configuration; the list's two entries, red then blue, each last 100 ms.
 TEST_F(LightingThreadTest, PlaysTheRecordsCustomListFromItsFiles)
 {
     test::TempDir folder;
     Json::Value profile;
     profile["Device"][0]["LightInfo"]["SelectItem"] = 11;
+    profile["Device"][0]["LightInfo"]["CustomGroup"] = 1;
     ASSERT_TRUE(SaveJsonFile(profile, folder.file("profile.Json")));
     Json::Value config;
-    config["LightInfo"][0][11]["Guid"] = "two_entries";
+    config["LightInfo"][0][0]["Guid"] = "other_list";
+    config["LightInfo"][0][1]["Guid"] = "two_entries";
     ASSERT_TRUE(SaveJsonFile(config, folder.file("brylo_light.config")));
     Json::Value effects;
     const int colours[2][3] = {{255, 0, 0}, {0, 0, 255}};

@@ -225,6 +225,17 @@ TEST_F(MouseOnSimulator, PageReadBackFillsTheRecordAndSavesIt)
     EXPECT_EQ(reread.GetCurrentStage(), 1);
     EXPECT_EQ(link.lastPage()[1], 2);
     EXPECT_TRUE(std::filesystem::exists(profileFolder.file("reread.Json")));
+
+    // A profile playing a custom list keeps it; the rest comes from the mouse.
+    LightInfo custom = light;
+    custom.mode = 11;
+    custom.customGroup = 2;
+    custom.speed = 3;
+    reread.SetLightInfo(custom);
+    storeSettingsPage(reread, page, active, {0, 1, 2, 3});
+    EXPECT_EQ(reread.GetLightInfo().mode, 11);
+    EXPECT_EQ(reread.GetLightInfo().customGroup, 2);
+    EXPECT_EQ(reread.GetLightInfo().speed, 1);
 }
 
 TEST_F(MouseOnSimulator, PowerRecordMarksTheReceiver)

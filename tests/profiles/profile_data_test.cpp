@@ -318,13 +318,19 @@ TEST(CustomLightEffects, EffectListsAreFoundBesideTheLightConfiguration)
     EXPECT_EQ(effects[0].time, 1500);
     EXPECT_EQ(effects[0].cycle, 3);
 
+    // The light's "CustomGroup" chooses the list, whatever its mode; a name leaving the folder
+    // and a list past the end give nothing.
     LightInfo second {};
-    second.mode = 1;
+    second.mode = 11;
+    second.customGroup = 1;
     record.SetLightInfo(second);
     EXPECT_TRUE(record.GetCustomLightEffects().empty());
-    second.mode = 9;
+    second.customGroup = 9;
     record.SetLightInfo(second);
     EXPECT_TRUE(record.GetCustomLightEffects().empty());
+    second.customGroup = 0;
+    record.SetLightInfo(second);
+    EXPECT_EQ(record.GetCustomLightEffects().size(), 2u);
 }
 
 }  // namespace

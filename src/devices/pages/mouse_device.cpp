@@ -411,7 +411,10 @@ void CQuellonMouseDevice::loadProfile()
         return;
     const std::string& folder = pageSetup().dataFolder;
     m_record.SetDefaultPath(defaultDocumentPath(kMouseKind));
-    m_record.SetLightConfigPath(folder + pageSetup().lightName.toStdString() + ".config");
+    m_record.SetLightConfigPath(lightConfigPath());
+    m_record.SetLightConfigRow(modelValue());
+    if (!folder.empty())
+        m_record.LoadLightConfig(lightConfigPath());
     const std::string path = m_profiles->documentPathOf(m_profiles->selectedUuid());
     m_record.SetProfilePath(path);
     m_record.LoadProfile(path);
@@ -445,6 +448,26 @@ void CQuellonMouseDevice::bindLightEditor()
         return;
     m_lightEditor->setDeviceKind(kMouseKind);
     connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMouseDevice::applyLight);
+    connect(m_lightEditor, &ui::CLightControlUI::customListsEdited, this, &CQuellonMouseDevice::reloadCustomLists);
+    if (pageSetup().dataFolder.empty())
+        return;
+    m_customLists = std::make_unique<CustomLightLists>(lightConfigPath(), modelValue());
+    m_lightEditor->setCustomLists(
+        m_customLists.get(), [this](const QString& textId) { return ask(textId); },
+        [this](const QString& textId) { showNotice(textId); });
+}
+
+std::string CQuellonMouseDevice::lightConfigPath() const
+{
+    return pageSetup().dataFolder + pageSetup().lightName.toStdString() + ".config";
+}
+
+// The preview plays the lists as they now stand on disk.
+void CQuellonMouseDevice::reloadCustomLists()
+{
+    m_record.LoadLightConfig(lightConfigPath());
+    loadCustomLightNames();
+    loadLightingPreview();
 }
 
 // The preview shows the change at once; the write to the mouse follows on its worker.
@@ -936,7 +959,7 @@ void CQuellonMouseDevice::loadCustomLightNames()
     const std::string& folder = pageSetup().dataFolder;
     if (folder.empty())
         return;
-    const Json::Value document = LoadJsonFile(folder + pageSetup().lightName.toStdString() + ".config");
+    const Json::Value document = LoadJsonFile(lightConfigPath());
     if (const Json::Value* lights = listAt(document, "LightInfo", modelValue()))
         m_customLightNames = lightNamesOf(*lights);
 }

@@ -10,6 +10,7 @@
 #include "devices/lighting_thread.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/usb_device.h"
+#include "editors/custom_light_lists.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"
 #include "platform/input_capture.h"
@@ -192,6 +193,8 @@ private:
     void bindLightEditor();
     void saveRecord();
     void loadCustomLightNames();
+    std::string lightConfigPath() const;
+    void reloadCustomLists();
     void loadMacroNames();
     // The buttons tab.
     void bindKeyEditor();
@@ -242,6 +245,7 @@ private:
     std::vector<bool> m_modeVisible;
     std::vector<QString> m_areaNames;
     std::vector<QString> m_customLightNames;
+    std::unique_ptr<CustomLightLists> m_customLists;
     std::vector<QString> m_macroNames;
     CMacroControlUI* m_macroPage = nullptr;
     ui::CLightControlUI* m_lightEditor = nullptr;

@@ -5,12 +5,16 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSlider>
+#include <QSpinBox>
 
 #include "devices/pages/mouse_device.h"
 #include "devices/pages/page_fixture.h"
 #include "devsim/simulator.h"
+#include "editors/custom_light_lists.h"
 #include "platform/paths.h"
+#include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/colour_palette.h"
 #include "ui/light_control.h"
@@ -69,6 +73,33 @@ protected:
 
     std::vector<std::uint8_t> devicePage() { return sim.settingsPage(0); }
 
+    void click(const char* name) { control<QAbstractButton>(name)->click(); }
+
+    void createList(const char* name)
+    {
+        control<QLineEdit>("light_custom_name_edit")->setText(QString::fromLatin1(name));
+        click("light_custom_new_btn");
+    }
+
+    // A frame of the chosen list, with the effect and the preset colour given.
+    void addFrame(int effectRow, const char* preset)
+    {
+        auto* effect = control<QComboBox>("light_custom_frame_effect");
+        effect->setCurrentIndex(effectRow);
+        click(preset);
+        click("light_custom_frame_add_btn");
+    }
+
+    bool previewShows(const KeyColour& colour)
+    {
+        return test::waitFor([&] {
+            const KeyColour led = device.lighting().snapshot()[0];
+            return led.red == colour.red && led.green == colour.green && led.blue == colour.blue && led.brightness > 0;
+        }, 3000);
+    }
+
+    std::string configPath() const { return dataFolder.file("brylo_light.config"); }
+
     test::QtApp app;
     test::RealSkin real;
     test::TempDir dataFolder;
@@ -80,7 +111,8 @@ protected:
 
 TEST_F(LightEditorPage, ModesEnableTheirGroupsAndReachProfileAndPreview)
 {
-    EXPECT_EQ(control<QComboBox>("light_combo_modeSelect")->count(), 11);
+    // The mouse's eleven modes and the custom list after them.
+    EXPECT_EQ(control<QComboBox>("light_combo_modeSelect")->count(), 12);
     chooseMode(6);
     EXPECT_EQ(device.profile().GetLightInfo().mode, 6);
     EXPECT_EQ(device.lighting().snapshot()[0], KeyColour{});
@@ -146,6 +178,86 @@ TEST_F(LightEditorPage, AChosenColourClearsSevenColoursAndReachesTheMouse)
     ASSERT_TRUE(settle());
     EXPECT_EQ(devicePage()[kRedByte + 2], 0);
     EXPECT_EQ(devicePage()[kRedByte], 255);
+}
+
+// Lists made on the page are kept in the light configuration, chosen as the profile's
+// "CustomGroup" and played by the preview; deleting one keeps the profile on the list it played.
+TEST_F(LightEditorPage, CustomListsAreKeptChosenAndPlayed)
+{
+    const int mouseRow = 1;
+    createList("Warm");
+    addFrame(0, "color_option_0");
+    createList("Cool");
+    addFrame(0, "color_option_5");
+    ASSERT_EQ(control<QListWidget>("light_custom_frame_list")->count(), 1);
+
+    LightInfo light = device.profile().GetLightInfo();
+    EXPECT_EQ(light.mode, 11);
+    EXPECT_EQ(light.customGroup, 1);
+    EXPECT_TRUE(previewShows({0, 0, 255, 0}));
+    CustomLightLists stored(configPath(), mouseRow);
+    ASSERT_EQ(stored.load(), CustomLightLists::State::Loaded);
+    EXPECT_EQ(stored.names(), (std::vector<std::string>{"Warm", "Cool"}));
+    ASSERT_EQ(stored.effects(0).size(), 1u);
+    EXPECT_EQ(stored.effects(0)[0].red, 255);
+    EXPECT_EQ(stored.effects(0)[0].time, 1000);
+
+    auto* lists = control<QComboBox>("light_combo_custommodeSelect");
+    lists->setCurrentIndex(0);
+    emit lists->activated(0);
+    EXPECT_EQ(device.profile().GetLightInfo().customGroup, 0);
+    EXPECT_TRUE(previewShows({255, 0, 0, 0}));
+
+    // A frame's effect and time are edited in place; the frame takes the colour shown above.
+    auto* time = control<QSpinBox>("light_custom_frame_time");
+    time->setValue(2500);
+    emit time->editingFinished();
+    click("color_option_3");
+    click("light_custom_frame_take_btn");
+    stored.load();
+    EXPECT_EQ(stored.effects(0)[0].time, 2500);
+    EXPECT_EQ(stored.effects(0)[0].green, 255);
+    EXPECT_EQ(stored.effects(0)[0].red, 0);
+    EXPECT_TRUE(previewShows({0, 255, 0, 0}));
+
+    control<QLineEdit>("light_custom_name_edit")->setText("Meadow");
+    click("light_custom_rename_btn");
+    lists->setCurrentIndex(1);
+    emit lists->activated(1);
+    click("light_custom_delete_btn");
+    EXPECT_EQ(mainWindow.questions.back(), "light_custom_delete_ask_text");
+    stored.load();
+    EXPECT_EQ(stored.names(), (std::vector<std::string>{"Meadow"}));
+    EXPECT_EQ(device.profile().GetLightInfo().customGroup, 0);
+    EXPECT_TRUE(previewShows({0, 255, 0, 0}));
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+}
+
+// A damaged light configuration is told and kept until the user agrees to replace it.
+TEST_F(LightEditorPage, ADamagedLightConfigurationIsReplacedOnlyWhenTheUserAgrees)
+{
+    const std::string damaged = "{\"LightInfo\": [[], [{\"LightName\": \"a\"";
+    test::writeFile(configPath(), damaged);
+    CQuellonMouseDevice second;
+    second.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
+    second.setMainWindow(&mainWindow);
+    ASSERT_TRUE(second.buildPage(real.skin, real.factory));
+    EXPECT_TRUE(mainWindow.notices.contains("light_custom_damaged_text"));
+    auto* name = second.lightEditor()->findChild<QLineEdit*>("light_custom_name_edit");
+    auto* create = second.lightEditor()->findChild<QAbstractButton*>("light_custom_new_btn");
+    ASSERT_TRUE(name && create);
+
+    mainWindow.answer = false;
+    name->setText("Kept");
+    create->click();
+    EXPECT_EQ(mainWindow.questions.back(), "light_custom_start_over_text");
+    EXPECT_EQ(test::readFile(configPath()), damaged);
+
+    mainWindow.answer = true;
+    create->click();
+    CustomLightLists stored(configPath(), 1);
+    ASSERT_EQ(stored.load(), CustomLightLists::State::Loaded);
+    EXPECT_EQ(stored.names(), (std::vector<std::string>{"Kept"}));
 }
 
 TEST_F(LightEditorPage, StageColourReachesTheMouseAndTheSwatch)

@@ -5,10 +5,13 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
+#include <QSpinBox>
 #include <QTimer>
 
+#include "editors/custom_light_lists.h"
 #include "shell/main_window/window_fixture.h"
 #include "ui/colour_select_window.h"
 #include "ui/device_key_button.h"
@@ -74,6 +77,48 @@ TEST_F(LightingWindow, ModeBrightnessSpeedAndColourReachTheMouse)
         const QColor shown = window.mouse()->lightButtons()[0]->lightColour();
         return shown.blue() > 0 && shown.red() == 0 && shown.green() == 0;
     }));
+}
+
+// A custom list made on the Lighting tab with two short frames, red then blue, plays them in turn
+// on the mouse picture and is kept in the mouse's light configuration.
+TEST_F(LightingWindow, ACustomListMadeOnTheTabPlaysOnThePicture)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    QTest::mouseClick(find("deng_Op_tab"), Qt::LeftButton);
+    ASSERT_TRUE(find("light_custom_group")->isVisible());
+
+    QTest::keyClicks(find("light_custom_name_edit"), "Police");
+    QTest::mouseClick(find("light_custom_new_btn"), Qt::LeftButton);
+    auto* time = find<QSpinBox>("light_custom_frame_time");
+    time->selectAll();
+    QTest::keyClicks(time, "300");
+    QTest::keyClick(time, Qt::Key_Return);
+    for (const char* preset : {"color_option_0", "color_option_5"}) {
+        QTest::mouseClick(find(preset), Qt::LeftButton);
+        QTest::mouseClick(find("light_custom_frame_add_btn"), Qt::LeftButton);
+    }
+    EXPECT_EQ(find<QListWidget>("light_custom_frame_list")->count(), 2);
+    EXPECT_EQ(find<QComboBox>("light_combo_modeSelect")->currentText(), real.language.text("light_mode_custom_text"));
+
+    auto shows = [&](int red, int blue) {
+        return waitFor([&] {
+            const QColor shown = window.mouse()->lightButtons()[0]->lightColour();
+            return (shown.red() > 0) == (red > 0) && (shown.blue() > 0) == (blue > 0) && shown.green() == 0;
+        }, 3000);
+    };
+    EXPECT_TRUE(shows(255, 0));
+    EXPECT_TRUE(shows(0, 255));
+    EXPECT_TRUE(shows(255, 0));
+
+    CustomLightLists stored(window.mouse()->pageSetup().dataFolder + "brylo_light.config", 1);
+    ASSERT_EQ(stored.load(), CustomLightLists::State::Loaded);
+    EXPECT_EQ(stored.names(), std::vector<std::string>{"Police"});
+    const auto frames = stored.effects(0);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[1].blue, 255);
+    EXPECT_EQ(frames[1].time, 300);
+    EXPECT_EQ(window.mouse()->profile().GetLightInfo().mode, 11);
 }
 
 TEST_F(LightingWindow, AStageColourChosenInThePickerReachesTheMouse)
