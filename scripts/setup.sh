@@ -12,6 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   libjsoncpp-dev libevdev-dev libudev-dev
+  libasound2-dev libpulse-dev alsa-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-l10n-tools libgl-dev
   xvfb xauth dbus xdotool
