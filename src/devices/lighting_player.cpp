@@ -43,6 +43,19 @@ std::int64_t LightingPlayer::advance(std::int64_t nowMs)
     return millisecondsToNextEvent(nowMs);
 }
 
+std::int64_t LightingPlayer::catchUp(std::int64_t nowMs, int maxSteps)
+{
+    if (m_lastTickMs && *m_lastTickMs <= nowMs) {
+        std::int64_t stepMs = *m_lastTickMs;
+        std::int64_t wait = advance(stepMs);
+        for (int steps = 0; steps < maxSteps && stepMs + wait <= nowMs; ++steps) {
+            stepMs += wait;
+            wait = advance(stepMs);
+        }
+    }
+    return advance(nowMs);
+}
+
 void LightingPlayer::triggerReactive(const std::array<std::uint8_t, kLedCount>& wheelPositions)
 {
     if (m_mode == kReactiveMode)

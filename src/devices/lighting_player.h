@@ -21,6 +21,10 @@ public:
     void load(const LightInfo& light, std::vector<LedEffect> customEffects, std::int64_t nowMs);
     // Runs what fell due up to nowMs; returns the milliseconds until the next step or entry switch.
     std::int64_t advance(std::int64_t nowMs);
+    // As advance, but first runs each step that fell due since the last one at its own time, at
+    // most maxSteps of them: a caller waking once per display frame sees the same frames as one
+    // woken for every step. Steps due beyond maxSteps are dropped as for a late call.
+    std::int64_t catchUp(std::int64_t nowMs, int maxSteps);
     // Notification 0x0403: only the reactive mode answers it.
     void triggerReactive(const std::array<std::uint8_t, lighting::kLedCount>& wheelPositions);
 

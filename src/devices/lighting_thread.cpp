@@ -1,5 +1,6 @@
 #include "devices/lighting_thread.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "profiles/basic_profile_data.h"
@@ -8,6 +9,10 @@ namespace kestrion {
 namespace {
 
 constexpr std::int64_t kClosedChannelWaitMs = 100;
+// The preview is seen once per display frame: faster effects run their steps in one wake-up.
+constexpr std::int64_t kFrameMs = 16;
+// A frame's worth of the fastest effect, with room for a late wake-up.
+constexpr int kMaxCatchUpSteps = 8;
 
 }  // namespace
 
@@ -118,7 +123,7 @@ void LightingThread::run()
             waitWhileRunning(lock, kClosedChannelWaitMs);
             continue;
         }
-        waitWhileRunning(lock, m_player.advance(m_clock()));
+        waitWhileRunning(lock, std::max(m_player.catchUp(m_clock(), kMaxCatchUpSteps), kFrameMs));
     }
 }
 

@@ -18,7 +18,8 @@ class CBasicProfiledata;
 
 // The mouse object's lighting thread and the preview state it animates. Everything is guarded
 // by one mutex; the page reads the frame as a snapshot. The thread sleeps until the next step is
-// due (or 100 ms while the command channel is closed) and wakes at once for stop and reload.
+// due, at least one display frame (100 ms while the command channel is closed), runs the steps
+// that fell due meanwhile, and wakes at once for stop and reload.
 // The destructor stops it; an owner whose channelOpen reads one of its own members stops it first.
 class LightingThread {
 public:

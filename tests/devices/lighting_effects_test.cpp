@@ -210,6 +210,40 @@ TEST(LightingPlayer, ALateCallRunsOneStepNotABurst)
     EXPECT_EQ(played.frame()[0], (KeyColour {255, 5, 0, 192}));
 }
 
+// Woken once per display frame, the player shows what one woken every millisecond shows; a long
+// gap is not replayed beyond the cap.
+TEST(LightingPlayer, CatchUpRunsTheStepsThatFellDueAtTheirOwnTimes)
+{
+    struct Case {
+        const char* name;
+        Light light;
+        std::vector<LedEffect> entries;
+    };
+    const std::vector<Case> cases = {
+        {"colour cycle, fastest", {3, 4, 4, 0, false, {}}, {}},
+        {"breathing", {1, 4, 3, 0, false, {0, 200, 40}}, {}},
+        {"custom list switching", {11, 4, 0, 0, false, {}},
+         {entryOf({1, 4, 4, 0, false, {0, 0, 255}}, 37), entryOf({3, 4, 4, 0, false, {}}, 21)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Played everyMillisecond(c.light, c.entries);
+        Played everyFrame(c.light, c.entries);
+        for (std::int64_t frameEnd = 16; frameEnd <= 400; frameEnd += 16) {
+            everyMillisecond.playUntil(frameEnd);
+            everyFrame.player.catchUp(frameEnd, 8);
+            ASSERT_EQ(everyFrame.frame(), everyMillisecond.frame()) << "at " << frameEnd << " ms";
+        }
+    }
+
+    Played capped({3, 4, 4, 0, false, {}});
+    Played stepped({3, 4, 4, 0, false, {}});
+    capped.player.catchUp(60'000, 8);
+    stepped.playUntil(32);
+    stepped.player.advance(60'000);
+    EXPECT_EQ(capped.frame(), stepped.frame());
+}
+
 TEST(LightingPlayer, SameModeKeepsTheEffectGoingAndANewModeRestartsIt)
 {
     Played played({3, 4, 0, 0, false, {}});
