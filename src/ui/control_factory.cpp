@@ -1,5 +1,6 @@
 #include "ui/control_factory.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <array>
@@ -139,10 +140,26 @@ QWidget* tagged(QWidget* widget, const char* className)
     return widget;
 }
 
+// QUiLoader loads Designer's widget plugins while it is built, from the "designer" folder under
+// each library path; Qt Quick's brings a QML engine with it, several MiB resident. The skin uses
+// none, so the library paths are hidden while the base is built.
+class LibraryPathsHidden {
+public:
+    LibraryPathsHidden() : m_saved(QCoreApplication::libraryPaths()) { QCoreApplication::setLibraryPaths({}); }
+    ~LibraryPathsHidden() { QCoreApplication::setLibraryPaths(m_saved); }
+    LibraryPathsHidden(const LibraryPathsHidden&) = delete;
+    LibraryPathsHidden& operator=(const LibraryPathsHidden&) = delete;
+
+    QObject* pass(QObject* parent) const { return parent; }
+
+private:
+    QStringList m_saved;
+};
+
 }  // namespace
 
 ControlFactory::ControlFactory(const Skin* skin, QObject* parent)
-    : QUiLoader(parent), m_skin(skin), m_stockWidgets(availableWidgets())
+    : QUiLoader(LibraryPathsHidden().pass(parent)), m_skin(skin), m_stockWidgets(availableWidgets())
 {
     if (m_skin)
         setWorkingDirectory(QDir(m_skin->folder()));
