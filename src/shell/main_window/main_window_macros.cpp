@@ -13,6 +13,7 @@ namespace {
 using namespace main_window;
 
 constexpr const char* kCaptureFailedTextId = "macro_capture_failed_text";
+constexpr const char* kFunctionTabs = "mouse_function_tabs";
 
 CMacroControlUI* macroPageOf(CQuellonUSBDevice* device)
 {
@@ -61,14 +62,19 @@ void CMainWnd::onMacroCapturePaused(bool paused)
         page->setCapturePaused(paused);
 }
 
-// Another device or profile chosen mid-recording would take the recording's target away.
+// Another device or profile chosen mid-recording would take the recording's target away; another
+// tab would hide the recording and its Stop button while keys are still taken.
 void CMainWnd::lockForRecording(bool locked)
 {
     if (QWidget* selector = control(kSelectorContainer))
         selector->setEnabled(!locked);
     auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (ui::CDeviceProfileUI* profiles = mouse ? mouse->profileSelector() : nullptr)
+    if (!mouse)
+        return;
+    if (ui::CDeviceProfileUI* profiles = mouse->profileSelector())
         profiles->setEnabled(!locked);
+    if (QWidget* tabs = mouse->page() ? mouse->page()->findChild<QWidget*>(kFunctionTabs) : nullptr)
+        tabs->setEnabled(!locked);
 }
 
 }  // namespace kestrion

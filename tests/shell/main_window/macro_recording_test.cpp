@@ -83,6 +83,7 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     ASSERT_TRUE(macros->isRecording());
     ASSERT_TRUE(window.inputCapture().isActive());
     EXPECT_FALSE(window.findChild<QWidget*>("device_select_layout")->isEnabled());
+    EXPECT_FALSE(button("key_Op_tab")->isEnabled());
 
     sendKey(QEvent::KeyPress, Qt::Key_Shift, KEY_LEFTSHIFT);
     sendKey(QEvent::KeyPress, Qt::Key_A, KEY_A, Qt::ShiftModifier);
@@ -93,6 +94,7 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     EXPECT_FALSE(macros->isRecording());
     EXPECT_FALSE(window.inputCapture().isActive());
     EXPECT_TRUE(window.findChild<QWidget*>("device_select_layout")->isEnabled());
+    EXPECT_TRUE(button("key_Op_tab")->isEnabled());
 
     const Json::Value events = LoadJsonFile(macros->library().macroPath(0).string())["Events"];
     ASSERT_EQ(events.size(), 6u) << events.toStyledString();
