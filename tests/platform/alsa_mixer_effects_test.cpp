@@ -2,7 +2,7 @@
 #include "platform/audio/mixer_properties.h"
 #include "platform/audio/sound_cards.h"
 
-#include "support/temp_dir.h"
+#include "platform/fake_sound_cards.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 namespace kestrion::audio {
 namespace {
 
-using test::TempDir;
+using kestrion::test::TempDir;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -47,9 +47,9 @@ TEST(SoundCards, CardsAreListedInNumberOrderAndTypedByTheirUsbId)
     for (const auto& [folder, usbId] : usbIds) {
         std::filesystem::create_directories(proc.file(folder));
         if (!usbId.empty())
-            test::writeFile(proc.file(folder + "/usbid"), usbId);
+            kestrion::test::writeFile(proc.file(folder + "/usbid"), usbId);
     }
-    test::writeFile(proc.file("cards"), " 0 [PCH ]: HDA-Intel\n");
+    kestrion::test::writeFile(proc.file("cards"), " 0 [PCH ]: HDA-Intel\n");
     std::filesystem::create_directories(proc.file("cardX"));
 
     const std::vector<SoundCard> cards = listSoundCards(proc.path());
@@ -87,50 +87,14 @@ TEST(MixerProperties, LevelConversionsRoundToTheNearestStepAndRefuseNonsense)
     EXPECT_EQ(centiDbFromDb(std::numeric_limits<double>::infinity()), std::nullopt);
 }
 
-// Fake cards served by the test's alsa-lib control plugin; each test gets its own configuration
-// and state files.
-const std::map<std::string, std::string> kFakeCards = {
-    // A headset with a separate sidetone control.
-    {"headset", "Mic Capture Volume,Mic Capture Switch,Sidetone Playback Volume,Sidetone Playback Switch"},
-    // A chip that monitors through the microphone's playback side.
-    {"cmedia", "Speaker Playback Volume,Mic Playback Volume,Mic Playback Switch,Mic Capture Volume,"
-               "Mic Capture Switch"},
-    // A microphone level without a switch and without monitoring.
-    {"levelonly", "Headset Capture Volume"},
-};
-
 class AlsaMixerEffectsTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::ostringstream config;
-        config << "ctl_type.kestrion_fake { lib \"" << KESTRION_FAKE_MIXER_CARD << "\" }\n";
-        for (const auto& [name, controls] : kFakeCards) {
-            config << "ctl.fake_" << name << " { type kestrion_fake controls \"" << controls << "\" state \""
-                   << statePath(name) << "\" }\n";
-        }
-        test::writeFile(m_dir.file("asound.conf"), config.str());
-        setenv("ALSA_CONFIG_PATH", m_dir.file("asound.conf").c_str(), 1);
-    }
-
-    std::string statePath(const std::string& card) const { return m_dir.file(card + ".state"); }
-
-    // A control's raw value as the card holds it.
-    std::map<std::string, long> state(const std::string& card) const
-    {
-        std::map<std::string, long> values;
-        std::istringstream in(test::readFile(statePath(card)));
-        std::string line;
-        while (std::getline(in, line)) {
-            const auto equals = line.find('=');
-            values[line.substr(0, equals)] = std::stol(line.substr(equals + 1));
-        }
-        return values;
-    }
+    std::string statePath(const std::string& card) const { return m_cards.statePath(card); }
+    std::map<std::string, long> state(const std::string& card) const { return m_cards.state(card); }
 
     static AudioEndpoint endpoint(int index) { return {index, 0, 0, true}; }
 
-    TempDir m_dir;
+    test::FakeSoundCards m_cards;
     // Endpoints 0, 1, 2, 3 in this order; the last card does not exist.
     AlsaMixerEffects m_mixer {std::vector<SoundCard> {{"fake_headset", kHeadsetUsbId},
                                                       {"fake_cmedia", UsbId {0x0D8C, 0x0014}},
@@ -214,7 +178,7 @@ TEST_F(AlsaMixerEffectsTest, WritesReachTheCardsControlsAndReadBackInTheirFormat
 
 TEST_F(AlsaMixerEffectsTest, ReadsTheLevelsTheCardAlreadyHolds)
 {
-    test::writeFile(statePath("headset"), "Mic Capture Volume=12\nMic Capture Switch=0\n"
+    kestrion::test::writeFile(statePath("headset"), "Mic Capture Volume=12\nMic Capture Switch=0\n"
                                           "Sidetone Playback Volume=40\nSidetone Playback Switch=1\n");
     const std::map<std::string, double> expected = {
         {"VolumeScalarControl", 0.25}, {"VolumeControl", -10.0}, {"MuteControl", 1.0},
@@ -229,9 +193,9 @@ TEST_F(AlsaMixerEffectsTest, ReadsTheLevelsTheCardAlreadyHolds)
 
 TEST_F(AlsaMixerEffectsTest, RefusedWritesLeaveTheCardAsItWas)
 {
-    test::writeFile(statePath("headset"), "Mic Capture Volume=30\nMic Capture Switch=1\n"
+    kestrion::test::writeFile(statePath("headset"), "Mic Capture Volume=30\nMic Capture Switch=1\n"
                                           "Sidetone Playback Volume=10\nSidetone Playback Switch=1\n");
-    const std::string before = test::readFile(statePath("headset"));
+    const std::string before = kestrion::test::readFile(statePath("headset"));
     struct Case {
         int endpoint;
         const char* property;
@@ -246,7 +210,7 @@ TEST_F(AlsaMixerEffectsTest, RefusedWritesLeaveTheCardAsItWas)
     for (const Case& c : cases)
         EXPECT_FALSE(m_mixer.write(endpoint(c.endpoint), c.property, {c.value, -1}))
             << c.property << " on " << c.endpoint;
-    EXPECT_EQ(test::readFile(statePath("headset")), before);
+    EXPECT_EQ(kestrion::test::readFile(statePath("headset")), before);
     EXPECT_FALSE(m_mixer.read(endpoint(3), "VolumeScalarControl"));
     EXPECT_FALSE(m_mixer.read(endpoint(2), "AAVolumeControl"));
 }
