@@ -49,13 +49,19 @@ TEST(SoundCards, CardsAreListedInNumberOrderAndTypedByTheirUsbId)
         if (!usbId.empty())
             kestrion::test::writeFile(proc.file(folder + "/usbid"), usbId);
     }
+    kestrion::test::writeFile(proc.file("card1/id"), "Headset\n");
+    kestrion::test::writeFile(proc.file("card2/id"), "bad id\n");
     kestrion::test::writeFile(proc.file("cards"), " 0 [PCH ]: HDA-Intel\n");
     std::filesystem::create_directories(proc.file("cardX"));
 
     const std::vector<SoundCard> cards = listSoundCards(proc.path());
 
     const std::vector<SoundCard> expected = {
-        {"hw:0", std::nullopt}, {"hw:1", kHeadsetUsbId}, {"hw:2", UsbId {0x046D, 0x0A44}}, {"hw:10", std::nullopt}};
+        {"hw:0", std::nullopt},
+        {"hw:CARD=Headset", kHeadsetUsbId},
+        {"hw:2", UsbId {0x046D, 0x0A44}},
+        {"hw:10", std::nullopt},
+    };
     EXPECT_EQ(cards, expected);
     const EndpointType types[] = {EndpointType::OtherCard, EndpointType::HeadsetCard, EndpointType::UsbCard,
                                   EndpointType::OtherCard};

@@ -4,8 +4,6 @@
 
 #include <alsa/asoundlib.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 

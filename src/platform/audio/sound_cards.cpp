@@ -31,13 +31,26 @@ std::optional<int> cardNumberOf(const std::string& folderName)
     return number;
 }
 
-std::optional<UsbId> readUsbId(const std::filesystem::path& cardFolder)
+std::string firstLine(const std::filesystem::path& file)
 {
-    std::ifstream in(cardFolder / "usbid");
+    std::ifstream in(file);
     std::string line;
-    if (!std::getline(in, line))
-        return std::nullopt;
-    return parseUsbId(line);
+    std::getline(in, line);
+    return line;
+}
+
+bool isCardId(std::string_view id)
+{
+    return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+// By the card's id where it has one: the number changes when cards are plugged in another order.
+std::string ctlNameOf(const std::filesystem::path& cardFolder, int number)
+{
+    const std::string id = firstLine(cardFolder / "id");
+    return isCardId(id) ? "hw:CARD=" + id : "hw:" + std::to_string(number);
 }
 
 }  // namespace
@@ -64,7 +77,8 @@ std::vector<SoundCard> listSoundCards(const std::filesystem::path& procAsound)
         std::optional<int> number = cardNumberOf(entry.path().filename().string());
         if (!number || !entry.is_directory(error))
             continue;
-        numbered.push_back({*number, SoundCard {"hw:" + std::to_string(*number), readUsbId(entry.path())}});
+        numbered.push_back(
+            {*number, SoundCard {ctlNameOf(entry.path(), *number), parseUsbId(firstLine(entry.path() / "usbid"))}});
     }
     std::sort(numbered.begin(), numbered.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -18,8 +18,8 @@ struct UsbId {
     friend bool operator==(const UsbId&, const UsbId&) = default;
 };
 
-// A sound card as the mixer opens it: its control device name ("hw:2") and, for a USB card,
-// the vendor and product it reports.
+// A sound card as the mixer opens it: its control device name ("hw:CARD=Headset", or "hw:2" for a
+// card without a usable id) and, for a USB card, the vendor and product it reports.
 struct SoundCard {
     std::string ctlName;
     std::optional<UsbId> usb;
