@@ -210,6 +210,7 @@ TEST(SystemAudioPaths, FollowTheUsersEnvironment)
 
     environment.set("XDG_CONFIG_HOME", "/home/u/conf");
     EXPECT_EQ(defaultEqualiserConfigPath(), "/home/u/conf/pipewire/filter-chain.conf.d/kestrion-equaliser.conf");
+    EXPECT_EQ(defaultUserServiceFolders().back(), "/home/u/conf/systemd/user");
     environment.set("XDG_CONFIG_HOME", nullptr);
     environment.set("HOME", "/home/u");
     EXPECT_EQ(defaultEqualiserConfigPath(), "/home/u/.config/pipewire/filter-chain.conf.d/kestrion-equaliser.conf");

@@ -115,12 +115,20 @@ std::string defaultPipeWireSocket()
     return folder.empty() ? "" : folder + "/" + remote;
 }
 
+std::string userConfigHome()
+{
+    const std::string configHome = envOrEmpty("XDG_CONFIG_HOME");
+    return configHome.empty() ? envOrEmpty("HOME") + "/.config" : configHome;
+}
+
+std::vector<std::string> defaultUserServiceFolders()
+{
+    return {"/usr/lib/systemd/user", "/lib/systemd/user", "/etc/systemd/user", userConfigHome() + "/systemd/user"};
+}
+
 std::string defaultEqualiserConfigPath()
 {
-    std::string configHome = envOrEmpty("XDG_CONFIG_HOME");
-    if (configHome.empty())
-        configHome = envOrEmpty("HOME") + "/.config";
-    return configHome + "/pipewire/filter-chain.conf.d/kestrion-equaliser.conf";
+    return userConfigHome() + "/pipewire/filter-chain.conf.d/kestrion-equaliser.conf";
 }
 
 std::unique_ptr<AudioEffects> openSystemAudioEffects(const SystemAudioSources& sources)

@@ -30,21 +30,25 @@ private:
 
 inline constexpr const char* kFilterChainService = "filter-chain.service";
 
+// $XDG_CONFIG_HOME, else ~/.config.
+std::string userConfigHome();
+// Where systemd looks for user units: the distribution's folders and the user's own.
+std::vector<std::string> defaultUserServiceFolders();
+
 // Where the system's audio is found and how the equaliser's filter chain is reloaded; the defaults
 // are the live system's.
 struct SystemAudioSources {
     std::string procAsound = "/proc/asound";
     std::string pipeWireSocket;        // empty: the user's PipeWire socket
     std::string equaliserConfigPath;   // empty: the user's filter-chain drop-in folder
-    std::vector<std::string> userServiceFolders = {"/usr/lib/systemd/user", "/lib/systemd/user",
-                                                   "/etc/systemd/user"};
+    std::vector<std::string> userServiceFolders = defaultUserServiceFolders();
     std::vector<std::string> reloadCommand = {"systemctl", "--user", "restart", kFilterChainService};
 };
 
 // The user's PipeWire socket: $PIPEWIRE_REMOTE when it is a path, else that name (or
 // "pipewire-0") in $PIPEWIRE_RUNTIME_DIR or $XDG_RUNTIME_DIR.
 std::string defaultPipeWireSocket();
-// $XDG_CONFIG_HOME (or ~/.config) + "/pipewire/filter-chain.conf.d/kestrion-equaliser.conf".
+// The user's config home + "/pipewire/filter-chain.conf.d/kestrion-equaliser.conf".
 std::string defaultEqualiserConfigPath();
 
 // Null when there is no sound card at all. The equaliser is part of it only when PipeWire answers
