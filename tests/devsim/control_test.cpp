@@ -128,7 +128,7 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"latency 20 5", "ok latency 20 jitter 5"},
         {"motion 1000", "ok motion 1000"},
         {"typing 8000", "ok typing 8000"},
-        {"status", "ok cable=1 receiver=0 pad=1 headset=0 mouse=off battery=42 charging=0 firmware=0103 "
+        {"status", "ok cable=1 receiver=0 pad=1 headset=0 keyboard=0 mouse=off battery=42 charging=0 firmware=0103 "
                    "sensor=8925 fault=delay latency=20 jitter=5 motion=1000 typing=8000"},
         {"motion 0", "ok motion 0"},
         {"typing 0", "ok typing 0"},

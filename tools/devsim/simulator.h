@@ -18,8 +18,8 @@
 namespace devsim {
 
 // How the simulated hardware can be attached: the mouse by cable or through its receiver (one
-// mouse, one memory), the mouse pad, the headset.
-enum class Port { Cable, Receiver, Pad, Headset };
+// mouse, one memory), the mouse pad, the headset, the keyboard.
+enum class Port { Cable, Receiver, Pad, Headset, Keyboard };
 
 enum class FaultKind { Drop, Corrupt, Delay };
 
@@ -99,6 +99,11 @@ public:
     std::vector<HostReport> headsetLightReports() const;
     std::size_t headsetLightReportCount() const;
     static constexpr std::size_t kKeptHeadsetReports = 1200;
+    // The keyboard's most recent whole streamed frames (at most kKeptKeyboardFrames), oldest
+    // first, and how many arrived in all.
+    std::vector<std::vector<std::uint8_t>> keyboardFrames() const;
+    std::size_t keyboardFrameCount() const;
+    static constexpr std::size_t kKeptKeyboardFrames = 64;
 
     // Misbehaviour of the next count command replies (kAll: every one until cleared), once
     // `spared` replies have gone out as usual.
@@ -153,10 +158,13 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_interrupted;
     unsigned m_interruptions = 0;
-    std::array<bool, 4> m_plugged{};
+    void keepKeyboardFrame(const CommandRequest& request);
+
+    std::array<bool, 5> m_plugged{};
     DeviceModel m_mouse{Product::Mouse};
     DeviceModel m_pad{Product::Pad};
     DeviceModel m_headset{Product::Headset};
+    DeviceModel m_keyboard{Product::Keyboard};
     bool m_mouseOn = true;
     int m_battery = 80;
     bool m_charging = false;
@@ -174,6 +182,8 @@ private:
     std::thread m_traffic;
     std::deque<HostReport> m_headsetReports;
     std::size_t m_headsetReportCount = 0;
+    std::deque<std::vector<std::uint8_t>> m_keyboardFrames;
+    std::size_t m_keyboardFrameCount = 0;
 
     mutable std::mutex m_logMutex;
     LogSink m_logSink;
