@@ -141,7 +141,7 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         // Errors say what went wrong and change nothing.
         {"", "error empty command"},
         {"fly", "error unknown command \"fly\" (try help)"},
-        {"plug cable,moon", "error usage: plug cable|receiver|pad|headset[,...]"},
+        {"plug cable,moon", "error usage: plug cable|receiver|pad|headset|keyboard[,...]"},
         {"battery 101", "error usage: battery PERCENT (0 to 100)"},
         {"motion 8001", "error usage: motion RATE   (0 to 8000)"},
         {"latency fast", "error usage: latency MS [JITTER]"},
@@ -149,7 +149,7 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"sensor 1234", "error usage: sensor 3395|3325|3104|8925|0070|3950"},
         {"dump mouse info 30 10", "error range outside the mouse info area"},
         {"dump pad keys 0 3", "error range outside the pad keys area"},
-        {"poke mouse info 0 GG", "error usage: poke mouse|pad|headset AREA OFFSET HEXBYTES..."},
+        {"poke mouse info 0 GG", "error usage: poke mouse|pad|headset|keyboard AREA OFFSET HEXBYTES..."},
         {"fault delay soon", "error usage: fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear"},
     };
     for (const Case& c : cases)
