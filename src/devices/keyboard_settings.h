@@ -41,6 +41,9 @@ inline constexpr std::uint8_t kKeepModeCode = 254;
 namespace keyboard_memory {
 inline constexpr std::size_t kInfoLength = 34;
 inline constexpr std::size_t kInfoKeySlots = 5;
+// The macro area holds this many blocks of kMacroBlockSize bytes.
+inline constexpr std::size_t kInfoMacroBlocks = 6;
+inline constexpr std::size_t kMacroBlockSize = 128;
 inline constexpr std::size_t kPowerLength = 6;
 inline constexpr std::size_t kKeyTableSize = CommandChannel::kMaxBlockLength;
 inline constexpr std::size_t kBytesPerSlot = 3;

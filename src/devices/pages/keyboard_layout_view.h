@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+#include "devices/lighting_preview.h"
+
+namespace kestrion {
+
+// A drawn full-size keyboard whose keys show the colours of the key slots, in slot order.
+class KeyboardLayoutView : public QWidget {
+    Q_OBJECT
+public:
+    explicit KeyboardLayoutView(QWidget* parent = nullptr);
+
+    static std::size_t keyCount();
+    void showColours(const std::vector<KeyColour>& colours);
+    const std::vector<KeyColour>& colours() const { return m_colours; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<KeyColour> m_colours;
+};
+
+}  // namespace kestrion
