@@ -1,0 +1,216 @@
+// The keyboard's page over the in-process simulator: real sockets, real threads, real skin.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "devices/pages/keyboard_device.h"
+#include "devices/pages/keyboard_layout_view.h"
+#include "devices/pages/page_fixture.h"
+#include "devsim/simulator.h"
+#include "platform/paths.h"
+#include "profiles/program_folders.h"
+#include "support/request_log.h"
+#include "support/temp_dir.h"
+#include "ui/light_control.h"
+#include "ui/qt_app.h"
+
+namespace kestrion {
+namespace {
+
+using test::waitFor;
+using namespace keyboard_page;
+
+constexpr int kKeyboardKind = 1;
+constexpr int kStreamFrame = 0x12;
+// Positions of the keyboard's mode list: spectrum, and the two host-driven modes.
+constexpr std::uint8_t kSpectrum = 3, kHostColour = 5, kHostWave = 6;
+
+class KeyboardDevicePage : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
+        sim.setLogSink(requests.sink());
+        DevicePageSetup setup;
+        setup.deviceKind = kKeyboardKind;
+        setup.lightCount = 170;
+        setup.keyCount = 170;
+        setup.pageLayout = QStringLiteral("XML\\DeviceXml\\keyboarddevice.xml");
+        setup.kindName = QStringLiteral("keyboard");
+        setup.lightName = QStringLiteral("brylo_light");
+        setup.dataFolder = dataFolder.path() + "/";
+        device.setPageSetup(setup);
+        device.setMainWindow(&mainWindow);
+        device.setSelectorEntry(&selector);
+        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+        ASSERT_TRUE(sim.plug(devsim::Port::Keyboard));
+        ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Keyboard), kKeyboardKind));
+        ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Keyboard), kKeyboardKind));
+    }
+
+    bool settle() { return waitFor([&] { return !device.hasDeviceWork(); }, 15000); }
+
+    bool armed(int id, int ms) const
+    {
+        return std::find(selector.armed.begin(), selector.armed.end(), std::pair{id, ms}) != selector.armed.end();
+    }
+
+    std::vector<std::uint8_t> settings(std::size_t offset, std::size_t length)
+    {
+        std::vector<std::uint8_t> bytes;
+        sim.readMemory(devsim::Product::Keyboard, devsim::Area::Settings, offset, length, bytes);
+        return bytes;
+    }
+
+    void readAll()
+    {
+        device.readAll();
+        ASSERT_TRUE(settle());
+    }
+
+    test::QtApp app;
+    test::RealSkin real;
+    test::TempDir dataFolder;
+    test::RequestLog requests;
+    devsim::Simulator sim{virtualHidDir()};
+    test::RecordingMainWindow mainWindow;
+    CQuellonKeyboardDevice device;
+    test::TestSelector selector{device};
+};
+
+TEST_F(KeyboardDevicePage, PageHasItsEditorSelectorKeysAndTheModesOfTheKeyboard)
+{
+    ASSERT_NE(device.lightEditor(), nullptr);
+    ASSERT_NE(device.profileSelector(), nullptr);
+    auto* view = device.findChild<KeyboardLayoutView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(KeyboardLayoutView::keyCount(), 104u);
+    EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 1, 2, 3, 4, 29, 30}));
+}
+
+TEST_F(KeyboardDevicePage, FirstReadTakesTablesAndTheActivePageIntoTheRecord)
+{
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, 0, {1}));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, 64 + kMode, {3, 2, 1, 0, 1, 0x12}));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, 64 + kWinFlag, {1}));
+    std::vector<std::uint8_t> keys(512), lights(512);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = static_cast<std::uint8_t>(i + 5);
+        lights[i] = static_cast<std::uint8_t>(i * 3);
+    }
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::KeyTable, 0, keys));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 4 * 512, lights));
+
+    readAll();
+
+    const std::size_t slotCount = devsim::kKeyboardKeyCount;
+    EXPECT_EQ(device.keySlots(), slotCount);
+    EXPECT_TRUE(std::equal(keys.begin(), keys.begin() + slotCount * 3, device.keyTable().begin()));
+    ASSERT_EQ(device.lightTables().size(), 5u);
+    EXPECT_EQ(device.lightTables()[4], std::vector<std::uint8_t>(lights.begin(), lights.begin() + slotCount * 3));
+    const LightInfo light = device.profile().GetLightInfo();
+    EXPECT_EQ(light.mode, kSpectrum);
+    EXPECT_EQ(light.brightness, 2);
+    EXPECT_EQ(light.speed, 3);
+    EXPECT_EQ(light.red, 0x12);
+    EXPECT_EQ(device.profile().GetSystemStages().winFlag, 1);
+    EXPECT_EQ(device.lightEditor()->light().mode, kSpectrum) << "the page shows it";
+}
+
+TEST_F(KeyboardDevicePage, LightingIsWrittenAsTheActiveProfilesWholePage)
+{
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, 0, {2}));
+    readAll();
+    const std::vector<std::uint8_t> before = settings(0, 320);
+
+    LightInfo light = device.profile().GetLightInfo();
+    light.mode = 2;
+    light.speed = 4;
+    light.green = 0x21;
+    device.applyLight(light);
+    ASSERT_TRUE(settle());
+
+    const std::vector<std::uint8_t> after = settings(0, 320);
+    std::vector<std::uint8_t> expected = before;
+    expected[128 + kMode] = 2;
+    expected[128 + kSpeed] = 0;
+    expected[128 + kGreen] = 0x21;
+    expected[128 + kProfile] = 2;
+    expected[128 + kPollingRate] = static_cast<std::uint8_t>(device.profile().GetSystemStages().pollingRate);
+    ASSERT_EQ(after.size(), expected.size());
+    for (std::size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i], expected[i]) << "byte " << i << ": only the fields edited change, on the active page";
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+}
+
+TEST_F(KeyboardDevicePage, NoticesRereadOrShowTheKeyboardsOwnChoice)
+{
+    readAll();
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, kRed, {0x77}));
+    sim.sendNotification(devsim::Port::Keyboard, 0x0402);
+    ASSERT_TRUE(waitFor([&] { return device.profile().GetLightInfo().red == 0x77; }, 3000));
+    EXPECT_TRUE(armed(kTimerReread, CQuellonKeyboardDevice::kRereadDelayMs));
+
+    sim.sendNotification(devsim::Port::Keyboard, 0x1134);
+    ASSERT_TRUE(waitFor([&] { return device.pageImage()[kProfile] == 4; }, 3000));
+    EXPECT_EQ(device.profile().GetLightInfo().brightness, 3);
+}
+
+TEST_F(KeyboardDevicePage, HostDrivenModesStreamFramesOverTheCable)
+{
+    // The first read after arrival also starts the page's frame timer.
+    device.runSelectorTimer(kTimerFirstRead);
+    ASSERT_TRUE(settle());
+    LightInfo light = device.profile().GetLightInfo();
+    light.mode = kHostColour;
+    light.brightness = 4;
+    light.red = 200;
+    light.green = 0;
+    light.blue = 100;
+    device.applyLight(light);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(settings(kMode, 1)[0], kKeepModeCode) << "the keyboard keeps its own mode meanwhile";
+
+    ASSERT_TRUE(waitFor([&] { return sim.keyboardFrameCount() >= 2; }, 5000));
+    const std::vector<std::uint8_t> frame = sim.keyboardFrames().back();
+    ASSERT_EQ(frame.size(), devsim::kKeyboardKeyCount * 3);
+    EXPECT_EQ((std::array{frame[0], frame[1], frame[2]}), (std::array<std::uint8_t, 3>{199, 0, 99}));
+
+    light.mode = kSpectrum;
+    device.applyLight(light);
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(device.streamer().isRunning()) << "the keyboard's own modes stream nothing";
+    requests.clear();
+    device.pushLightFrame();
+    device.readPowerStatus();
+    ASSERT_TRUE(settle());
+    const std::vector<int> sent = requests.commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kStreamFrame), 0);
+}
+
+TEST_F(KeyboardDevicePage, MacrosPastTheLimitsAreRefused)
+{
+    readAll();
+    const DeviceEvent press{10, 0, 0x8A, 4};
+    EXPECT_FALSE(device.writeMacros({EventList(61, press)}));
+    EXPECT_TRUE(device.writeMacros({EventList(60, press), EventList(2, press)}));
+    ASSERT_TRUE(settle());
+    std::vector<std::uint8_t> area;
+    ASSERT_TRUE(sim.readMemory(devsim::Product::Keyboard, devsim::Area::Macro, 0, 2, area));
+    EXPECT_EQ(area, (std::vector<std::uint8_t>{0xAA, 0x55}));
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+}
+
+TEST_F(KeyboardDevicePage, WriteToAKeyboardThatStopsAnsweringIsTold)
+{
+    readAll();
+    sim.injectFault(devsim::FaultKind::Drop, devsim::Simulator::kAll);
+    device.applyLight(device.profile().GetLightInfo());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_7")});
+}
+
+}  // namespace
+}  // namespace kestrion
