@@ -62,6 +62,12 @@ void FrameStreamer::offer(Frame frame)
     m_wake.notify_all();
 }
 
+void FrameStreamer::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_pending.reset();
+}
+
 void FrameStreamer::run()
 {
     std::unique_lock lock(m_mutex);

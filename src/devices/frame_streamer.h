@@ -26,7 +26,8 @@ private:
 
 // Sends host-driven light frames on its own thread, one at a time: a frame offered while
 // another is on its way replaces any that still waits, so a slow or failing link is never
-// flooded. The owner starts it and the destructor stops and joins it.
+// flooded. The owner starts it and the destructor stops and joins it; stop() waits for a frame
+// on its way, so an owner on the UI thread clears instead and stops only when it goes.
 class FrameStreamer {
 public:
     using Frame = std::vector<std::uint8_t>;
@@ -43,6 +44,8 @@ public:
     bool isRunning() const { return m_thread.joinable(); }
     // The newest frame to show; an older one not yet sent is dropped.
     void offer(Frame frame);
+    // Drops the frame that waits, if any; one on its way still goes. Never waits for the device.
+    void clear();
 
 private:
     void run();

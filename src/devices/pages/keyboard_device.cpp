@@ -65,13 +65,6 @@ void CQuellonKeyboardDevice::setModelValue(int value)
     m_record.SetDeviceIndex(0);
 }
 
-void CQuellonKeyboardDevice::setWindowHidden(bool hidden)
-{
-    CQuellonUSBDevice::setWindowHidden(hidden);
-    if (hidden)
-        m_streamer.stop();
-}
-
 std::size_t CQuellonKeyboardDevice::keySlots() const
 {
     return std::min<std::size_t>(m_info[keyboard_memory::kInfoKeySlots], keyboard_memory::kMaxKeySlots);
@@ -157,7 +150,6 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
     std::uint8_t profile = 0;
     const bool pageRead = m_link.readPage(page, profile) == kCommandOk;
     return [this, dataRead, info, keys, keys2, tablesRead, tables, pageRead, page, profile] {
-        m_streamer.stop();
         if (dataRead) {
             m_info = info;
             m_keys = keys;
@@ -260,9 +252,11 @@ void CQuellonKeyboardDevice::loadLightingPreview()
 {
     m_light = m_record.GetLightInfo();
     m_lightMode = m_light.mode;
+    // The streamer's thread, once started, waits idle for frames: stopping it would wait for
+    // a frame on its way to a keyboard that may not answer.
     if (!streaming())
-        m_streamer.stop();
-    else if (!m_streamer.isRunning() && !windowHidden())
+        m_streamer.clear();
+    else if (!m_streamer.isRunning())
         m_streamer.start();
     pushLightFrame();
 }

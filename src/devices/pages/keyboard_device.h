@@ -37,7 +37,6 @@ public:
 
     QString controlClass() const override;
     void setModelValue(int value) override;
-    void setWindowHidden(bool hidden) override;
 
     void initPage() override;
     void loadLightingPreview() override;
@@ -72,8 +71,6 @@ public:
     std::size_t keySlots() const;
     // Set by a 0x0402 notice; the page refresh takes it.
     bool changePending() const { return m_changePending; }
-    // The frames sent while a host-driven mode streams.
-    const FrameStreamer& streamer() const { return m_streamer; }
 
 protected:
     UiStep readAllOnWorker() override;
