@@ -1,6 +1,10 @@
 // The keyboard's page over the in-process simulator: real sockets, real threads, real skin.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -187,6 +191,44 @@ TEST_F(KeyboardDevicePage, HostDrivenModesStreamFramesOverTheCable)
     ASSERT_TRUE(settle());
     const std::vector<int> sent = requests.commands();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), kStreamFrame), 0);
+}
+
+// As the user does it: the first read after arrival, then the page's own lighting controls.
+TEST_F(KeyboardDevicePage, LightingChosenOnThePageLandsInTheKeyboardAndLiveModesStream)
+{
+    device.runSelectorTimer(kTimerFirstRead);
+    ASSERT_TRUE(settle());
+    auto* modes = device.lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
+    auto* brightness = device.lightEditor()->findChild<QSlider*>("deng_light_slider");
+    auto* red = device.lightEditor()->findChild<QLineEdit*>("deng_edit_R");
+    ASSERT_TRUE(modes && brightness && red);
+
+    modes->setCurrentIndex(2);
+    emit modes->activated(2);
+    brightness->setValue(1);
+    red->setText("90");
+    emit red->editingFinished();
+    ASSERT_TRUE(settle());
+
+    const std::vector<std::uint8_t> page = settings(0, kSize);
+    KeyboardSettings expected{device.profile().GetLightInfo(), device.profile().GetSystemStages()};
+    EXPECT_EQ(expected.light.mode, 2);
+    EXPECT_EQ(expected.light.brightness, 1);
+    EXPECT_EQ(expected.light.red, 90);
+    const KeyboardPage bytes = encodeKeyboardPage(expected, 0, device.modeCodes(), device.pageImage());
+    EXPECT_EQ(page, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    EXPECT_EQ(page[kMode], 2);
+    EXPECT_EQ(page[kBrightness], 1);
+    EXPECT_EQ(page[kRed], 90);
+
+    modes->setCurrentIndex(kHostWave);
+    emit modes->activated(kHostWave);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(settings(kMode, 1)[0], kKeepModeCode);
+    const std::size_t before = sim.keyboardFrameCount();
+    ASSERT_TRUE(waitFor([&] { return sim.keyboardFrameCount() >= before + 3; }, 5000));
+    const auto frames = sim.keyboardFrames();
+    EXPECT_NE(frames[frames.size() - 1], frames[frames.size() - 3]) << "the live wave moves";
 }
 
 TEST_F(KeyboardDevicePage, MacrosPastTheLimitsAreRefused)
