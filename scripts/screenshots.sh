@@ -2,7 +2,7 @@
 # Renders the main window under Xvfb into docs/screenshots: with no device, with the simulated
 # mouse on its cable on each shown tab of its page (and each performance sub-page), with a stock
 # background chosen in the skin pop-up, and with the receiver plugged while the mouse behind it is
-# switched off, and with the mouse pad alone; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
+# switched off, and with the mouse pad alone; the keyboard page; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
 # running simulator or tool of the user is not seen.
 set -euo pipefail
 
@@ -93,6 +93,12 @@ stop_simulator
 start_simulator "plug pad"
 shot mousepad-page.png
 stop_simulator
+
+# The keyboard page: no shipped table row matches a keyboard, so the page is drawn beside the
+# window, its simulated keyboard attached and read, streaming its live wave.
+xvfb-run -a -s "-screen 0 1280x800x24" "$build_dir/tests/devices/pages/keyboard_page_shot" \
+  "$XDG_DATA_HOME/keyboard" "$out/keyboard-page.png"
+echo "written: $out/keyboard-page.png"
 
 # The buttons tab with its editor open, over a small macro library: a button on the keyboard page
 # with the Ctrl option chosen, and a button playing a macro a number of times.
