@@ -194,6 +194,8 @@ int KeyboardLink::readPage(KeyboardPage& page, std::uint8_t& profile)
 {
     if (!m_channel.isOpen())
         return kCommandReadFailed;
+    if (m_channel.receiverMode() && !m_channel.queryReceiverLink())
+        return kCommandUnreachable;
     std::uint8_t active = 0;
     int result = m_channel.readSettings(&active, 1, 0);
     if (result != kCommandOk)

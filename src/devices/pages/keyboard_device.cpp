@@ -152,6 +152,7 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
     return [this, dataRead, info, keys, keys2, tablesRead, tables, pageRead, page, profile] {
         if (dataRead) {
             m_info = info;
+            m_slotCount = keySlots();
             m_keys = keys;
             m_keys2 = keys2;
         }
@@ -166,14 +167,20 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
     };
 }
 
-// Worker.
+// Worker. After a 0x0402 notice the keyboard changed more than its page (its per-key colours
+// among it): the light tables are read again too.
 CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
 {
     KeyboardPage page{};
     std::uint8_t profile = 0;
     if (m_link.readPage(page, profile) != kCommandOk)
         return {};
-    return [this, page, profile] {
+    std::vector<KeyboardLink::LightTable> tables;
+    const bool tablesRead = m_changePending.exchange(false)
+                            && m_link.readLightTables(m_slotCount, tables) == kCommandOk;
+    return [this, page, profile, tablesRead, tables] {
+        if (tablesRead)
+            m_lightTables = tables;
         storePage(page, profile);
         refreshPage();
         loadLightingPreview();
@@ -303,7 +310,6 @@ void CQuellonKeyboardDevice::loadProfile()
 
 void CQuellonKeyboardDevice::refreshPage()
 {
-    m_changePending = false;
     if (m_lightEditor)
         m_lightEditor->showLight(m_record.GetLightInfo());
 }

@@ -69,8 +69,6 @@ public:
     const std::vector<KeyboardLink::LightTable>& lightTables() const { return m_lightTables; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }
     std::size_t keySlots() const;
-    // Set by a 0x0402 notice; the page refresh takes it.
-    bool changePending() const { return m_changePending; }
 
 protected:
     UiStep readAllOnWorker() override;
@@ -112,7 +110,10 @@ private:
     std::unique_ptr<ProfileListStore> m_profiles;
     // Set once when the page is built, before any job runs; the worker reads it from then on.
     std::vector<int> m_modeCodes;
+    // Set by a 0x0402 notice; the next reread takes it.
     std::atomic<bool> m_changePending{false};
+    // The key slots of the information block last read, for the worker.
+    std::atomic<std::size_t> m_slotCount{0};
     // The mode the notification threads compare with (the record's, as a position).
     std::atomic<int> m_lightMode{0};
     LightInfo m_light{};

@@ -153,9 +153,17 @@ TEST_F(KeyboardDevicePage, NoticesRereadOrShowTheKeyboardsOwnChoice)
 {
     readAll();
     ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, kRed, {0x77}));
-    sim.sendNotification(devsim::Port::Keyboard, 0x0402);
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 512 + 3, {1, 2, 3}));
+    sim.sendNotification(devsim::Port::Keyboard, 0x0401);
     ASSERT_TRUE(waitFor([&] { return device.profile().GetLightInfo().red == 0x77; }, 3000));
     EXPECT_TRUE(armed(kTimerReread, CQuellonKeyboardDevice::kRereadDelayMs));
+    EXPECT_EQ(device.lightTables()[1][3], 0) << "a settings notice leaves the light tables";
+
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, kRed, {0x78}));
+    sim.sendNotification(devsim::Port::Keyboard, 0x0402);
+    ASSERT_TRUE(waitFor([&] { return device.profile().GetLightInfo().red == 0x78; }, 3000));
+    EXPECT_EQ((std::array{device.lightTables()[1][3], device.lightTables()[1][5]}), (std::array<std::uint8_t, 2>{1, 3}))
+        << "a notice of a wider change rereads the per-key colours too";
 
     sim.sendNotification(devsim::Port::Keyboard, 0x1134);
     ASSERT_TRUE(waitFor([&] { return device.pageImage()[kProfile] == 4; }, 3000));
