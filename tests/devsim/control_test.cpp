@@ -138,6 +138,9 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"dpi", "ok stage 2"},
         {"headset-reports", "ok 0"},
         {"unplug pad", "ok unplugged pad"},
+        {"keyboard-product 0000", "ok keyboard-product 0000"},
+        {"plug keyboard", "ok plugged keyboard"},
+        {"dump keyboard info 5 1", "ok 68"},
         // Errors say what went wrong and change nothing.
         {"", "error empty command"},
         {"fly", "error unknown command \"fly\" (try help)"},
@@ -150,6 +153,7 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"dump mouse info 30 10", "error range outside the mouse info area"},
         {"dump pad keys 0 3", "error range outside the pad keys area"},
         {"poke mouse info 0 GG", "error usage: poke mouse|pad|headset|keyboard AREA OFFSET HEXBYTES..."},
+        {"keyboard-product 10000", "error usage: keyboard-product ID"},
         {"fault delay soon", "error usage: fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear"},
     };
     for (const Case& c : cases)
@@ -157,6 +161,8 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
 
     EXPECT_TRUE(published("devsim-mouse-wired-if1"));
     EXPECT_FALSE(published("devsim-pad-if1"));
+    EXPECT_EQ(sim.commandPath(devsim::Port::Keyboard), "vhid:devsim-keyboard-if1#vid_320f&pid_0000&mi_01&col04")
+        << "the product the shipped keyboard rows name";
     EXPECT_EQ(sim.firmwareVersion(), 0x0103);
     EXPECT_FALSE(sim.mouseOn());
     EXPECT_EQ(sim.settingsPage(1)[1], 0x09);

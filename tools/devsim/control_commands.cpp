@@ -100,6 +100,8 @@ const std::vector<ControlCommands::Command>& ControlCommands::commands()
         {"info", &ControlCommands::info, "info fresh|corrupt   (load an information block)"},
         {"sensor", &ControlCommands::sensor, "sensor 3395|3325|3104|8925|0070|3950"},
         {"firmware", &ControlCommands::firmware, "firmware VERSION   (hexadecimal, e.g. 0103)"},
+        {"keyboard-product", &ControlCommands::keyboardProduct,
+         "keyboard-product ID   (hexadecimal; the keyboard's product id from its next plug)"},
         {"fault", &ControlCommands::fault,
          "fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear   (the next N command replies)"},
         {"latency", &ControlCommands::latency, "latency MS [JITTER]   (every command reply late by MS +- JITTER ms)"},
@@ -239,6 +241,15 @@ std::string ControlCommands::firmware(const Args& args)
         return usageError("firmware VERSION");
     m_simulator.setFirmwareVersion(static_cast<std::uint16_t>(*version));
     return "ok firmware " + args[0];
+}
+
+std::string ControlCommands::keyboardProduct(const Args& args)
+{
+    const std::optional<unsigned long> id = args.size() == 1 ? parseNumber(args[0], 16, 0xFFFF) : std::nullopt;
+    if (!id)
+        return usageError("keyboard-product ID");
+    m_simulator.setKeyboardProduct(static_cast<std::uint16_t>(*id));
+    return "ok keyboard-product " + args[0];
 }
 
 std::string ControlCommands::fault(const Args& args)

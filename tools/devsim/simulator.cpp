@@ -28,9 +28,6 @@ struct InterfaceRow {
 constexpr std::uint16_t kReceiverVersion = 0x0104;
 constexpr std::uint16_t kAccessoryVersion = 0x0100;
 
-// No configured keyboard product exists; the simulated one has a product id of its own.
-constexpr std::uint16_t kKeyboardProduct = 0x2B0A;
-
 constexpr std::array<InterfaceRow, 9> kInterfaces = {{
     {Port::Cable, "devsim-mouse-wired-if0", 0x320F, 0x22A4, 0, 3, Role::Notification, Descriptor::MouseInput,
      kMouseNotificationReportId},
@@ -43,9 +40,9 @@ constexpr std::array<InterfaceRow, 9> kInterfaces = {{
     {Port::Pad, "devsim-pad-if1", 0x320F, 0x1004, 1, 4, Role::Command, Descriptor::PadCommand, 0},
     {Port::Headset, "devsim-headset-if3", 0x0C76, 0x1630, 3, 0, Role::Both, Descriptor::Headset,
      kHeadsetNotificationReportId},
-    {Port::Keyboard, "devsim-keyboard-if0", 0x320F, kKeyboardProduct, 0, 3, Role::Notification,
+    {Port::Keyboard, "devsim-keyboard-if0", 0x320F, Simulator::kDefaultKeyboardProduct, 0, 3, Role::Notification,
      Descriptor::KeyboardInput, kKeyboardNotificationReportId},
-    {Port::Keyboard, "devsim-keyboard-if1", 0x320F, kKeyboardProduct, 1, 4, Role::Command,
+    {Port::Keyboard, "devsim-keyboard-if1", 0x320F, Simulator::kDefaultKeyboardProduct, 1, 4, Role::Command,
      Descriptor::KeyboardCommand, 0},
 }};
 
@@ -88,10 +85,10 @@ std::size_t portIndex(Port port)
     return static_cast<std::size_t>(port);
 }
 
-std::string hostPath(const InterfaceRow& row)
+std::string hostPath(const InterfaceRow& row, std::uint16_t product)
 {
     char ids[64];
-    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", row.vendor, row.product, row.interfaceNumber);
+    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", row.vendor, product, row.interfaceNumber);
     std::string path = std::string("vhid:") + row.stem + ids;
     if (row.collection != 0) {
         std::snprintf(ids, sizeof ids, "&col%02x", row.collection);
@@ -204,6 +201,26 @@ bool Simulator::plugged(Port port) const
     return m_plugged[portIndex(port)];
 }
 
+std::uint16_t Simulator::productIdOf(Port port, std::uint16_t listed) const
+{
+    if (port != Port::Keyboard)
+        return listed;
+    std::lock_guard lock(m_mutex);
+    return m_keyboardProduct;
+}
+
+void Simulator::setKeyboardProduct(std::uint16_t product)
+{
+    std::lock_guard lock(m_mutex);
+    m_keyboardProduct = product;
+}
+
+std::uint16_t Simulator::keyboardProduct() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_keyboardProduct;
+}
+
 bool Simulator::publish(Endpoint& endpoint)
 {
     const InterfaceRow& row = endpoint.row;
@@ -214,7 +231,7 @@ bool Simulator::publish(Endpoint& endpoint)
     } else if (row.port == Port::Receiver) {
         version = kReceiverVersion;
     }
-    InterfaceIdentity identity{row.vendor, row.product, version, row.interfaceNumber,
+    InterfaceIdentity identity{row.vendor, productIdOf(row.port, row.product), version, row.interfaceNumber,
                                descriptorBytes(row.descriptor)};
     endpoint.iface = std::make_unique<VirtualHidInterface>(
         m_folder, row.stem, identity,
@@ -242,7 +259,7 @@ std::string Simulator::commandPath(Port port) const
 {
     for (const InterfaceRow& row : kInterfaces) {
         if (row.port == port && row.role != Role::Notification)
-            return hostPath(row);
+            return hostPath(row, productIdOf(row.port, row.product));
     }
     return {};
 }
@@ -251,7 +268,7 @@ std::string Simulator::notificationPath(Port port) const
 {
     for (const InterfaceRow& row : kInterfaces) {
         if (row.port == port && row.role != Role::Command)
-            return hostPath(row);
+            return hostPath(row, productIdOf(row.port, row.product));
     }
     return {};
 }

@@ -78,6 +78,11 @@ public:
     // The wired mouse's USB version; a plugged cable re-enumerates so hosts see the new one.
     void setFirmwareVersion(std::uint16_t version);
     std::uint16_t firmwareVersion() const;
+    // The keyboard's product id from its next plug: 0 makes it the product the shipped supported
+    // table names for a keyboard (which no real keyboard has), so tests can show it in the tool.
+    void setKeyboardProduct(std::uint16_t product);
+    std::uint16_t keyboardProduct() const;
+    static constexpr std::uint16_t kDefaultKeyboardProduct = 0x2B0A;
 
     // Memory, for tests and for the control protocol.
     std::vector<std::uint8_t> memory(Product product, Area area) const;
@@ -159,6 +164,8 @@ private:
     std::condition_variable m_interrupted;
     unsigned m_interruptions = 0;
     void keepKeyboardFrame(const CommandRequest& request);
+    // The product id a port's interface shows: the keyboard's as set, the others' as listed.
+    std::uint16_t productIdOf(Port port, std::uint16_t listed) const;
 
     std::array<bool, 5> m_plugged{};
     DeviceModel m_mouse{Product::Mouse};
@@ -170,6 +177,7 @@ private:
     bool m_charging = false;
     std::uint16_t m_sensor;
     std::uint16_t m_firmwareVersion = 0x0104;
+    std::uint16_t m_keyboardProduct = kDefaultKeyboardProduct;
     FaultPlan m_fault;
     int m_latencyMs = 0;
     int m_jitterMs = 0;
