@@ -6,7 +6,7 @@
 namespace kestrion {
 namespace {
 
-enum ModeCode : int { kStatic = 0, kBreathing = 1, kWave = 2, kSpectrum = 3, kOff = 4, kHostColour = 29, kHostWave = 30 };
+enum ModeCode : int { kStatic = 0, kBreathing = 1, kWave = 2, kSpectrum = 3, kOff = 4, kHostWave = 30 };
 
 constexpr std::uint8_t kTopLevel = 4;
 // Milliseconds per step of the wheel or the breath, by speed level 0 (slow) to 4.
@@ -78,10 +78,19 @@ std::vector<KeyColour> keyboardEffectFrame(int modeCode, const LightInfo& light,
             keys[slot] = wheel(direction * (step + static_cast<int>(slot) * kWaveSpread), brightness);
         break;
     case kStatic:
-    case kHostColour:
     default:
         break;
     }
+    return keys;
+}
+
+std::vector<KeyColour> perKeyFrame(const std::vector<std::uint8_t>& table, const LightInfo& light,
+                                   std::size_t keySlots)
+{
+    std::vector<KeyColour> keys(keySlots);
+    const std::size_t lit = std::min(keySlots, table.size() / 3);
+    for (std::size_t slot = 0; slot < lit; ++slot)
+        keys[slot] = {table[slot * 3], table[slot * 3 + 1], table[slot * 3 + 2], brightnessOf(light)};
     return keys;
 }
 

@@ -20,6 +20,8 @@ namespace kestrion {
 namespace {
 
 constexpr int kKeyboardKind = 1;
+// The live mode whose keys show the active profile's light table.
+constexpr int kPerKeyModeCode = 29;
 constexpr int kLightLevels = 4;
 
 constexpr const char* kLightEditor = "LightControlItem";
@@ -114,6 +116,25 @@ void CQuellonKeyboardDevice::bindLayoutView()
     box->setContentsMargins(8, 8, 8, 8);
     m_layoutView = new KeyboardLayoutView(holder);
     box->addWidget(m_layoutView);
+    connect(m_layoutView, &KeyboardLayoutView::keyClicked, this, &CQuellonKeyboardDevice::paintKey);
+}
+
+// In the per-key mode a clicked key takes the editor's colour, in the active profile's light
+// table on the keyboard; the other modes leave the table alone.
+void CQuellonKeyboardDevice::paintKey(int slot)
+{
+    if (currentModeCode() != kPerKeyModeCode || slot < 0 || static_cast<std::size_t>(slot) >= keySlots()
+        || m_activeProfile >= m_lightTables.size())
+        return;
+    KeyboardLink::LightTable& table = m_lightTables[m_activeProfile];
+    const std::size_t at = keySlotOffset(static_cast<std::size_t>(slot));
+    if (at + 2 >= table.size())
+        return;
+    table[at] = m_light.red;
+    table[at + 1] = m_light.green;
+    table[at + 2] = m_light.blue;
+    writeLightTable(table, m_activeProfile);
+    pushLightFrame();
 }
 
 void CQuellonKeyboardDevice::loadLightModes()
@@ -284,11 +305,19 @@ bool CQuellonKeyboardDevice::streaming()
 void CQuellonKeyboardDevice::pushLightFrame()
 {
     const std::size_t slotCount = std::max(keySlots(), KeyboardLayoutView::keyCount());
-    const std::vector<KeyColour> keys = keyboardEffectFrame(currentModeCode(), m_light, slotCount, steadyMs());
+    const std::vector<KeyColour> keys = currentModeCode() == kPerKeyModeCode
+                                            ? perKeyFrame(activeLightTable(), m_light, slotCount)
+                                            : keyboardEffectFrame(currentModeCode(), m_light, slotCount, steadyMs());
     if (m_layoutView)
         m_layoutView->showColours(keys);
     if (streaming() && lightControl())
         m_streamer.offer(keyboardFrame(keys, keySlots()));
+}
+
+const KeyboardLink::LightTable& CQuellonKeyboardDevice::activeLightTable() const
+{
+    static const KeyboardLink::LightTable kNone;
+    return m_activeProfile < m_lightTables.size() ? m_lightTables[m_activeProfile] : kNone;
 }
 
 // Streamer thread.

@@ -81,6 +81,8 @@ private:
     void bindLightEditor();
     void bindProfileSelector();
     void bindLayoutView();
+    void paintKey(int slot);
+    const KeyboardLink::LightTable& activeLightTable() const;
     void loadLightModes();
     void storePage(const KeyboardPage& page, std::uint8_t profile);
     void showDeviceState(std::uint8_t profile, std::optional<std::uint8_t> lightValue);

@@ -1,5 +1,6 @@
 #include "devices/pages/keyboard_layout_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -64,23 +65,44 @@ void KeyboardLayoutView::showColours(const std::vector<KeyColour>& colours)
     update();
 }
 
+QRectF KeyboardLayoutView::keyRect(std::size_t slot) const
+{
+    const double unit = width() / static_cast<double>(kQuartersWide);
+    const double keyHeight = std::min(unit * 4, height() / (kRows + kFunctionRowGap));
+    for (const KeyRun& run : kKeyRuns) {
+        const auto count = static_cast<std::size_t>(run.count);
+        if (slot >= count) {
+            slot -= count;
+            continue;
+        }
+        const double y = keyHeight * (run.row + (run.row > 0 ? kFunctionRowGap : 0));
+        const double x = (run.x + static_cast<int>(slot) * run.width) * unit;
+        return {x, y, run.width * unit - kKeyGap, keyHeight - kKeyGap};
+    }
+    return {};
+}
+
 void KeyboardLayoutView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double unit = width() / static_cast<double>(kQuartersWide);
-    const double keyHeight = std::min(unit * 4, height() / (kRows + kFunctionRowGap));
-    std::size_t slot = 0;
-    for (const KeyRun& run : kKeyRuns) {
-        const double y = keyHeight * (run.row + (run.row > 0 ? kFunctionRowGap : 0));
-        for (int i = 0; i < run.count; ++i, ++slot) {
-            const QRectF key((run.x + i * run.width) * unit, y, run.width * unit - kKeyGap, keyHeight - kKeyGap);
-            const KeyColour colour = slot < m_colours.size() ? m_colours[slot] : KeyColour{};
-            painter.setPen(QColor(0x3a, 0x3f, 0x4a));
-            painter.setBrush(keyColour(colour));
-            painter.drawRoundedRect(key, 3, 3);
+    painter.setPen(QColor(0x3a, 0x3f, 0x4a));
+    for (std::size_t slot = 0; slot < keyCount(); ++slot) {
+        const KeyColour colour = slot < m_colours.size() ? m_colours[slot] : KeyColour{};
+        painter.setBrush(keyColour(colour));
+        painter.drawRoundedRect(keyRect(slot), 3, 3);
+    }
+}
+
+void KeyboardLayoutView::mousePressEvent(QMouseEvent* event)
+{
+    for (std::size_t slot = 0; slot < keyCount(); ++slot) {
+        if (keyRect(slot).contains(event->position())) {
+            emit keyClicked(static_cast<int>(slot));
+            return;
         }
     }
+    QWidget::mousePressEvent(event);
 }
 
 }  // namespace kestrion

@@ -17,9 +17,15 @@ public:
     static std::size_t keyCount();
     void showColours(const std::vector<KeyColour>& colours);
     const std::vector<KeyColour>& colours() const { return m_colours; }
+    // Where a key slot is drawn; empty past the drawn keys.
+    QRectF keyRect(std::size_t slot) const;
+
+signals:
+    void keyClicked(int slot);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     std::vector<KeyColour> m_colours;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
+#include <QTest>
 
 #include <algorithm>
 #include <utility>
@@ -170,8 +171,10 @@ TEST_F(KeyboardDevicePage, NoticesRereadOrShowTheKeyboardsOwnChoice)
     EXPECT_EQ(device.profile().GetLightInfo().brightness, 3);
 }
 
-TEST_F(KeyboardDevicePage, HostDrivenModesStreamFramesOverTheCable)
+TEST_F(KeyboardDevicePage, PerKeyModeStreamsTheLightTableAndAClickedKeyTakesTheColour)
 {
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Settings, 0, {1}));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 512 + 3, {0x40, 0x80, 0xFF}));
     // The first read after arrival also starts the page's frame timer.
     device.runSelectorTimer(kTimerFirstRead);
     ASSERT_TRUE(settle());
@@ -183,22 +186,35 @@ TEST_F(KeyboardDevicePage, HostDrivenModesStreamFramesOverTheCable)
     light.blue = 100;
     device.applyLight(light);
     ASSERT_TRUE(settle());
-    EXPECT_EQ(settings(kMode, 1)[0], kKeepModeCode) << "the keyboard keeps its own mode meanwhile";
+    EXPECT_EQ(settings(64 + kMode, 1)[0], kKeepModeCode) << "the keyboard keeps its own mode meanwhile";
+    const auto lastFrameStarts = [&](std::array<std::uint8_t, 6> bytes) {
+        const auto frames = sim.keyboardFrames();
+        return !frames.empty() && std::equal(bytes.begin(), bytes.end(), frames.back().begin());
+    };
+    EXPECT_TRUE(waitFor([&] { return lastFrameStarts({0, 0, 0, 0x3F, 0x7F, 0xFE}); }, 5000))
+        << "the second profile's table, at full brightness";
 
-    ASSERT_TRUE(waitFor([&] { return sim.keyboardFrameCount() >= 2; }, 5000));
-    const std::vector<std::uint8_t> frame = sim.keyboardFrames().back();
-    ASSERT_EQ(frame.size(), devsim::kKeyboardKeyCount * 3);
-    EXPECT_EQ((std::array{frame[0], frame[1], frame[2]}), (std::array<std::uint8_t, 3>{199, 0, 99}));
+    auto* view = device.findChild<KeyboardLayoutView*>();
+    view->resize(600, 180);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(0).center().toPoint());
+    ASSERT_TRUE(settle());
+    std::vector<std::uint8_t> table;
+    ASSERT_TRUE(sim.readMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 512, 6, table));
+    EXPECT_EQ(table, (std::vector<std::uint8_t>{200, 0, 100, 0x40, 0x80, 0xFF}));
+    EXPECT_TRUE(waitFor([&] { return lastFrameStarts({199, 0, 99, 0x3F, 0x7F, 0xFE}); }, 5000));
 
     light.mode = kSpectrum;
     device.applyLight(light);
     ASSERT_TRUE(settle());
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(1).center().toPoint());
     requests.clear();
     device.pushLightFrame();
     device.readPowerStatus();
     ASSERT_TRUE(settle());
     const std::vector<int> sent = requests.commands();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), kStreamFrame), 0);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kStreamFrame), 0) << "the keyboard's own modes stream nothing";
+    ASSERT_TRUE(sim.readMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 512 + 3, 3, table));
+    EXPECT_EQ(table, (std::vector<std::uint8_t>{0x40, 0x80, 0xFF})) << "keys are painted in the per-key mode only";
 }
 
 // As the user does it: the first read after arrival, then the page's own lighting controls.
