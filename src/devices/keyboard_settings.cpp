@@ -164,6 +164,7 @@ KeyboardNotification decodeKeyboardNotification(std::uint16_t code, bool wired, 
 template <typename Step>
 int KeyboardLink::configure(Step step)
 {
+    std::lock_guard lock(m_exchangeLock);
     if (!m_channel.isOpen())
         return kCommandReadFailed;
     if (m_channel.receiverMode() && !m_channel.queryReceiverLink())
@@ -192,6 +193,7 @@ int KeyboardLink::readDeviceData(Info& info, KeyTable& keys, KeyTable& keys2)
 
 int KeyboardLink::readPage(KeyboardPage& page, std::uint8_t& profile)
 {
+    std::lock_guard lock(m_exchangeLock);
     if (!m_channel.isOpen())
         return kCommandReadFailed;
     if (m_channel.receiverMode() && !m_channel.queryReceiverLink())
@@ -221,6 +223,7 @@ int KeyboardLink::writePage(const KeyboardPage& bytes, int page)
 
 int KeyboardLink::readPower(std::array<std::uint8_t, kPowerLength>& power)
 {
+    std::lock_guard lock(m_exchangeLock);
     if (!m_channel.isOpen())
         return kCommandReadFailed;
     return m_channel.readStatus(power.data(), power.size(), 0);
@@ -263,11 +266,15 @@ int KeyboardLink::streamFrame(const std::vector<std::uint8_t>& frame)
 {
     if (!m_channel.isOpen() || m_channel.receiverMode())
         return kCommandReadFailed;
+    std::unique_lock lock(m_exchangeLock, std::try_to_lock);
+    if (!lock.owns_lock())
+        return kCommandOk;
     return m_channel.streamLightFrame(frame.data(), frame.size());
 }
 
 bool KeyboardLink::isLinkAlive()
 {
+    std::lock_guard lock(m_exchangeLock);
     return m_channel.receiverMode() && m_channel.isOpen() && m_channel.queryReceiverLink();
 }
 

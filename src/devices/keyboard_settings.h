@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -93,8 +94,11 @@ struct KeyboardNotification {
 // `lightMode` is the record's current mode (its position); `wired` which link the code came on.
 KeyboardNotification decodeKeyboardNotification(std::uint16_t code, bool wired, int lightMode);
 
-// The keyboard's command traffic, used on its device's worker thread (frames from the lighting
-// side too). Every operation answers kCommandReadFailed while the channel is closed.
+// The keyboard's command traffic, used on its device's worker thread and, for frames, on the
+// streamer's. A frame and a configuration exchange on the link at once could each take the
+// other's reply, so they never overlap: a frame gives way to configuration traffic (answering
+// kCommandOk with nothing sent), configuration waits for a frame on its way. Every operation
+// answers kCommandReadFailed while the channel is closed.
 class KeyboardLink {
 public:
     using KeyTable = std::array<std::uint8_t, keyboard_memory::kKeyTableSize>;
@@ -122,6 +126,7 @@ private:
     int configure(Step step);
 
     CommandChannel& m_channel;
+    std::mutex m_exchangeLock;
 };
 
 }  // namespace kestrion

@@ -91,7 +91,7 @@ TEST_F(Application, KeyboardBesideTheMouseTakesItsLightingStreamsLiveModesAndLea
     EXPECT_TRUE(mouseEntry->isOnline());
     EXPECT_EQ(window.selectedDevice(), window.mouse());
     EXPECT_FALSE(window.isControlShown("No_device_Link"));
-    EXPECT_TRUE(prompts.empty());
+    EXPECT_TRUE(prompts.empty()) << (prompts.empty() ? std::string() : prompts.front());
 }
 
 }  // namespace
