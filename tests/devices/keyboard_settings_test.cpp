@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-#include <thread>
 #include <vector>
 
 #include "devices/frame_streamer.h"
 #include "devices/keyboard_settings.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
-#include "support/request_log.h"
 
 namespace kestrion {
 namespace {
@@ -315,31 +313,6 @@ TEST_F(KeyboardOnSimulator, FramesReachTheKeyboardWholeOnlyWhenWired)
     EXPECT_EQ(link.writePage(KeyboardPage{}, 0), kCommandReadFailed);
     EXPECT_FALSE(link.isLinkAlive()) << "a wired keyboard has no receiver link to ask";
     EXPECT_EQ(sim.keyboardFrameCount(), 1u);
-}
-
-// A frame in the middle of a configuration transfer could take its replies: it gives way.
-TEST_F(KeyboardOnSimulator, FramesGiveWayToConfigurationTraffic)
-{
-    test::RequestLog requests;
-    sim.setLogSink(requests.sink());
-    sim.setLatency(150, 0);
-    KeyboardPage page{};
-    page[kRed] = 0x31;
-    int written = 0;
-    std::thread writer([&] { written = link.writePage(page, 0); });
-    const auto begun = [&] { return !requests.commands().empty(); };
-    for (int i = 0; i < 2000 && !begun(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(begun());
-    const std::vector<std::uint8_t> frame(devsim::kKeyboardKeyCount * 3, 0x10);
-    EXPECT_EQ(link.streamFrame(frame), kCommandOk);
-    writer.join();
-
-    EXPECT_EQ(written, kCommandOk);
-    EXPECT_EQ(area(devsim::Area::Settings, kRed, 1)[0], 0x31);
-    EXPECT_EQ(sim.keyboardFrameCount(), 0u) << "the frame was not sent";
-    const std::vector<int> sent = requests.commands();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0x12), 0);
 }
 
 TEST(FrameStreamer, SendsTheNewestFrameAndStopsCleanly)
