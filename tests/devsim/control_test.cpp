@@ -128,7 +128,7 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"latency 20 5", "ok latency 20 jitter 5"},
         {"motion 1000", "ok motion 1000"},
         {"typing 8000", "ok typing 8000"},
-        {"status", "ok cable=1 receiver=0 pad=1 headset=0 mouse=off battery=42 charging=0 firmware=0103 "
+        {"status", "ok cable=1 receiver=0 pad=1 headset=0 keyboard=0 mouse=off battery=42 charging=0 firmware=0103 "
                    "sensor=8925 fault=delay latency=20 jitter=5 motion=1000 typing=8000"},
         {"motion 0", "ok motion 0"},
         {"typing 0", "ok typing 0"},
@@ -138,10 +138,13 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"dpi", "ok stage 2"},
         {"headset-reports", "ok 0"},
         {"unplug pad", "ok unplugged pad"},
+        {"keyboard-product 0000", "ok keyboard-product 0000"},
+        {"plug keyboard", "ok plugged keyboard"},
+        {"dump keyboard info 5 1", "ok 68"},
         // Errors say what went wrong and change nothing.
         {"", "error empty command"},
         {"fly", "error unknown command \"fly\" (try help)"},
-        {"plug cable,moon", "error usage: plug cable|receiver|pad|headset[,...]"},
+        {"plug cable,moon", "error usage: plug cable|receiver|pad|headset|keyboard[,...]"},
         {"battery 101", "error usage: battery PERCENT (0 to 100)"},
         {"motion 8001", "error usage: motion RATE   (0 to 8000)"},
         {"latency fast", "error usage: latency MS [JITTER]"},
@@ -149,7 +152,8 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
         {"sensor 1234", "error usage: sensor 3395|3325|3104|8925|0070|3950"},
         {"dump mouse info 30 10", "error range outside the mouse info area"},
         {"dump pad keys 0 3", "error range outside the pad keys area"},
-        {"poke mouse info 0 GG", "error usage: poke mouse|pad|headset AREA OFFSET HEXBYTES..."},
+        {"poke mouse info 0 GG", "error usage: poke mouse|pad|headset|keyboard AREA OFFSET HEXBYTES..."},
+        {"keyboard-product 10000", "error usage: keyboard-product ID"},
         {"fault delay soon", "error usage: fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear"},
     };
     for (const Case& c : cases)
@@ -157,6 +161,8 @@ TEST_F(ControlTest, CommandsChangeTheSimulatorAndReplyOnOneLine)
 
     EXPECT_TRUE(published("devsim-mouse-wired-if1"));
     EXPECT_FALSE(published("devsim-pad-if1"));
+    EXPECT_EQ(sim.commandPath(devsim::Port::Keyboard), "vhid:devsim-keyboard-if1#vid_320f&pid_0000&mi_01&col04")
+        << "the product the shipped keyboard rows name";
     EXPECT_EQ(sim.firmwareVersion(), 0x0103);
     EXPECT_FALSE(sim.mouseOn());
     EXPECT_EQ(sim.settingsPage(1)[1], 0x09);

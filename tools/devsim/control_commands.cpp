@@ -13,7 +13,7 @@ struct ProductName {
     const char* name;
 };
 constexpr ProductName kProductNames[] = {
-    {Product::Mouse, "mouse"}, {Product::Pad, "pad"}, {Product::Headset, "headset"}};
+    {Product::Mouse, "mouse"}, {Product::Pad, "pad"}, {Product::Headset, "headset"}, {Product::Keyboard, "keyboard"}};
 
 std::vector<std::string> split(const std::string& line)
 {
@@ -89,24 +89,26 @@ ControlCommands::ControlCommands(Simulator& simulator, std::function<void()> onQ
 const std::vector<ControlCommands::Command>& ControlCommands::commands()
 {
     static const std::vector<Command> table = {
-        {"plug", &ControlCommands::plug, "plug cable|receiver|pad|headset[,...]"},
-        {"unplug", &ControlCommands::unplug, "unplug cable|receiver|pad|headset[,...]"},
+        {"plug", &ControlCommands::plug, "plug cable|receiver|pad|headset|keyboard[,...]"},
+        {"unplug", &ControlCommands::unplug, "unplug cable|receiver|pad|headset|keyboard[,...]"},
         {"mouse", &ControlCommands::mouse, "mouse on|off   (the power switch; off: the receiver answers 0xAA)"},
         {"dpi", &ControlCommands::dpi, "dpi   (press the DPI button: next stage, then 0x11nn and 0x0401)"},
         {"click", &ControlCommands::click, "click   (a button click: 0x0403 in the reactive lighting mode)"},
-        {"notify", &ControlCommands::notify, "notify cable|receiver|pad|headset CODE   (hexadecimal code)"},
+        {"notify", &ControlCommands::notify, "notify cable|receiver|pad|headset|keyboard CODE   (hexadecimal code)"},
         {"battery", &ControlCommands::battery, "battery PERCENT"},
         {"charging", &ControlCommands::charging, "charging on|off"},
         {"info", &ControlCommands::info, "info fresh|corrupt   (load an information block)"},
         {"sensor", &ControlCommands::sensor, "sensor 3395|3325|3104|8925|0070|3950"},
         {"firmware", &ControlCommands::firmware, "firmware VERSION   (hexadecimal, e.g. 0103)"},
+        {"keyboard-product", &ControlCommands::keyboardProduct,
+         "keyboard-product ID   (hexadecimal; the keyboard's product id from its next plug)"},
         {"fault", &ControlCommands::fault,
          "fault drop|corrupt [N|all] | fault delay MS [N|all] | fault clear   (the next N command replies)"},
         {"latency", &ControlCommands::latency, "latency MS [JITTER]   (every command reply late by MS +- JITTER ms)"},
         {"motion", &ControlCommands::motion, "motion RATE   (mouse motion reports a second on interface 0, up to 8000; 0 stops)"},
         {"typing", &ControlCommands::typing, "typing RATE   (keyboard reports a second on interface 1, up to 8000; 0 stops)"},
-        {"dump", &ControlCommands::dump, "dump mouse|pad|headset AREA OFFSET LENGTH"},
-        {"poke", &ControlCommands::poke, "poke mouse|pad|headset AREA OFFSET HEXBYTES..."},
+        {"dump", &ControlCommands::dump, "dump mouse|pad|headset|keyboard AREA OFFSET LENGTH"},
+        {"poke", &ControlCommands::poke, "poke mouse|pad|headset|keyboard AREA OFFSET HEXBYTES..."},
         {"check", &ControlCommands::check, "check macro|shoot   (the event container in that area)"},
         {"headset-reports", &ControlCommands::headsetReports, "headset-reports   (count and last lighting report)"},
         {"status", &ControlCommands::status, "status"},
@@ -143,7 +145,7 @@ std::string ControlCommands::plug(const Args& args)
 {
     std::vector<Port> ports;
     if (args.size() != 1 || !parsePortList(args[0], ports))
-        return usageError("plug cable|receiver|pad|headset[,...]");
+        return usageError("plug cable|receiver|pad|headset|keyboard[,...]");
     for (Port port : ports) {
         if (!m_simulator.plug(port))
             return std::string("error cannot publish ") + portName(port) + " in " + m_simulator.folder();
@@ -155,7 +157,7 @@ std::string ControlCommands::unplug(const Args& args)
 {
     std::vector<Port> ports;
     if (args.size() != 1 || !parsePortList(args[0], ports))
-        return usageError("unplug cable|receiver|pad|headset[,...]");
+        return usageError("unplug cable|receiver|pad|headset|keyboard[,...]");
     for (Port port : ports)
         m_simulator.unplug(port);
     return "ok unplugged " + args[0];
@@ -189,7 +191,7 @@ std::string ControlCommands::notify(const Args& args)
     Port port;
     const std::optional<unsigned long> code = args.size() == 2 ? parseNumber(args[1], 16, 0xFFFF) : std::nullopt;
     if (!code || !portFromName(args[0], port))
-        return usageError("notify cable|receiver|pad|headset CODE");
+        return usageError("notify cable|receiver|pad|headset|keyboard CODE");
     m_simulator.sendNotification(port, static_cast<std::uint16_t>(*code));
     return "ok notified";
 }
@@ -239,6 +241,15 @@ std::string ControlCommands::firmware(const Args& args)
         return usageError("firmware VERSION");
     m_simulator.setFirmwareVersion(static_cast<std::uint16_t>(*version));
     return "ok firmware " + args[0];
+}
+
+std::string ControlCommands::keyboardProduct(const Args& args)
+{
+    const std::optional<unsigned long> id = args.size() == 1 ? parseNumber(args[0], 16, 0xFFFF) : std::nullopt;
+    if (!id)
+        return usageError("keyboard-product ID");
+    m_simulator.setKeyboardProduct(static_cast<std::uint16_t>(*id));
+    return "ok keyboard-product " + args[0];
 }
 
 std::string ControlCommands::fault(const Args& args)
@@ -315,7 +326,7 @@ std::string ControlCommands::typing(const Args& args)
 
 std::string ControlCommands::dump(const Args& args)
 {
-    static const char* kUsage = "dump mouse|pad|headset AREA OFFSET LENGTH";
+    static const char* kUsage = "dump mouse|pad|headset|keyboard AREA OFFSET LENGTH";
     Product product;
     Area area;
     if (args.size() != 4 || !parseProduct(args[0], product) || !areaFromName(args[1], area))
@@ -332,7 +343,7 @@ std::string ControlCommands::dump(const Args& args)
 
 std::string ControlCommands::poke(const Args& args)
 {
-    static const char* kUsage = "poke mouse|pad|headset AREA OFFSET HEXBYTES...";
+    static const char* kUsage = "poke mouse|pad|headset|keyboard AREA OFFSET HEXBYTES...";
     Product product;
     Area area;
     if (args.size() < 4 || !parseProduct(args[0], product) || !areaFromName(args[1], area))

@@ -39,6 +39,7 @@ private:
     std::string info(const Args& args);
     std::string sensor(const Args& args);
     std::string firmware(const Args& args);
+    std::string keyboardProduct(const Args& args);
     std::string fault(const Args& args);
     std::string latency(const Args& args);
     std::string motion(const Args& args);

@@ -95,6 +95,8 @@ DeviceModel::DeviceModel(Product product) : m_product(product)
     if (product == Product::Mouse) {
         m_areas[Area::Settings] = factoryMouseSettings();
         m_areas[Area::KeyTable] = factoryKeyTable();
+    } else if (product == Product::Keyboard) {
+        m_areas[Area::Settings] = factoryKeyboardSettings();
     } else {
         m_areas[Area::Settings] = factoryPadSettings();
     }

@@ -33,10 +33,11 @@ struct Options {
 
 void printUsage(std::ostream& out)
 {
-    out << "Usage: devsim [--folder DIR] [--plug cable,receiver,pad,headset] [--log FILE] [--verbose]\n"
+    out << "Usage: devsim [--folder DIR] [--plug cable,receiver,pad,headset,keyboard] [--log FILE] [--verbose]\n"
            "\n"
            "Simulates the Kestrion mouse (by cable 320F:22A4 and through its receiver 320F:226F, one\n"
-           "memory behind both), the mouse pad (320F:1004) and the headset (0C76:1630) as virtual HID\n"
+           "memory behind both), the mouse pad (320F:1004), the headset (0C76:1630) and a keyboard\n"
+           "(320F:2B0A, a product no shipped table row matches) as virtual HID\n"
            "interfaces that the tool finds like hardware.\n"
            "\n"
            "  --folder DIR   where the interfaces are published (default: "
@@ -220,7 +221,8 @@ int main(int argc, char** argv)
     }
 
     control.stop();
-    for (devsim::Port port : {devsim::Port::Cable, devsim::Port::Receiver, devsim::Port::Pad, devsim::Port::Headset})
+    for (devsim::Port port : {devsim::Port::Cable, devsim::Port::Receiver, devsim::Port::Pad, devsim::Port::Headset,
+                              devsim::Port::Keyboard})
         simulator.unplug(port);
     close(quitFd);
     close(signalFd);

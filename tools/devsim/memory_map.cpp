@@ -13,7 +13,7 @@ struct AreaSize {
 
 constexpr std::size_t kMacroAreaLimit = 255 * info::kMacroBlockSize;
 
-constexpr std::array<AreaSize, 19> kAreaSizes = {{
+constexpr std::array<AreaSize, 27> kAreaSizes = {{
     {Product::Mouse, Area::Info, info::kSize},
     {Product::Mouse, Area::Settings, page::kMouseStride * page::kMouseCount},
     {Product::Mouse, Area::KeyTable, 512},
@@ -33,6 +33,14 @@ constexpr std::array<AreaSize, 19> kAreaSizes = {{
     {Product::Headset, Area::LightTable, 1024},
     {Product::Headset, Area::LightFrame, 512},
     {Product::Headset, Area::Status, status::kSize},
+    {Product::Keyboard, Area::Info, info::kSize},
+    {Product::Keyboard, Area::Settings, page::kKeyboardStride * page::kKeyboardCount},
+    {Product::Keyboard, Area::KeyTable, 512},
+    {Product::Keyboard, Area::SecondKeyTable, 512},
+    {Product::Keyboard, Area::LightTable, kKeyboardLightStride * kKeyboardLightTables},
+    {Product::Keyboard, Area::LightFrame, 512},
+    {Product::Keyboard, Area::Macro, kMacroAreaLimit},
+    {Product::Keyboard, Area::Status, status::kSize},
 }};
 
 // Where each default assignment sits in the factory key table. Two buttons are swapped and
@@ -105,6 +113,9 @@ std::vector<std::uint8_t> freshInfoBlock(const SensorProfile& sensor, Product pr
     if (product == Product::Mouse) {
         block[info::kKeyCount] = kMouseKeyCount;
         block[info::kMacroBlocks] = kMouseMacroBlocks;
+    } else if (product == Product::Keyboard) {
+        block[info::kKeyCount] = kKeyboardKeyCount;
+        block[info::kMacroBlocks] = kMouseMacroBlocks;
     }
     writeWord(block, info::kSensor, sensor.id);
     block[info::kDpiStep] = sensor.dpiStep;
@@ -152,6 +163,24 @@ std::vector<std::uint8_t> factoryPadSettings()
         area[base + page::kBrightness] = 3;
         area[base + page::kSpeed] = 2;
         area[base + page::kGreen] = 255;
+    }
+    area[page::kActiveProfile] = 0;
+    return area;
+}
+
+// Every keyboard page starts on static white at full brightness; each keeps its own number in
+// its last used byte, so a host that reads the wrong page is caught.
+std::vector<std::uint8_t> factoryKeyboardSettings()
+{
+    std::vector<std::uint8_t> area(areaSize(Product::Keyboard, Area::Settings), 0);
+    for (std::size_t p = 0; p < page::kKeyboardCount; ++p) {
+        const std::size_t base = p * page::kKeyboardStride;
+        area[base + page::kBrightness] = 4;
+        area[base + page::kSpeed] = 2;
+        area[base + page::kRed] = 255;
+        area[base + page::kGreen] = 255;
+        area[base + page::kBlue] = 255;
+        area[base + page::kKeyboardPageSize - 1] = static_cast<std::uint8_t>(p + 1);
     }
     area[page::kActiveProfile] = 0;
     return area;

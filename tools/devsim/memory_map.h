@@ -11,7 +11,7 @@ namespace devsim {
 // The memory areas a simulated device serves over its command interface.
 enum class Area { Info, Settings, KeyTable, SecondKeyTable, LightTable, LightFrame, Macro, Shoot, Status };
 
-enum class Product { Mouse, Pad, Headset };
+enum class Product { Mouse, Pad, Headset, Keyboard };
 
 // Information block (34 bytes).
 namespace info {
@@ -36,6 +36,11 @@ constexpr std::size_t kMouseStride = 128;
 constexpr std::size_t kMouseCount = 8;
 constexpr std::size_t kPadStride = 64;
 constexpr std::size_t kPadCount = 8;
+// Keyboard pages: 45 bytes used of each 64.
+constexpr std::size_t kKeyboardStride = 64;
+constexpr std::size_t kKeyboardCount = 5;
+constexpr std::size_t kKeyboardPageSize = 45;
+constexpr std::size_t kKeyboardCustomGroup = 25;
 constexpr std::size_t kActiveProfile = 0;
 constexpr std::size_t kLedMode = 1;
 constexpr std::size_t kBrightness = 2;
@@ -66,6 +71,10 @@ constexpr std::uint8_t kOnBattery = 2;
 
 constexpr std::size_t kKeySlotSize = 3;
 constexpr std::size_t kMouseKeyCount = 16;
+// The keyboard's key slots; five per-key light tables, 512 bytes apart.
+constexpr std::size_t kKeyboardKeyCount = 104;
+constexpr std::size_t kKeyboardLightStride = 512;
+constexpr std::size_t kKeyboardLightTables = 5;
 
 // A sensor and the conversion constants the information block carries for it.
 struct SensorProfile {
@@ -92,6 +101,7 @@ std::vector<std::uint8_t> freshInfoBlock(const SensorProfile& sensor, Product pr
 std::vector<std::uint8_t> corruptInfoBlock();
 std::vector<std::uint8_t> factoryMouseSettings();
 std::vector<std::uint8_t> factoryPadSettings();
+std::vector<std::uint8_t> factoryKeyboardSettings();
 std::vector<std::uint8_t> factoryKeyTable();
 
 // The 11 default key assignments, in button position order.

@@ -104,6 +104,20 @@ const std::vector<std::uint8_t>& padCommandDescriptor()
     return bytes;
 }
 
+const std::vector<std::uint8_t>& keyboardInputDescriptor()
+{
+    static const Bytes bytes = join({keyboardCollection(0x01), systemControlCollection(0x02),
+                                     consumerCollection(kKeyboardNotificationReportId)});
+    return bytes;
+}
+
+const std::vector<std::uint8_t>& keyboardCommandDescriptor()
+{
+    static const Bytes bytes = join({keyboardCollection(0x01), systemControlCollection(0x02),
+                                     consumerCollection(0x03), vendorCommandCollection()});
+    return bytes;
+}
+
 const std::vector<std::uint8_t>& headsetDescriptor()
 {
     static const Bytes bytes =

@@ -17,6 +17,10 @@ const std::vector<std::uint8_t>& mouseCommandDescriptor();
 const std::vector<std::uint8_t>& padInputDescriptor();
 // Mouse pad, interface 1: keyboard, system control, consumer, vendor command collection (collection 4).
 const std::vector<std::uint8_t>& padCommandDescriptor();
+// Keyboard, interface 0: keyboard, system control, consumer (collection 3, the notification collection).
+const std::vector<std::uint8_t>& keyboardInputDescriptor();
+// Keyboard, interface 1: keyboard, system control, consumer, vendor command collection (collection 4).
+const std::vector<std::uint8_t>& keyboardCommandDescriptor();
 // Headset, interface 3: one consumer collection carrying the notification input, the command
 // reports and the lighting output reports.
 const std::vector<std::uint8_t>& headsetDescriptor();
@@ -27,6 +31,7 @@ constexpr std::uint8_t kMouseNotificationReportId = 0x03;
 constexpr std::uint8_t kMouseMotionReportId = 0x01;
 constexpr std::uint8_t kMouseKeyboardReportId = 0x06;
 constexpr std::uint8_t kPadNotificationReportId = 0x03;
+constexpr std::uint8_t kKeyboardNotificationReportId = 0x03;
 constexpr std::uint8_t kHeadsetNotificationReportId = 0x01;
 constexpr std::uint8_t kHeadsetLightReportId = 0xFF;
 constexpr std::size_t kHeadsetLightReportSize = 11;

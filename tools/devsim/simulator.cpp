@@ -11,7 +11,7 @@ namespace devsim {
 namespace {
 
 enum class Role { Notification, Command, Both };
-enum class Descriptor { MouseInput, MouseCommand, PadInput, PadCommand, Headset };
+enum class Descriptor { MouseInput, MouseCommand, PadInput, PadCommand, KeyboardInput, KeyboardCommand, Headset };
 
 struct InterfaceRow {
     Port port;
@@ -28,7 +28,7 @@ struct InterfaceRow {
 constexpr std::uint16_t kReceiverVersion = 0x0104;
 constexpr std::uint16_t kAccessoryVersion = 0x0100;
 
-constexpr std::array<InterfaceRow, 7> kInterfaces = {{
+constexpr std::array<InterfaceRow, 9> kInterfaces = {{
     {Port::Cable, "devsim-mouse-wired-if0", 0x320F, 0x22A4, 0, 3, Role::Notification, Descriptor::MouseInput,
      kMouseNotificationReportId},
     {Port::Cable, "devsim-mouse-wired-if1", 0x320F, 0x22A4, 1, 2, Role::Command, Descriptor::MouseCommand, 0},
@@ -40,14 +40,21 @@ constexpr std::array<InterfaceRow, 7> kInterfaces = {{
     {Port::Pad, "devsim-pad-if1", 0x320F, 0x1004, 1, 4, Role::Command, Descriptor::PadCommand, 0},
     {Port::Headset, "devsim-headset-if3", 0x0C76, 0x1630, 3, 0, Role::Both, Descriptor::Headset,
      kHeadsetNotificationReportId},
+    {Port::Keyboard, "devsim-keyboard-if0", 0x320F, Simulator::kDefaultKeyboardProduct, 0, 3, Role::Notification,
+     Descriptor::KeyboardInput, kKeyboardNotificationReportId},
+    {Port::Keyboard, "devsim-keyboard-if1", 0x320F, Simulator::kDefaultKeyboardProduct, 1, 4, Role::Command,
+     Descriptor::KeyboardCommand, 0},
 }};
 
 struct PortNameEntry {
     Port port;
     const char* name;
 };
-constexpr std::array<PortNameEntry, 4> kPortNames = {{
-    {Port::Cable, "cable"}, {Port::Receiver, "receiver"}, {Port::Pad, "pad"}, {Port::Headset, "headset"}}};
+constexpr std::array<PortNameEntry, 5> kPortNames = {{
+    {Port::Cable, "cable"}, {Port::Receiver, "receiver"}, {Port::Pad, "pad"}, {Port::Headset, "headset"},
+    {Port::Keyboard, "keyboard"}}};
+
+constexpr std::uint8_t kLightFrameCode = 0x12;
 
 const std::vector<std::uint8_t>& descriptorBytes(Descriptor which)
 {
@@ -56,6 +63,8 @@ const std::vector<std::uint8_t>& descriptorBytes(Descriptor which)
     case Descriptor::MouseCommand: return mouseCommandDescriptor();
     case Descriptor::PadInput: return padInputDescriptor();
     case Descriptor::PadCommand: return padCommandDescriptor();
+    case Descriptor::KeyboardInput: return keyboardInputDescriptor();
+    case Descriptor::KeyboardCommand: return keyboardCommandDescriptor();
     case Descriptor::Headset: break;
     }
     return headsetDescriptor();
@@ -66,6 +75,7 @@ Product productOf(Port port)
     switch (port) {
     case Port::Pad: return Product::Pad;
     case Port::Headset: return Product::Headset;
+    case Port::Keyboard: return Product::Keyboard;
     default: return Product::Mouse;
     }
 }
@@ -75,10 +85,10 @@ std::size_t portIndex(Port port)
     return static_cast<std::size_t>(port);
 }
 
-std::string hostPath(const InterfaceRow& row)
+std::string hostPath(const InterfaceRow& row, std::uint16_t product)
 {
     char ids[64];
-    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", row.vendor, row.product, row.interfaceNumber);
+    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", row.vendor, product, row.interfaceNumber);
     std::string path = std::string("vhid:") + row.stem + ids;
     if (row.collection != 0) {
         std::snprintf(ids, sizeof ids, "&col%02x", row.collection);
@@ -191,6 +201,26 @@ bool Simulator::plugged(Port port) const
     return m_plugged[portIndex(port)];
 }
 
+std::uint16_t Simulator::productIdOf(Port port, std::uint16_t listed) const
+{
+    if (port != Port::Keyboard)
+        return listed;
+    std::lock_guard lock(m_mutex);
+    return m_keyboardProduct;
+}
+
+void Simulator::setKeyboardProduct(std::uint16_t product)
+{
+    std::lock_guard lock(m_mutex);
+    m_keyboardProduct = product;
+}
+
+std::uint16_t Simulator::keyboardProduct() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_keyboardProduct;
+}
+
 bool Simulator::publish(Endpoint& endpoint)
 {
     const InterfaceRow& row = endpoint.row;
@@ -201,7 +231,7 @@ bool Simulator::publish(Endpoint& endpoint)
     } else if (row.port == Port::Receiver) {
         version = kReceiverVersion;
     }
-    InterfaceIdentity identity{row.vendor, row.product, version, row.interfaceNumber,
+    InterfaceIdentity identity{row.vendor, productIdOf(row.port, row.product), version, row.interfaceNumber,
                                descriptorBytes(row.descriptor)};
     endpoint.iface = std::make_unique<VirtualHidInterface>(
         m_folder, row.stem, identity,
@@ -229,7 +259,7 @@ std::string Simulator::commandPath(Port port) const
 {
     for (const InterfaceRow& row : kInterfaces) {
         if (row.port == port && row.role != Role::Notification)
-            return hostPath(row);
+            return hostPath(row, productIdOf(row.port, row.product));
     }
     return {};
 }
@@ -238,7 +268,7 @@ std::string Simulator::notificationPath(Port port) const
 {
     for (const InterfaceRow& row : kInterfaces) {
         if (row.port == port && row.role != Role::Command)
-            return hostPath(row);
+            return hostPath(row, productIdOf(row.port, row.product));
     }
     return {};
 }
@@ -307,7 +337,22 @@ std::vector<std::uint8_t> Simulator::answer(Port port, const CommandRequest& req
     DeviceModel::Outcome outcome = model(productOf(port)).handle(request);
     for (const std::string& note : outcome.notes)
         log(std::string(portName(port)) + ": " + note);
+    if (port == Port::Keyboard && request.code == kLightFrameCode)
+        keepKeyboardFrame(request);
     return outcome.reply;
+}
+
+// A frame is whole when its last chunk lands on the end of the key slots.
+void Simulator::keepKeyboardFrame(const CommandRequest& request)
+{
+    const std::vector<std::uint8_t>& frame = m_keyboard.area(Area::LightFrame);
+    const std::size_t frameLength = m_keyboard.area(Area::Info)[info::kKeyCount] * kKeySlotSize;
+    if (frameLength == 0 || frameLength > frame.size() || request.offset + request.length != frameLength)
+        return;
+    m_keyboardFrames.emplace_back(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(frameLength));
+    ++m_keyboardFrameCount;
+    if (m_keyboardFrames.size() > kKeptKeyboardFrames)
+        m_keyboardFrames.pop_front();
 }
 
 Simulator::FaultAction Simulator::applyFault(std::vector<std::uint8_t>& reply, int& delayMs)
@@ -504,6 +549,7 @@ DeviceModel& Simulator::model(Product product)
     switch (product) {
     case Product::Pad: return m_pad;
     case Product::Headset: return m_headset;
+    case Product::Keyboard: return m_keyboard;
     case Product::Mouse: break;
     }
     return m_mouse;
@@ -514,6 +560,7 @@ const DeviceModel& Simulator::model(Product product) const
     switch (product) {
     case Product::Pad: return m_pad;
     case Product::Headset: return m_headset;
+    case Product::Keyboard: return m_keyboard;
     case Product::Mouse: break;
     }
     return m_mouse;
@@ -596,6 +643,18 @@ std::size_t Simulator::headsetLightReportCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_headsetReportCount;
+}
+
+std::vector<std::vector<std::uint8_t>> Simulator::keyboardFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return {m_keyboardFrames.begin(), m_keyboardFrames.end()};
+}
+
+std::size_t Simulator::keyboardFrameCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_keyboardFrameCount;
 }
 
 void Simulator::injectFault(FaultKind kind, int count, int delayMs, int spared)
@@ -728,9 +787,9 @@ std::string Simulator::describeState() const
     static constexpr const char* kFaultNames[] = {"drop", "corrupt", "delay"};
     char text[256];
     std::snprintf(text, sizeof text,
-                  "cable=%d receiver=%d pad=%d headset=%d mouse=%s battery=%d charging=%d firmware=%04X "
+                  "cable=%d receiver=%d pad=%d headset=%d keyboard=%d mouse=%s battery=%d charging=%d firmware=%04X "
                   "sensor=%04X fault=%s latency=%d jitter=%d motion=%d typing=%d",
-                  m_plugged[0], m_plugged[1], m_plugged[2], m_plugged[3], m_mouseOn ? "on" : "off", m_battery,
+                  m_plugged[0], m_plugged[1], m_plugged[2], m_plugged[3], m_plugged[4], m_mouseOn ? "on" : "off", m_battery,
                   m_charging, m_firmwareVersion, m_sensor,
                   m_fault.remaining == 0 ? "none" : kFaultNames[static_cast<int>(m_fault.kind)], m_latencyMs,
                   m_jitterMs, m_motionRate, m_typingRate);

@@ -18,8 +18,8 @@
 namespace devsim {
 
 // How the simulated hardware can be attached: the mouse by cable or through its receiver (one
-// mouse, one memory), the mouse pad, the headset.
-enum class Port { Cable, Receiver, Pad, Headset };
+// mouse, one memory), the mouse pad, the headset, the keyboard.
+enum class Port { Cable, Receiver, Pad, Headset, Keyboard };
 
 enum class FaultKind { Drop, Corrupt, Delay };
 
@@ -78,6 +78,11 @@ public:
     // The wired mouse's USB version; a plugged cable re-enumerates so hosts see the new one.
     void setFirmwareVersion(std::uint16_t version);
     std::uint16_t firmwareVersion() const;
+    // The keyboard's product id from its next plug: 0 makes it the product the shipped supported
+    // table names for a keyboard (which no real keyboard has), so tests can show it in the tool.
+    void setKeyboardProduct(std::uint16_t product);
+    std::uint16_t keyboardProduct() const;
+    static constexpr std::uint16_t kDefaultKeyboardProduct = 0x2B0A;
 
     // Memory, for tests and for the control protocol.
     std::vector<std::uint8_t> memory(Product product, Area area) const;
@@ -99,6 +104,11 @@ public:
     std::vector<HostReport> headsetLightReports() const;
     std::size_t headsetLightReportCount() const;
     static constexpr std::size_t kKeptHeadsetReports = 1200;
+    // The keyboard's most recent whole streamed frames (at most kKeptKeyboardFrames), oldest
+    // first, and how many arrived in all.
+    std::vector<std::vector<std::uint8_t>> keyboardFrames() const;
+    std::size_t keyboardFrameCount() const;
+    static constexpr std::size_t kKeptKeyboardFrames = 64;
 
     // Misbehaviour of the next count command replies (kAll: every one until cleared), once
     // `spared` replies have gone out as usual.
@@ -153,15 +163,21 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_interrupted;
     unsigned m_interruptions = 0;
-    std::array<bool, 4> m_plugged{};
+    void keepKeyboardFrame(const CommandRequest& request);
+    // The product id a port's interface shows: the keyboard's as set, the others' as listed.
+    std::uint16_t productIdOf(Port port, std::uint16_t listed) const;
+
+    std::array<bool, 5> m_plugged{};
     DeviceModel m_mouse{Product::Mouse};
     DeviceModel m_pad{Product::Pad};
     DeviceModel m_headset{Product::Headset};
+    DeviceModel m_keyboard{Product::Keyboard};
     bool m_mouseOn = true;
     int m_battery = 80;
     bool m_charging = false;
     std::uint16_t m_sensor;
     std::uint16_t m_firmwareVersion = 0x0104;
+    std::uint16_t m_keyboardProduct = kDefaultKeyboardProduct;
     FaultPlan m_fault;
     int m_latencyMs = 0;
     int m_jitterMs = 0;
@@ -174,6 +190,8 @@ private:
     std::thread m_traffic;
     std::deque<HostReport> m_headsetReports;
     std::size_t m_headsetReportCount = 0;
+    std::deque<std::vector<std::uint8_t>> m_keyboardFrames;
+    std::size_t m_keyboardFrameCount = 0;
 
     mutable std::mutex m_logMutex;
     LogSink m_logSink;

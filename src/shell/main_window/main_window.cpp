@@ -82,10 +82,10 @@ bool CMainWnd::initWindow()
         hint->hide();
     setLanguageSwitch(m_languages);
     setSkinSettings(m_skinSettings);
-    // The mouse and the keyboard have their objects before any device is seen; only products
-    // whose page the skin has are made.
+    // The mouse has its object before any device is seen. The keyboard's is made on its first
+    // arrival, like the other products': no shipped table row matches a keyboard, and an object
+    // made up front would list a keyboard that can never come.
     createDevice(0);
-    createDevice(1);
     hide();
     showLightControl();
     emit lightControlChanged(m_lightControl);

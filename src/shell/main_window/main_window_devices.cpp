@@ -5,6 +5,7 @@
 #include <QLayout>
 #include <QStackedWidget>
 
+#include "devices/pages/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
 #include "devices/pages/mouse_pad_device.h"
 #include "profiles/program_folders.h"
@@ -63,6 +64,7 @@ struct DeviceMaker {
 constexpr DeviceMaker kDeviceMakers[] = {
     {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>},
     {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>},
+    {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>},
 };
 
 std::unique_ptr<CQuellonUSBDevice> makeDeviceOf(DeviceKind kind)
