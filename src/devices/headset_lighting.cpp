@@ -34,7 +34,7 @@ using ZoneBytes = std::array<std::uint8_t, kZoneBytes>;
 
 std::size_t previewLedOf(std::uint8_t zone, std::size_t led)
 {
-    return zone == kLeftZone ? led : lighting::kLedCount - 1 - led;
+    return zone == kLeftZone ? led : kLedsPerZone - 1 - led;
 }
 
 ZoneBytes zoneBytes(const LightFrame& frame, std::uint8_t zone)

@@ -10,8 +10,8 @@ namespace kestrion {
 // The headset's lighting output reports. Each cup is a ring of 13 LEDs; zone 0x22 is the left
 // cup, 0x44 the right. A zone's 39 colour bytes (red, green, blue per LED, LED 0 first) are split
 // over six parts: 0xAA, 0xAB, 0xAC carry bytes 0-6, 7-13, 14-20; 0xAD, 0xAE, 0xAF carry bytes
-// 21-26, 27-32, 33-38. The left cup's LED j shows preview LED j; the right cup's LED j shows
-// preview LED 14 - j, so an effect that runs round the preview runs mirrored on both cups.
+// 21-26, 27-32, 33-38. The page previews 13 LEDs: the left cup's LED j shows preview LED j, the
+// right cup's LED j shows preview LED 12 - j, so an effect runs mirrored on the two cups.
 namespace headset_report {
 inline constexpr std::size_t kSize = 11;
 inline constexpr std::size_t kCount = 12;

@@ -28,7 +28,7 @@ std::uint8_t scaled(int channel)
 
 TEST(HeadsetLighting, TwelveReportsInTheFixedOrderWithTheirColourBytes)
 {
-    // Left cup LED j is preview LED j; right cup LED j is preview LED 14 - j. Zone bytes run
+    // Left cup LED j is preview LED j; right cup LED j is preview LED 12 - j. Zone bytes run
     // red, green, blue per LED; the parts carry zone bytes 0-6, 7-13, 14-20, 21-26, 27-32, 33-38.
     const auto r = [](int led) { return scaled(10 + led); };
     const auto g = [](int led) { return scaled(40 + led); };
@@ -36,16 +36,16 @@ TEST(HeadsetLighting, TwelveReportsInTheFixedOrderWithTheirColourBytes)
     const HeadsetFrame expected = {{
         {0xFF, 0x22, 0xAA, r(0), g(0), b(0), r(1), g(1), b(1), r(2), 0},
         {0xFF, 0x22, 0xAD, r(7), g(7), b(7), r(8), g(8), b(8), 0, 0},
-        {0xFF, 0x44, 0xAA, r(14), g(14), b(14), r(13), g(13), b(13), r(12), 0},
-        {0xFF, 0x44, 0xAD, r(7), g(7), b(7), r(6), g(6), b(6), 0, 0},
+        {0xFF, 0x44, 0xAA, r(12), g(12), b(12), r(11), g(11), b(11), r(10), 0},
+        {0xFF, 0x44, 0xAD, r(5), g(5), b(5), r(4), g(4), b(4), 0, 0},
         {0xFF, 0x22, 0xAB, g(2), b(2), r(3), g(3), b(3), r(4), g(4), 0},
         {0xFF, 0x22, 0xAE, r(9), g(9), b(9), r(10), g(10), b(10), 0, 0},
-        {0xFF, 0x44, 0xAB, g(12), b(12), r(11), g(11), b(11), r(10), g(10), 0},
-        {0xFF, 0x44, 0xAE, r(5), g(5), b(5), r(4), g(4), b(4), 0, 0},
+        {0xFF, 0x44, 0xAB, g(10), b(10), r(9), g(9), b(9), r(8), g(8), 0},
+        {0xFF, 0x44, 0xAE, r(3), g(3), b(3), r(2), g(2), b(2), 0, 0},
         {0xFF, 0x22, 0xAC, b(4), r(5), g(5), b(5), r(6), g(6), b(6), 0},
         {0xFF, 0x22, 0xAF, r(11), g(11), b(11), r(12), g(12), b(12), 0, 0},
-        {0xFF, 0x44, 0xAC, b(10), r(9), g(9), b(9), r(8), g(8), b(8), 0},
-        {0xFF, 0x44, 0xAF, r(3), g(3), b(3), r(2), g(2), b(2), 0, 0},
+        {0xFF, 0x44, 0xAC, b(8), r(7), g(7), b(7), r(6), g(6), b(6), 0},
+        {0xFF, 0x44, 0xAF, r(1), g(1), b(1), r(0), g(0), b(0), 0, 0},
     }};
     const HeadsetFrame reports = headsetFrame(namedFrame());
     for (std::size_t i = 0; i < expected.size(); ++i)
