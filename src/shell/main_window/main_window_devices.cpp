@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 
 #include "devices/pages/mouse_device.h"
+#include "devices/pages/hs6533_device.h"
 #include "devices/pages/mouse_pad_device.h"
 #include "profiles/program_folders.h"
 #include "shell/device_manager/device_models.h"
@@ -63,6 +64,7 @@ struct DeviceMaker {
 constexpr DeviceMaker kDeviceMakers[] = {
     {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>},
     {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>},
+    {DeviceKind::Headset, makeDevice<CQuellonHS6533Device>},
 };
 
 std::unique_ptr<CQuellonUSBDevice> makeDeviceOf(DeviceKind kind)
