@@ -2,7 +2,7 @@
 # Renders the main window under Xvfb into docs/screenshots: with no device, with the simulated
 # mouse on its cable on each shown tab of its page (and each performance sub-page), with a stock
 # background chosen in the skin pop-up, and with the receiver plugged while the mouse behind it is
-# switched off, and with the mouse pad alone; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
+# switched off, with the mouse pad alone and with the headset alone; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
 # running simulator or tool of the user is not seen.
 set -euo pipefail
 
@@ -92,6 +92,12 @@ stop_simulator
 # The mouse pad alone: its page with the preview of its zones and its lighting editor.
 start_simulator "plug pad"
 shot mousepad-page.png
+stop_simulator
+
+# The headset alone: its lighting page, its equaliser and its voice effects.
+start_simulator "plug headset"
+shot headset-page.png
+shot headset-page-equaliser.png hs_function_tabs=1
 stop_simulator
 
 # The buttons tab with its editor open, over a small macro library: a button on the keyboard page

@@ -246,6 +246,9 @@ void CMainWnd::attachCommand(int slot)
         return;
     if (!record->device->attachCommandLink(arrived->devicePath, kind))
         return;
+    // The headset's one interface carries its notices next to the command replies.
+    if (kind == kHeadsetKind)
+        record->device->attachNotificationLink(arrived->devicePath, kind);
     if (kind != kMouseReceiverKind)
         selectDevice(indexOf(record), true, onlineCount() == 0);
     record->entry->timers().setTimer(kTimerFirstRead, kFirstReadDelayMs, true);
@@ -271,6 +274,8 @@ void CMainWnd::removeCommand(int slot)
         return;
     }
     record->device->closeCommandLinks();
+    if (kind == kHeadsetKind)
+        record->device->detachNotificationLink(kind);
     hideDevice(indexOf(record));
 }
 

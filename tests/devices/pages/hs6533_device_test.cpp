@@ -87,6 +87,25 @@ TEST_F(HeadsetDevicePage, WithoutAudioTheHidSideStandsAloneAndThePageSaysSo)
     EXPECT_FALSE(find<QWidget>("hs_magic_panel")->isEnabled());
 }
 
+TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
+{
+    build(nullptr);
+    plug();
+    // The headset's one interface carries its notices as well as the command replies.
+    ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Headset), kHeadsetKind));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 0, {1}));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 25 + pad_page::kRed, {0x42}));
+    mainWindow.messages.clear();
+
+    sim.sendNotification(devsim::Port::Headset, CQuellonMousePadDevice::kSynchroniseCode);
+    ASSERT_TRUE(waitFor([&] { return !mainWindow.messages.empty(); }, 3000));
+    EXPECT_NE(std::find(selector.armed.begin(), selector.armed.end(),
+                        std::pair<int, int>{kTimerReread, CQuellonMousePadDevice::kRereadDelayMs}),
+              selector.armed.end());
+    EXPECT_EQ(mainWindow.messages, (std::vector<test::Message>{{ui::WM_USB_MAINMESS_PROFILE_INDEX, 1, 0}}));
+    EXPECT_EQ(device.pageImage()[pad_page::kRed], 0x42);
+}
+
 // The twelve reports of one frame, most recent last, from what the simulator logged.
 std::vector<std::vector<std::uint8_t>> lastFrame(const devsim::Simulator& sim)
 {
