@@ -52,6 +52,9 @@ protected:
     {
         ASSERT_TRUE(sim.plug(devsim::Port::Headset));
         ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Headset), kHeadsetKind));
+        // The headset's one interface carries its notices as well as the command replies; the
+        // main window opens it twice, as here.
+        ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Headset), kHeadsetKind));
         device.readAll();
         ASSERT_TRUE(settle());
     }
@@ -91,8 +94,6 @@ TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
 {
     build(nullptr);
     plug();
-    // The headset's one interface carries its notices as well as the command replies.
-    ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Headset), kHeadsetKind));
     ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 0, {1}));
     ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 25 + pad_page::kRed, {0x42}));
     mainWindow.messages.clear();
