@@ -453,9 +453,7 @@ void CQuellonHS6533Device::fillCustomPresets(int selected)
 void CQuellonHS6533Device::applyEqPreset(int preset)
 {
     if (preset == headset_eq::kCustomPreset) {
-        HeadsetSystemSetStages stages = m_headsetRecord->GetSystemSetStages();
-        stages.eqType = headset_eq::kCustomPreset;
-        showEqType(stages.eqType);
+        showEqType(preset);
         applySelectedCustomPreset();
         return;
     }
@@ -555,15 +553,6 @@ void CQuellonHS6533Device::selectVoiceEffect(int effect)
             commitStages(stages, true);
             showVoiceState();
         };
-    });
-}
-
-void CQuellonHS6533Device::resetAudioEffects()
-{
-    runAudio([this](HeadsetAudio& audio) -> UiStep {
-        if (!audio.resetAll())
-            return [this] { audioFailed(); };
-        return {};
     });
 }
 

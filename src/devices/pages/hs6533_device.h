@@ -51,12 +51,9 @@ public:
     void selectVoiceEffect(int effect);
     void saveCustomPreset();
     void deleteCustomPreset();
-    void resetAudioEffects();
 
     CHs6533Profiledata& headsetProfile() { return *m_headsetRecord; }
     bool audioAvailable() const { return m_audioReady; }
-    // The properties the chosen endpoint carries, once the audio side has looked.
-    const std::set<std::string>& supportedProperties() const { return m_supported; }
 
 private:
     using AudioOp = std::function<UiStep(HeadsetAudio&)>;
