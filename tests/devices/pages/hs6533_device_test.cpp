@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QSlider>
 
@@ -211,6 +213,55 @@ TEST_F(HeadsetAudioPage, ControlsTheBackEndLacksAreDisabledAndAFailedWriteIsTold
     EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
     EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInSelect, before);
     EXPECT_EQ(find<QAbstractButton>("6533_MicIn_option")->isChecked(), before != 0) << "the switch goes back";
+}
+
+TEST_F(HeadsetAudioPage, CustomPresetsAreSavedUnderTheirNameAndDeletingOneKeepsTheOthersBands)
+{
+    find<QAbstractButton>("6533_eq_option_13")->click();
+    ASSERT_TRUE(settle());
+    auto* name = find<QLineEdit>("custom_eq_name_edit");
+    auto* list = find<QComboBox>("custom_eq_name_combo");
+    const auto saveAs = [&](const char* text, int firstBand) {
+        find<QSlider>("6533_eq_hz_slider_0")->setValue(firstBand);
+        ASSERT_TRUE(settle());
+        name->setText(QString::fromUtf8(text));
+        find<QAbstractButton>("hs_EQ_btn_save")->click();
+    };
+    saveAs("", 1);
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_5_1")}) << "a preset needs a name";
+    saveAs("Bass", 4);
+    saveAs("Voice", 6);
+    saveAs("Bass", 5);  // the same name: overwritten, not added
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(device.headsetProfile().GetCustomEqValues(0)[0], 5);
+    EXPECT_EQ(device.headsetProfile().GetCustomEqValues(1)[0], 6);
+
+    list->setCurrentIndex(0);
+    find<QAbstractButton>("hs_EQ_btn_delete")->click();
+    ASSERT_TRUE(settle());
+    CHs6533Profiledata saved;
+    saved.LoadProfile(device.headsetProfile().GetProfilePath());
+    EXPECT_EQ(saved.GetCustomEqNames(), std::vector<std::string>{"Voice"});
+    EXPECT_EQ(saved.GetCustomEqValues(0)[0], 6) << "the later preset moved up with its bands";
+
+    fake->writes.clear();
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(fake->writes.size(), 11u);
+    EXPECT_EQ(fake->writes[1], (Write{"EQ_Slider1", {6, -1}}));
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().customEqSelectIndex, 0);
+}
+
+TEST_F(HeadsetAudioPage, MicrophoneLevelShowsTheVolumeTheBackEndReadsBack)
+{
+    fake->readable = {"VolumeControl", {-12.345, -1}};
+    fake->writes.clear();
+    find<QSlider>("6533_MicIn_slider")->setValue(42);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(fake->writes, (std::vector<Write>{{"VolumeScalarControl", {0.42, -1}}}));
+    EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("-12.35"));
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInValue, 42);
 }
 
 }  // namespace
