@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLocale>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTimer>
 #include <QDBusConnection>
 
@@ -54,7 +55,7 @@ long long languageIdForLocale()
     return QLocale::system().language() == QLocale::Chinese ? kChineseId : kEnglishId;
 }
 
-// A button is clicked; "list=row" chooses a row of a drop-down list as the user does.
+// A button is clicked; "list=row" chooses a row of a drop-down list as the user does, "tabs=n" a tab.
 void clickControl(QWidget& window, const QString& click)
 {
     const QStringList parts = click.split('=');
@@ -62,6 +63,8 @@ void clickControl(QWidget& window, const QString& click)
         if (auto* list = window.findChild<QComboBox*>(parts[0])) {
             list->setCurrentIndex(parts[1].toInt());
             emit list->activated(list->currentIndex());
+        } else if (auto* tabs = window.findChild<QTabWidget*>(parts[0])) {
+            tabs->setCurrentIndex(parts[1].toInt());
         }
         return;
     }

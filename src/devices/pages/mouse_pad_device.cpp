@@ -17,6 +17,7 @@ namespace kestrion {
 namespace {
 
 constexpr int kPadKind = 3;
+constexpr int kPadModelValue = 2;
 constexpr int kLightLevels = 4;
 
 constexpr const char* kLightEditor = "LightControlItem";
@@ -28,22 +29,34 @@ constexpr const char* kWritingLabel = "device_busy_writing_text";
 
 // The preview step each of the pad's modes plays (its static, breathing, wave, spectrum and off);
 // a mode past the list is dark.
-constexpr std::array<std::uint8_t, 5> kPreviewStepOfMode = {0, 1, 2, 3, 6};
+constexpr std::array<std::uint8_t, 5> kPadPreviewSteps = {0, 1, 2, 3, 6};
 constexpr std::uint8_t kDarkStep = 6;
-
-LightInfo previewLightOf(LightInfo light)
-{
-    light.mode = light.mode < kPreviewStepOfMode.size() ? kPreviewStepOfMode[light.mode] : kDarkStep;
-    return light;
-}
 
 }  // namespace
 
 CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent)
-    : CQuellonUSBDevice(parent), m_link(commandChannel()), m_lighting([this] { return commandChannel().isOpen(); })
+    : CQuellonMousePadDevice(parent, Product{kPadKind, kPadModelValue,
+                                             {kPadPreviewSteps.begin(), kPadPreviewSteps.end()},
+                                             std::make_unique<CBasicProfiledata>()})
+{
+}
+
+CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent, Product product)
+    : CQuellonUSBDevice(parent),
+      m_link(commandChannel()),
+      m_kind(product.kind),
+      m_previewStepOfMode(std::move(product.previewStepOfMode)),
+      m_record(std::move(product.record)),
+      m_lighting([this] { return commandChannel().isOpen(); })
 {
     setProperty("controlClass", controlClass());
-    setModelValue(2);
+    setModelValue(product.modelValue);
+}
+
+LightInfo CQuellonMousePadDevice::previewLightOf(LightInfo light) const
+{
+    light.mode = light.mode < m_previewStepOfMode.size() ? m_previewStepOfMode[light.mode] : kDarkStep;
+    return light;
 }
 
 // The readers and the worker call into this object: they stop before its members go.
@@ -61,7 +74,7 @@ QString CQuellonMousePadDevice::controlClass() const
 void CQuellonMousePadDevice::setModelValue(int value)
 {
     CQuellonUSBDevice::setModelValue(value);
-    m_record.SetDeviceIndex(0);
+    m_record->SetDeviceIndex(0);
 }
 
 void CQuellonMousePadDevice::setWindowHidden(bool hidden)
@@ -80,7 +93,7 @@ void CQuellonMousePadDevice::initPage()
         return;
     const std::string& folder = pageSetup().dataFolder;
     if (!folder.empty()) {
-        m_profiles = std::make_unique<ProfileListStore>(kPadKind, folder, defaultDocumentPath(kPadKind));
+        m_profiles = std::make_unique<ProfileListStore>(m_kind, folder, defaultDocumentPath(m_kind));
         m_profiles->init();
     }
     bindLightEditor();
@@ -93,7 +106,7 @@ void CQuellonMousePadDevice::bindLightEditor()
     m_lightEditor = control<ui::CLightControlUI>(kLightEditor);
     if (!m_lightEditor)
         return;
-    m_lightEditor->setDeviceKind(kPadKind);
+    m_lightEditor->setDeviceKind(m_kind);
     connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMousePadDevice::applyLight);
 }
 
@@ -193,7 +206,7 @@ void CQuellonMousePadDevice::handleNotification(LinkKind, const std::uint8_t* re
 
 void CQuellonMousePadDevice::loadLightingPreview()
 {
-    const LightInfo light = m_record.GetLightInfo();
+    const LightInfo light = m_record->GetLightInfo();
     m_page = padPageWithLight(m_page, light);
     m_lighting.load(previewLightOf(light), {});
 }
@@ -227,17 +240,17 @@ void CQuellonMousePadDevice::loadProfile()
 {
     if (!m_profiles)
         return;
-    m_record.SetDefaultPath(defaultDocumentPath(kPadKind));
-    m_record.SetLightConfigPath(pageSetup().dataFolder + pageSetup().lightName.toStdString() + ".config");
+    m_record->SetDefaultPath(defaultDocumentPath(m_kind));
+    m_record->SetLightConfigPath(pageSetup().dataFolder + pageSetup().lightName.toStdString() + ".config");
     const std::string path = m_profiles->documentPathOf(m_profiles->selectedUuid());
-    m_record.SetProfilePath(path);
-    m_record.LoadProfile(path);
+    m_record->SetProfilePath(path);
+    m_record->LoadProfile(path);
 }
 
 void CQuellonMousePadDevice::refreshPage()
 {
     if (m_lightEditor)
-        m_lightEditor->showLight(m_record.GetLightInfo());
+        m_lightEditor->showLight(m_record->GetLightInfo());
 }
 
 ui::CDeviceProfileUI* CQuellonMousePadDevice::profileSelector() const
@@ -247,7 +260,7 @@ ui::CDeviceProfileUI* CQuellonMousePadDevice::profileSelector() const
 
 void CQuellonMousePadDevice::applyLight(const LightInfo& light)
 {
-    m_record.SetLightInfo(light);
+    m_record->SetLightInfo(light);
     saveRecord();
     loadLightingPreview();
     writeSettingsPage(m_page[pad_page::kProfile]);
@@ -264,7 +277,7 @@ void CQuellonMousePadDevice::applySelectedProfile()
 // A change the profile file did not take is told: the user would lose it at the next start.
 void CQuellonMousePadDevice::saveRecord()
 {
-    if (!m_record.SaveProfile())
+    if (!m_record->SaveProfile())
         showNotice(QString::fromLatin1(kProfileWriteFailedId));
 }
 
@@ -291,12 +304,6 @@ void CQuellonMousePadDevice::pageWritten(int result)
 {
     if (result != kCommandOk && commandChannel().isOpen())
         showNotice(QString::fromLatin1(kLinkFailedTextId));
-}
-
-template <typename T>
-T* CQuellonMousePadDevice::control(const QString& name) const
-{
-    return page() ? page()->findChild<T*>(name) : nullptr;
 }
 
 }  // namespace kestrion

@@ -21,7 +21,7 @@ class CLightControlUI;
 namespace kestrion {
 
 // The lit mouse pad (wired only): its lighting page read from and written to the pad, its
-// profiles, and the preview of its zones on the page.
+// profiles, and the preview of its zones on the page. The headset shares this HID side.
 class CQuellonMousePadDevice : public CQuellonUSBDevice {
     Q_OBJECT
 public:
@@ -55,7 +55,7 @@ public:
     void applySelectedProfile();
 
     ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
-    CBasicProfiledata& profile() { return m_record; }
+    CBasicProfiledata& profile() { return *m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }
     const PadPage& pageImage() const { return m_page; }
     const std::array<std::uint8_t, pad_page::kInfoLength>& deviceInfo() const { return m_info; }
@@ -64,21 +64,38 @@ public:
     int countedNotices() const { return m_countedNotices; }
 
 protected:
+    // What sets a product with the pad's HID side apart: its kind, its list of modes in
+    // "default_light.json", the preview step each mode plays, and its profile record.
+    struct Product {
+        int kind;
+        int modelValue;
+        std::vector<std::uint8_t> previewStepOfMode;
+        std::unique_ptr<CBasicProfiledata> record;
+    };
+    CQuellonMousePadDevice(QWidget* parent, Product product);
+
+    // The preview's current frame, as the lighting thread last painted it.
+    LightFrame previewFrame() const { return m_lighting.snapshot(); }
+    template <typename T>
+    T* control(const QString& name) const
+    {
+        return page() ? page()->findChild<T*>(name) : nullptr;
+    }
+    void saveRecord();
+
     UiStep readAllOnWorker() override;
     UiStep rereadOnWorker() override;
     UiStep readPowerOnWorker() override;
     void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
 
 private:
+    LightInfo previewLightOf(LightInfo light) const;
     void bindLightEditor();
     void bindProfileSelector();
     void loadLightModes();
-    void saveRecord();
     void startLighting();
     void pageWritten(int result);
     PadPage stagedPage();
-    template <typename T>
-    T* control(const QString& name) const;
 
     // Used by the worker only.
     PadSettingsLink m_link;
@@ -88,7 +105,9 @@ private:
     PadPage m_page{};
     std::array<std::uint8_t, pad_page::kInfoLength> m_info{};
     std::array<std::uint8_t, pad_page::kPowerLength> m_power{};
-    CBasicProfiledata m_record;
+    const int m_kind;
+    const std::vector<std::uint8_t> m_previewStepOfMode;
+    std::unique_ptr<CBasicProfiledata> m_record;
     LightingThread m_lighting;
     bool m_lightingWanted = false;
     std::unique_ptr<ProfileListStore> m_profiles;

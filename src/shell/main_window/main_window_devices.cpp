@@ -5,12 +5,14 @@
 #include <QLayout>
 #include <QStackedWidget>
 
+#include "devices/pages/hs6533_device.h"
 #include "devices/pages/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
 #include "devices/pages/mouse_pad_device.h"
+#include "platform/audio/system_audio_effects.h"
+#include "platform/log.h"
 #include "profiles/program_folders.h"
 #include "shell/device_manager/device_models.h"
-#include "platform/log.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
 #include "ui/device_profile.h"
@@ -55,6 +57,14 @@ std::unique_ptr<CQuellonUSBDevice> makeDevice()
     return std::make_unique<Device>();
 }
 
+// The headset's audio side is the system's sound cards and equaliser; none found, its page says so.
+std::unique_ptr<CQuellonUSBDevice> makeHeadset()
+{
+    auto headset = std::make_unique<CQuellonHS6533Device>();
+    headset->setAudioEffects(audio::openSystemAudioEffects());
+    return headset;
+}
+
 struct DeviceMaker {
     DeviceKind kind;
     std::unique_ptr<CQuellonUSBDevice> (*make)();
@@ -65,6 +75,7 @@ constexpr DeviceMaker kDeviceMakers[] = {
     {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>},
     {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>},
     {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>},
+    {DeviceKind::Headset, makeHeadset},
 };
 
 std::unique_ptr<CQuellonUSBDevice> makeDeviceOf(DeviceKind kind)
@@ -246,6 +257,9 @@ void CMainWnd::attachCommand(int slot)
         return;
     if (!record->device->attachCommandLink(arrived->devicePath, kind))
         return;
+    // The headset's one interface carries its notices next to the command replies.
+    if (kind == kHeadsetKind)
+        record->device->attachNotificationLink(arrived->devicePath, kind);
     if (kind != kMouseReceiverKind)
         selectDevice(indexOf(record), true, onlineCount() == 0);
     record->entry->timers().setTimer(kTimerFirstRead, kFirstReadDelayMs, true);
@@ -271,6 +285,8 @@ void CMainWnd::removeCommand(int slot)
         return;
     }
     record->device->closeCommandLinks();
+    if (kind == kHeadsetKind)
+        record->device->detachNotificationLink(kind);
     hideDevice(indexOf(record));
 }
 

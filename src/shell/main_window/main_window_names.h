@@ -15,5 +15,6 @@ inline constexpr const char* kAccessHint = "nodevice_access_label";
 
 inline constexpr int kMouseKind = 2;
 inline constexpr int kMouseReceiverKind = 6;
+inline constexpr int kHeadsetKind = 7;
 
 }  // namespace kestrion::main_window

@@ -1,0 +1,268 @@
+// The headset's page over the in-process simulator and a recording audio back end: real sockets,
+// real threads, real skin.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLabel>
+#include <QSlider>
+
+#include <algorithm>
+#include <vector>
+
+#include "devices/pages/hs6533_device.h"
+#include "devices/pages/page_fixture.h"
+#include "devices/recording_audio_effects.h"
+#include "devsim/simulator.h"
+#include "platform/paths.h"
+#include "profiles/program_folders.h"
+#include "support/temp_dir.h"
+#include "ui/light_control.h"
+#include "ui/qt_app.h"
+
+namespace kestrion {
+namespace {
+
+using test::waitFor;
+using testing_support::RecordingAudioEffects;
+using Write = RecordingAudioEffects::Write;
+
+constexpr int kHeadsetKind = 7;
+
+class HeadsetDevicePage : public testing::Test {
+protected:
+    void build(std::unique_ptr<audio::AudioEffects> effects)
+    {
+        setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
+        DevicePageSetup setup;
+        setup.deviceKind = kHeadsetKind;
+        setup.lightCount = 13;
+        setup.pageLayout = QStringLiteral("XML\\DeviceXml\\hs6533device.xml");
+        setup.kindName = QStringLiteral("HD");
+        setup.lightName = QStringLiteral("brylo_light");
+        setup.dataFolder = dataFolder.path() + "/";
+        device.setPageSetup(setup);
+        device.setMainWindow(&mainWindow);
+        device.setSelectorEntry(&selector);
+        device.setAudioEffects(std::move(effects));
+        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+        ASSERT_TRUE(settle());
+    }
+
+    void plug()
+    {
+        ASSERT_TRUE(sim.plug(devsim::Port::Headset));
+        ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Headset), kHeadsetKind));
+        // The headset's one interface carries its notices as well as the command replies; the
+        // main window opens it twice, as here.
+        ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Headset), kHeadsetKind));
+        device.readAll();
+        ASSERT_TRUE(settle());
+    }
+
+    bool settle() { return waitFor([&] { return !device.hasDeviceWork(); }, 15000); }
+
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        return device.page()->findChild<T*>(name);
+    }
+
+    test::QtApp app;
+    test::RealSkin real;
+    test::TempDir dataFolder;
+    devsim::Simulator sim{virtualHidDir()};
+    test::RecordingMainWindow mainWindow;
+    CQuellonHS6533Device device;
+    test::TestSelector selector{device};
+};
+
+TEST_F(HeadsetDevicePage, WithoutAudioTheHidSideStandsAloneAndThePageSaysSo)
+{
+    build(nullptr);
+    plug();
+    EXPECT_EQ(device.lightButtons().size(), 13);
+    ASSERT_NE(device.lightEditor(), nullptr);
+    ASSERT_NE(device.profileSelector(), nullptr);
+    EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_FALSE(device.audioAvailable());
+    EXPECT_FALSE(find<QLabel>("audio_unavailable_label")->isHidden());
+    EXPECT_FALSE(find<QWidget>("hs_eq_panel")->isEnabled());
+    EXPECT_FALSE(find<QWidget>("hs_magic_panel")->isEnabled());
+}
+
+TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
+{
+    build(nullptr);
+    plug();
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 0, {1}));
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Headset, devsim::Area::Settings, 25 + pad_page::kRed, {0x42}));
+    mainWindow.messages.clear();
+
+    sim.sendNotification(devsim::Port::Headset, CQuellonMousePadDevice::kSynchroniseCode);
+    ASSERT_TRUE(waitFor([&] { return !mainWindow.messages.empty(); }, 3000));
+    EXPECT_NE(std::find(selector.armed.begin(), selector.armed.end(),
+                        std::pair<int, int>{kTimerReread, CQuellonMousePadDevice::kRereadDelayMs}),
+              selector.armed.end());
+    EXPECT_EQ(mainWindow.messages, (std::vector<test::Message>{{ui::WM_USB_MAINMESS_PROFILE_INDEX, 1, 0}}));
+    EXPECT_EQ(device.pageImage()[pad_page::kRed], 0x42);
+}
+
+// The twelve reports of one frame, most recent last, from what the simulator logged.
+std::vector<std::vector<std::uint8_t>> lastFrame(const devsim::Simulator& sim)
+{
+    const std::vector<devsim::HostReport> reports = sim.headsetLightReports();
+    std::vector<std::vector<std::uint8_t>> frame;
+    for (std::size_t i = reports.size() >= 12 ? reports.size() - 12 : 0; i < reports.size(); ++i)
+        frame.push_back(reports[i].bytes);
+    return frame;
+}
+
+TEST_F(HeadsetDevicePage, LightingChangedOnThePageReachesTheHeadsetAsTwelveReports)
+{
+    build(nullptr);
+    plug();
+    LightInfo light = device.profile().GetLightInfo();
+    light.mode = 0;  // static
+    light.red = 200;
+    light.green = 0;
+    light.blue = 90;
+    device.lightEditor()->showLight(light);
+    device.applyLight(light);
+
+    // The frame the preview paints once the lighting thread took the change: every LED the same.
+    const auto frameIsTheNewColour = [&] {
+        device.pushLightFrame();
+        settle();
+        const auto frame = lastFrame(sim);
+        if (frame.size() != 12)
+            return false;
+        const std::uint8_t red = frame[0][3];
+        return red > 0 && frame[0][4] == 0 && frame[0][5] > 0 && frame[0][5] < red;
+    };
+    ASSERT_TRUE(waitFor(frameIsTheNewColour, 5000));
+
+    const auto frame = lastFrame(sim);
+    const std::vector<std::pair<int, int>> order = {{0x22, 0xAA}, {0x22, 0xAD}, {0x44, 0xAA}, {0x44, 0xAD},
+                                                    {0x22, 0xAB}, {0x22, 0xAE}, {0x44, 0xAB}, {0x44, 0xAE},
+                                                    {0x22, 0xAC}, {0x22, 0xAF}, {0x44, 0xAC}, {0x44, 0xAF}};
+    const std::uint8_t red = frame[0][3], blue = frame[0][5];
+    const std::vector<std::uint8_t> pattern = {red, 0, blue};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        ASSERT_EQ(frame[i].size(), 11u);
+        EXPECT_EQ(frame[i][0], 0xFF);
+        EXPECT_EQ(frame[i][1], order[i].first) << i;
+        EXPECT_EQ(frame[i][2], order[i].second) << i;
+        // Each zone's bytes run red, green, blue from the zone's first byte: part 0xAB starts at
+        // zone byte 7 (green), 0xAC at 14 (blue), 0xAD at 21, 0xAE at 27, 0xAF at 33 (red).
+        const std::size_t first = std::vector<std::size_t>{0, 7, 14, 21, 27, 33}[frame[i][2] - 0xAA];
+        const std::size_t count = frame[i][2] <= 0xAC ? 7 : 6;
+        for (std::size_t b = 0; b < 8; ++b)
+            EXPECT_EQ(frame[i][3 + b], b < count ? pattern[(first + b) % 3] : 0) << "report " << i << " byte " << b;
+    }
+}
+
+class HeadsetAudioPage : public HeadsetDevicePage {
+protected:
+    void SetUp() override
+    {
+        auto effects = std::make_unique<RecordingAudioEffects>();
+        effects->unsupported = {"MagicVoice_Selection"};
+        fake = effects.get();
+        build(std::move(effects));
+        plug();
+    }
+
+    RecordingAudioEffects* fake = nullptr;
+};
+
+TEST_F(HeadsetAudioPage, PresetChosenOnThePageIsWrittenBandByBandAndKeptInTheProfile)
+{
+    ASSERT_TRUE(device.audioAvailable());
+    EXPECT_TRUE(find<QLabel>("audio_unavailable_label")->isHidden());
+    fake->writes.clear();
+    find<QAbstractButton>("6533_eq_option_3")->click();
+    ASSERT_TRUE(settle());
+
+    const std::vector<int> gains = {10, 4, 0, -3, -4, -3, -2, -1, 0, 0};
+    std::vector<Write> expected = {{"Enable_EQ_GFX", {1, -1}}};
+    for (std::size_t band = 0; band < gains.size(); ++band) {
+        expected.push_back({"EQ_Slider" + std::to_string(band + 1), {double(gains[band]), -1}});
+        EXPECT_EQ(find<QSlider>(QString("6533_eq_hz_slider_%1").arg(band))->value(), gains[band]);
+    }
+    EXPECT_EQ(fake->writes, expected);
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_3")->isChecked());
+
+    CHs6533Profiledata saved;
+    saved.LoadProfile(device.headsetProfile().GetProfilePath());
+    EXPECT_EQ(saved.GetSystemSetStages().eqType, 3);
+}
+
+TEST_F(HeadsetAudioPage, ControlsTheBackEndLacksAreDisabledAndAFailedWriteIsToldAndNotKept)
+{
+    QWidget* options = find<QWidget>("hs_magic_options");
+    EXPECT_FALSE(options->isEnabled());
+    EXPECT_FALSE(options->toolTip().isEmpty());
+    EXPECT_TRUE(find<QWidget>("magic_enable_option")->isEnabled());
+
+    const int before = device.headsetProfile().GetSystemSetStages().micInSelect;
+    fake->failing = {"MuteControl"};
+    find<QAbstractButton>("6533_MicIn_option")->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInSelect, before);
+    EXPECT_EQ(find<QAbstractButton>("6533_MicIn_option")->isChecked(), before != 0) << "the switch goes back";
+}
+
+TEST_F(HeadsetAudioPage, CustomPresetsAreSavedUnderTheirNameAndDeletingOneKeepsTheOthersBands)
+{
+    find<QAbstractButton>("6533_eq_option_13")->click();
+    ASSERT_TRUE(settle());
+    auto* name = find<QLineEdit>("custom_eq_name_edit");
+    auto* list = find<QComboBox>("custom_eq_name_combo");
+    const auto saveAs = [&](const char* text, int firstBand) {
+        find<QSlider>("6533_eq_hz_slider_0")->setValue(firstBand);
+        ASSERT_TRUE(settle());
+        name->setText(QString::fromUtf8(text));
+        find<QAbstractButton>("hs_EQ_btn_save")->click();
+    };
+    saveAs("", 1);
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_5_1")}) << "a preset needs a name";
+    saveAs("Bass", 4);
+    saveAs("Voice", 6);
+    saveAs("Bass", 5);  // the same name: overwritten, not added
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(device.headsetProfile().GetCustomEqValues(0)[0], 5);
+    EXPECT_EQ(device.headsetProfile().GetCustomEqValues(1)[0], 6);
+
+    list->setCurrentIndex(0);
+    find<QAbstractButton>("hs_EQ_btn_delete")->click();
+    ASSERT_TRUE(settle());
+    CHs6533Profiledata saved;
+    saved.LoadProfile(device.headsetProfile().GetProfilePath());
+    EXPECT_EQ(saved.GetCustomEqNames(), std::vector<std::string>{"Voice"});
+    EXPECT_EQ(saved.GetCustomEqValues(0)[0], 6) << "the later preset moved up with its bands";
+
+    fake->writes.clear();
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(fake->writes.size(), 11u);
+    EXPECT_EQ(fake->writes[1], (Write{"EQ_Slider1", {6, -1}}));
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().customEqSelectIndex, 0);
+}
+
+TEST_F(HeadsetAudioPage, MicrophoneLevelShowsTheVolumeTheBackEndReadsBack)
+{
+    fake->readable = {"VolumeControl", {-12.345, -1}};
+    fake->writes.clear();
+    find<QSlider>("6533_MicIn_slider")->setValue(42);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(fake->writes, (std::vector<Write>{{"VolumeScalarControl", {0.42, -1}}}));
+    EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("-12.35"));
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInValue, 42);
+}
+
+}  // namespace
+}  // namespace kestrion
