@@ -27,6 +27,10 @@ namespace kestrion {
 
 class CQuellonMouseDevice;
 
+namespace audio {
+class AudioCompanionLink;
+}
+
 namespace ui {
 class Tray;
 class CDeviceOptionUI;
@@ -153,6 +157,13 @@ public:
     void openStageColour(int stage);
     ui::CColorSelectWnd* colourPicker() const;
 
+    // The audio companion's end: greeted 100 ms after the window is built, told goodbye when the
+    // threads stop; its levels light the mice's previews. Set before initWindow; without one
+    // nothing is sent.
+    void setAudioCompanion(audio::AudioCompanionLink* link);
+    // A data block some program sent on the bus; only the companion's are taken.
+    void audioData(const QString& sender, int id, const QByteArray& block);
+
 public slots:
     // Another program takes the lights (off) or gives them back (on); the window's button and
     // every device follow, and lightControlChanged tells whoever listens.
@@ -239,6 +250,8 @@ private:
     void stopLightSync();
     void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();
+    // The audio companion and the audio light styles (main_window_audio.cpp).
+    void greetAudioCompanion();
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
@@ -283,6 +296,7 @@ private:
     InputCapture m_capture;
     QPointer<ui::CColorSelectWnd> m_colourPicker;
     std::unique_ptr<LightSyncThread> m_lightSync;
+    audio::AudioCompanionLink* m_audio = nullptr;
     // The devices the light-sync thread colours, as last counted on the UI thread.
     std::mutex m_syncLock;
     std::vector<CQuellonUSBDevice*> m_syncDevices;
