@@ -91,6 +91,7 @@ bool CMainWnd::initWindow()
     showLightControl();
     emit lightControlChanged(m_lightControl);
     startLightSync();
+    loadAudioStyles();
     greetAudioCompanion();
     startDiscovery();
     return true;

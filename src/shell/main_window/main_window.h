@@ -18,6 +18,7 @@
 #include "devices/pages/device_selector.h"
 #include "devices/pages/usb_device.h"
 #include "platform/input_capture.h"
+#include "editors/audio_styles.h"
 #include "editors/light_sync.h"
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
@@ -37,6 +38,7 @@ class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CMpDevicePowerUI;
 class CColorSelectWnd;
+class MusicWnd;
 class NotificationBridge;
 class LanguageSwitch;
 class CSetWnd;
@@ -163,6 +165,11 @@ public:
     void setAudioCompanion(audio::AudioCompanionLink* link);
     // A data block some program sent on the bus; only the companion's are taken.
     void audioData(const QString& sender, int id, const QByteArray& block);
+    // The audio light styles ("AudioFile.json"), loaded at initWindow, and their window, opened by
+    // "music_setting_btn" (one at a time): confirmed styles are sent to the companion and saved.
+    const AudioStyles& audioStyles() const { return m_audioStyles; }
+    void openAudioStyles();
+    ui::MusicWnd* audioStyleWindow() const;
 
 public slots:
     // Another program takes the lights (off) or gives them back (on); the window's button and
@@ -252,6 +259,11 @@ private:
     void restoreFactorySettings();
     // The audio companion and the audio light styles (main_window_audio.cpp).
     void greetAudioCompanion();
+    void loadAudioStyles();
+    void resetAudioStyles();
+    void sendActiveAudioColour();
+    void saveAudioStyles();
+    AudioStyleFile audioStyleFile() const;
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
@@ -297,6 +309,8 @@ private:
     QPointer<ui::CColorSelectWnd> m_colourPicker;
     std::unique_ptr<LightSyncThread> m_lightSync;
     audio::AudioCompanionLink* m_audio = nullptr;
+    AudioStyles m_audioStyles;
+    QPointer<ui::MusicWnd> m_audioStyleWindow;
     // The devices the light-sync thread colours, as last counted on the UI thread.
     std::mutex m_syncLock;
     std::vector<CQuellonUSBDevice*> m_syncDevices;
