@@ -175,7 +175,7 @@ std::vector<double> soundToFrameMs(audio::AudioCompanionLink& link)
     QObject::connect(&link, &audio::AudioCompanionLink::levelsArrived, &link,
                      [&](const audio::Bands& bands, const audio::Loudness& loudness) {
                          const auto frame = painter.paint(record, bands, loudness);
-                         if (frame && (*frame)[0].red > 128 && !lit)
+                         if (frame && (*frame)[0].red > 0 && !lit)
                              lit = Clock::now();
                      });
     link.greet();
