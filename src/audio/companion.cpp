@@ -2,6 +2,8 @@
 
 #include <QDBusMessage>
 
+#include <algorithm>
+
 #include "audio/level_analysis.h"
 
 namespace kestrion::audio {

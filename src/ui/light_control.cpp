@@ -45,6 +45,7 @@ constexpr const char* kAudioForeground = "audio_FgColor_check";
 constexpr const char* kAudioColourLayout = "light_audiocolor_layout";
 constexpr const char* kAudioPaletteLayout = "audiocolorpallet_layout";
 constexpr const char* kAudioPresetPrefix = "audiocolor_option_";
+constexpr const char* kAudioGroup = "light_audio_group";
 // The audio mode whose colours come from the audio companion: the colour groups do nothing.
 constexpr int kCompanionColourMode = 3;
 constexpr const char* kReadFailed = "GetAudioLightInfo control is NULL";
@@ -147,6 +148,7 @@ void CLightControlUI::bindAudioControls()
     c.foreground = find<QAbstractButton>(kAudioForeground);
     c.colourLayout = find<QWidget>(kAudioColourLayout);
     c.paletteLayout = find<QWidget>(kAudioPaletteLayout);
+    offerAudioLight(false);
     if (!audioControlsComplete())
         return;
     connect(c.modes, &QComboBox::activated, this, [this] { takeAudioRecord(true); });
@@ -168,6 +170,12 @@ void CLightControlUI::bindAudioControls()
             takeAudioColour(QColor(preset->property(kPresetColour).toString()));
         });
     }
+}
+
+void CLightControlUI::offerAudioLight(bool offered)
+{
+    if (auto* group = find<QWidget>(kAudioGroup))
+        group->setVisible(offered);
 }
 
 bool CLightControlUI::audioControlsComplete() const

@@ -56,6 +56,8 @@ public:
     void setCustomLists(CustomLightLists* lists, std::function<bool(const QString&)> ask,
                         std::function<void(const QString&)> notice);
 
+    // The music light's controls show only for a device that plays it.
+    void offerAudioLight(bool offered);
     // The music light: shows a record, the colour being edited (foreground when its
     // "ColorTypeFlags" is set) in the edits, the palette and the colour button; false, and
     // nothing changed, when the layout lacks one of its controls.

@@ -63,6 +63,13 @@ protected:
     std::unique_ptr<ui::CLightControlUI> editor;
 };
 
+TEST_F(LightAudioTest, HiddenUntilTheDeviceOffersIt)
+{
+    EXPECT_FALSE(control<QWidget>("light_audio_group")->isVisibleTo(editor.get()));
+    editor->offerAudioLight(true);
+    EXPECT_TRUE(control<QWidget>("light_audio_group")->isVisibleTo(editor.get()));
+}
+
 TEST_F(LightAudioTest, ShowsTheEditedColourAndItsOptions)
 {
     ASSERT_TRUE(editor->showAudioLight(record(2, 1)));

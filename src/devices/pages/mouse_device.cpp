@@ -452,6 +452,7 @@ void CQuellonMouseDevice::bindLightEditor()
     m_lightEditor->setDeviceKind(kMouseKind);
     connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMouseDevice::applyLight);
     connect(m_lightEditor, &ui::CLightControlUI::audioLightChanged, this, &CQuellonMouseDevice::applyAudioLight);
+    m_lightEditor->offerAudioLight(true);
     connect(m_lightEditor, &ui::CLightControlUI::customListsEdited, this, &CQuellonMouseDevice::reloadCustomLists);
     if (pageSetup().dataFolder.empty())
         return;

@@ -137,6 +137,7 @@ TEST_F(LightEditorPage, ModesEnableTheirGroupsAndReachProfileAndPreview)
 TEST_F(LightEditorPage, MusicLightIsStoredAndPlaysTheLevels)
 {
     chooseMode(1);
+    EXPECT_TRUE(control<QWidget>("light_audio_group")->isVisibleTo(editor));
     auto* audioModes = control<QComboBox>("light_combo_audiomodeSelect");
     audioModes->setCurrentIndex(3);
     emit audioModes->activated(3);
