@@ -24,16 +24,16 @@ public:
     bool open(std::string& error) override
     {
         close();
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_FLOAT32NE;
-        spec.rate = LevelAnalyser::kSampleRate;
-        spec.channels = 1;
+        pa_sample_spec format{};
+        format.format = PA_SAMPLE_FLOAT32NE;
+        format.rate = LevelAnalyser::kSampleRate;
+        format.channels = 1;
         // Small fragments: the light follows the sound within one block.
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
         attributes.fragsize = static_cast<std::uint32_t>(LevelAnalyser::kBlockSamples * sizeof(float));
         int code = 0;
-        m_stream = pa_simple_new(nullptr, kClientName, PA_STREAM_RECORD, kDefaultMonitor, kStreamName, &spec,
+        m_stream = pa_simple_new(nullptr, kClientName, PA_STREAM_RECORD, kDefaultMonitor, kStreamName, &format,
                                  nullptr, &attributes, &code);
         if (!m_stream)
             error = pa_strerror(code);
