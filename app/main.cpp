@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "audio/companion_link.h"
 #include "profiles/program_folders.h"
 #include "shell/bus/config_bus.h"
 #include "shell/battery_notifier.h"
@@ -117,7 +118,10 @@ int main(int argc, char** argv)
         language.load(QStringLiteral("lan_en.xml"));
     const kestrion::ui::UiResources resources{skin, factory, language};
 
+    // Declared before the window, which tells it goodbye as it goes.
+    kestrion::audio::AudioCompanionLink audioCompanion(QDBusConnection::sessionBus());
     kestrion::CMainWnd window(resources);
+    window.setAudioCompanion(&audioCompanion);
     window.setLanguageSwitch(&languages);
     kestrion::ui::SkinSettings skinSettings(QString::fromStdString(kestrion::userDataFolder()));
     window.setSkinSettings(&skinSettings);

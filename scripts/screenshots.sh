@@ -55,6 +55,7 @@ start_simulator "plug cable"
 shot main-window-mouse.png
 shot mouse-tab-lighting.png deng_Op_tab
 shot colour-picker.png system_Op_tab DPI_color_option_0
+shot audio-styles-window.png music_setting_btn
 shot mouse-tab-performance-dpi.png system_Op_tab mouse_device_seting_option_0
 shot mouse-tab-performance-advanced.png system_Op_tab mouse_device_seting_option_1
 shot mouse-tab-performance-pointer.png system_Op_tab mouse_device_seting_option_2

@@ -88,6 +88,16 @@ void LightingThread::showSyncColour(const std::optional<KeyColour>& colour)
     m_wake.notify_all();
 }
 
+void LightingThread::showAudioFrame(const std::optional<LightFrame>& frame)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_audioFrame = frame;
+        m_reloaded = true;
+    }
+    m_wake.notify_all();
+}
+
 LightFrame LightingThread::snapshot() const
 {
     std::lock_guard lock(m_mutex);
@@ -120,6 +130,12 @@ void LightingThread::run()
         if (m_syncColour) {
             for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i)
                 m_player.preview().setKeyColour(i, packKeyColour(*m_syncColour));
+            waitWhileRunning(lock, kClosedChannelWaitMs);
+            continue;
+        }
+        if (m_audioFrame) {
+            for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i)
+                m_player.preview().setKeyColour(i, packKeyColour((*m_audioFrame)[static_cast<std::size_t>(i)]));
             waitWhileRunning(lock, kClosedChannelWaitMs);
             continue;
         }

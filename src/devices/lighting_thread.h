@@ -48,6 +48,8 @@ public:
 
     // Synchronised lighting: while a colour is given every LED shows it instead of the effect.
     void showSyncColour(const std::optional<KeyColour>& colour);
+    // The audio-reactive light: while a frame is given the LEDs show it instead of the effect.
+    void showAudioFrame(const std::optional<LightFrame>& frame);
 
     LightFrame snapshot() const;
     void setKeyColour(int index, std::uint32_t colour);
@@ -65,6 +67,7 @@ private:
     bool m_reloaded = false;
     LightingPlayer m_player;
     std::optional<KeyColour> m_syncColour;
+    std::optional<LightFrame> m_audioFrame;
     std::minstd_rand m_random {std::random_device {}()};
     std::thread m_thread;
 };

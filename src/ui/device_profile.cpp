@@ -293,6 +293,7 @@ void CDeviceProfileUI::resetProfile()
         return;
     }
     emit profileChanged();
+    emit profileReset();
 }
 
 void CDeviceProfileUI::importProfile()

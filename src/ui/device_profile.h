@@ -104,6 +104,8 @@ signals:
     // The selected profile is another one, or its stored settings were replaced: the device
     // reloads it and applies it.
     void profileChanged();
+    // The selected profile went back to the factory values.
+    void profileReset();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

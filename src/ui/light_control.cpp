@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "editors/light_rules.h"
+#include "platform/diagnostics.h"
 #include "ui/colour_palette.h"
 #include "ui/custom_light_editor.h"
 
@@ -33,6 +34,22 @@ constexpr const char* kPresetPrefix = "color_option_";
 constexpr const char* kPresetColour = "presetColour";
 constexpr const char* kItemTextIds = "itemTextIds";
 constexpr const char* kCustomModeTextId = "light_mode_custom_text";
+
+constexpr const char* kAudioModes = "light_combo_audiomodeSelect";
+constexpr const char* kAudioPalette = "deng_audioColor_Pallet";
+constexpr const char* kAudioColourButton = "deng_audiocolordp_btn";
+constexpr std::array<const char*, 3> kAudioEdits{"deng_audioedit_R", "deng_audioedit_G", "deng_audioedit_B"};
+constexpr const char* kAudioSevenColour = "deng_7audiocolor_check";
+constexpr const char* kAudioBackground = "audio_BkColor_check";
+constexpr const char* kAudioForeground = "audio_FgColor_check";
+constexpr const char* kAudioColourLayout = "light_audiocolor_layout";
+constexpr const char* kAudioPaletteLayout = "audiocolorpallet_layout";
+constexpr const char* kAudioPresetPrefix = "audiocolor_option_";
+constexpr const char* kAudioGroup = "light_audio_group";
+// The audio mode whose colours come from the audio companion: the colour groups do nothing.
+constexpr int kCompanionColourMode = 3;
+constexpr const char* kReadFailed = "GetAudioLightInfo control is NULL";
+constexpr const char* kShowFailed = " SetAudioLightInfo control is NULL";
 
 QString buttonStyle(const QColor& colour)
 {
@@ -115,6 +132,176 @@ void CLightControlUI::bindControls()
         });
     }
     bindCustomLists();
+    bindAudioControls();
+}
+
+void CLightControlUI::bindAudioControls()
+{
+    AudioControls& c = m_audioControls;
+    c.modes = find<QComboBox>(kAudioModes);
+    c.palette = find<CColourPaletteUI>(kAudioPalette);
+    c.colourButton = find<QAbstractButton>(kAudioColourButton);
+    for (std::size_t i = 0; i < kAudioEdits.size(); ++i)
+        c.edits[i] = find<QLineEdit>(kAudioEdits[i]);
+    c.sevenColour = find<QAbstractButton>(kAudioSevenColour);
+    c.background = find<QAbstractButton>(kAudioBackground);
+    c.foreground = find<QAbstractButton>(kAudioForeground);
+    c.colourLayout = find<QWidget>(kAudioColourLayout);
+    c.paletteLayout = find<QWidget>(kAudioPaletteLayout);
+    offerAudioLight(false);
+    if (!audioControlsComplete())
+        return;
+    connect(c.modes, &QComboBox::activated, this, [this] { takeAudioRecord(true); });
+    connect(c.sevenColour, &QAbstractButton::clicked, this, [this] { takeAudioRecord(true); });
+    connect(c.background, &QAbstractButton::clicked, this, [this] { takeAudioRecord(false); });
+    connect(c.foreground, &QAbstractButton::clicked, this, [this] { takeAudioRecord(false); });
+    connect(c.palette, &CColourPaletteUI::colourChanged, this, &CLightControlUI::takeAudioColour);
+    for (QLineEdit* edit : c.edits) {
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            if (!m_showing)
+                takeAudioEdits();
+        });
+    }
+    for (auto* preset : findChildren<QAbstractButton*>()) {
+        if (!preset->objectName().startsWith(QLatin1String(kAudioPresetPrefix)))
+            continue;
+        preset->setStyleSheet(buttonStyle(QColor(preset->property(kPresetColour).toString())));
+        connect(preset, &QAbstractButton::clicked, this, [this, preset] {
+            takeAudioColour(QColor(preset->property(kPresetColour).toString()));
+        });
+    }
+}
+
+void CLightControlUI::offerAudioLight(bool offered)
+{
+    if (auto* group = find<QWidget>(kAudioGroup))
+        group->setVisible(offered);
+}
+
+bool CLightControlUI::audioControlsComplete() const
+{
+    const AudioControls& c = m_audioControls;
+    const bool editsFound = std::all_of(c.edits.begin(), c.edits.end(), [](QLineEdit* e) { return e != nullptr; });
+    return c.modes && c.palette && c.colourButton && editsFound && c.sevenColour && c.background && c.foreground
+           && c.colourLayout && c.paletteLayout;
+}
+
+bool CLightControlUI::showAudioLight(const AudioLightInfo& light)
+{
+    if (!audioControlsComplete()) {
+        debugTrace(kShowFailed);
+        return false;
+    }
+    const AudioControls& c = m_audioControls;
+    m_showing = true;
+    m_audio = light;
+    c.modes->setCurrentIndex(light.audioMode < c.modes->count() ? light.audioMode : -1);
+    if (light.colorType) {
+        c.foreground->setChecked(true);
+        c.sevenColour->setChecked(light.sevenColor != 0);
+    } else {
+        c.background->setChecked(true);
+    }
+    showAudioColour(editedAudioColour());
+    m_showing = false;
+    applyAudioMode(light.audioMode);
+    return true;
+}
+
+void CLightControlUI::applyAudioMode(int mode)
+{
+    const bool colours = mode != kCompanionColourMode;
+    m_audioControls.colourLayout->setEnabled(colours);
+    m_audioControls.paletteLayout->setEnabled(colours);
+}
+
+std::optional<AudioLightInfo> CLightControlUI::readAudioLight(bool takeButtonColour)
+{
+    if (!audioControlsComplete()) {
+        debugTrace(kReadFailed);
+        return std::nullopt;
+    }
+    const AudioControls& c = m_audioControls;
+    AudioLightInfo light = m_audio;
+    light.audioMode = static_cast<std::uint8_t>(std::max(c.modes->currentIndex(), 0));
+    light.sevenColor = c.sevenColour->isChecked() ? 1 : 0;
+    const bool backgroundEdited = m_audio.colorType == 0 || !c.foreground->isChecked();
+    light.colorType = c.background->isChecked() && backgroundEdited ? 0 : 1;
+    if (takeButtonColour && m_audioButtonColour.isValid()) {
+        const auto red = static_cast<std::uint8_t>(m_audioButtonColour.red());
+        const auto green = static_cast<std::uint8_t>(m_audioButtonColour.green());
+        const auto blue = static_cast<std::uint8_t>(m_audioButtonColour.blue());
+        if (light.colorType) {
+            light.foreRed = red;
+            light.foreGreen = green;
+            light.foreBlue = blue;
+        } else {
+            light.backRed = red;
+            light.backGreen = green;
+            light.backBlue = blue;
+        }
+    }
+    return light;
+}
+
+void CLightControlUI::takeAudioRecord(bool takeButtonColour)
+{
+    if (m_showing)
+        return;
+    const std::optional<AudioLightInfo> light = readAudioLight(takeButtonColour);
+    if (!light)
+        return;
+    showAudioLight(*light);
+    emit audioLightChanged(m_audio);
+}
+
+// A colour picked for the music light replaces the colour being edited.
+void CLightControlUI::takeAudioColour(const QColor& colour)
+{
+    if (m_showing || !audioControlsComplete())
+        return;
+    const auto red = static_cast<std::uint8_t>(colour.red());
+    const auto green = static_cast<std::uint8_t>(colour.green());
+    const auto blue = static_cast<std::uint8_t>(colour.blue());
+    if (m_audio.colorType) {
+        m_audio.foreRed = red;
+        m_audio.foreGreen = green;
+        m_audio.foreBlue = blue;
+    } else {
+        m_audio.backRed = red;
+        m_audio.backGreen = green;
+        m_audio.backBlue = blue;
+    }
+    m_showing = true;
+    showAudioColour(colour);
+    m_showing = false;
+    emit audioLightChanged(m_audio);
+}
+
+void CLightControlUI::takeAudioEdits()
+{
+    std::array<int, 3> components{};
+    for (std::size_t i = 0; i < components.size(); ++i)
+        components[i] = rules::componentFromText(m_audioControls.edits[i]->text().trimmed().toStdString());
+    takeAudioColour(QColor(components[0], components[1], components[2]));
+}
+
+QColor CLightControlUI::editedAudioColour() const
+{
+    if (m_audio.colorType)
+        return QColor(m_audio.foreRed, m_audio.foreGreen, m_audio.foreBlue);
+    return QColor(m_audio.backRed, m_audio.backGreen, m_audio.backBlue);
+}
+
+void CLightControlUI::showAudioColour(const QColor& colour)
+{
+    const AudioControls& c = m_audioControls;
+    const std::array<int, 3> components{colour.red(), colour.green(), colour.blue()};
+    for (std::size_t i = 0; i < c.edits.size(); ++i)
+        c.edits[i]->setText(QString::number(components[i]));
+    c.palette->setSelectedColour(colour);
+    c.colourButton->setStyleSheet(buttonStyle(colour));
+    m_audioButtonColour = colour;
 }
 
 void CLightControlUI::bindCustomLists()

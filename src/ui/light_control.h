@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "profiles/profile_records.h"
@@ -55,10 +56,24 @@ public:
     void setCustomLists(CustomLightLists* lists, std::function<bool(const QString&)> ask,
                         std::function<void(const QString&)> notice);
 
+    // The music light's controls show only for a device that plays it.
+    void offerAudioLight(bool offered);
+    // The music light: shows a record, the colour being edited (foreground when its
+    // "ColorTypeFlags" is set) in the edits, the palette and the colour button; false, and
+    // nothing changed, when the layout lacks one of its controls.
+    bool showAudioLight(const AudioLightInfo& light);
+    // The record the controls show: the mode, the seven-colour flag, which colour is edited and,
+    // with takeButtonColour, the colour button's colour stored as that colour. nullopt when the
+    // layout lacks one of the controls.
+    std::optional<AudioLightInfo> readAudioLight(bool takeButtonColour);
+    const AudioLightInfo& audioLight() const { return m_audio; }
+
 signals:
     void lightChanged(const LightInfo& light);
     // A custom list's files changed: what the preview plays is to be read again.
     void customListsEdited();
+    // The music light record after a change the user made on its controls.
+    void audioLightChanged(const AudioLightInfo& light);
 
 private:
     void bindControls();
@@ -74,6 +89,15 @@ private:
     void offerCustomMode();
     void chooseCustomList(int group);
     void followRemovedList(int removed);
+    void bindAudioControls();
+    bool audioControlsComplete() const;
+    void applyAudioMode(int mode);
+    // Reads the record back, hands it on and shows the colour now being edited.
+    void takeAudioRecord(bool takeButtonColour);
+    void takeAudioColour(const QColor& colour);
+    void takeAudioEdits();
+    void showAudioColour(const QColor& colour);
+    QColor editedAudioColour() const;
     template <typename T>
     T* find(const char* name) const;
 
@@ -91,6 +115,20 @@ private:
     CCustomLightEditor* m_custom = nullptr;
     bool m_customOffered = false;
     LightInfo m_light{};
+    struct AudioControls {
+        QComboBox* modes = nullptr;
+        CColourPaletteUI* palette = nullptr;
+        QAbstractButton* colourButton = nullptr;
+        std::array<QLineEdit*, 3> edits{};
+        QAbstractButton* sevenColour = nullptr;
+        QAbstractButton* background = nullptr;
+        QAbstractButton* foreground = nullptr;
+        QWidget* colourLayout = nullptr;
+        QWidget* paletteLayout = nullptr;
+    };
+    AudioControls m_audioControls;
+    AudioLightInfo m_audio{};
+    QColor m_audioButtonColour;
     int m_kind = 2;
     bool m_sameOffered = false;
     bool m_showing = false;

@@ -351,6 +351,7 @@ void CQuellonMouseDevice::writePending()
 void CQuellonMouseDevice::loadLightingPreview()
 {
     m_lighting.loadLightingPreview(m_record);
+    m_lighting.showAudioFrame(m_audioLight.repaint(m_record.GetAudioLightInfo()));
 }
 
 void CQuellonMouseDevice::setKeyColour(int index, std::uint32_t colour)
@@ -436,8 +437,10 @@ void CQuellonMouseDevice::refreshPage()
         return;
     showSystemSettings(m_record.GetSystemStages());
     showStages();
-    if (m_lightEditor)
+    if (m_lightEditor) {
         m_lightEditor->showLight(m_record.GetLightInfo());
+        m_lightEditor->showAudioLight(m_record.GetAudioLightInfo());
+    }
     showKeyList();
 }
 
@@ -448,6 +451,8 @@ void CQuellonMouseDevice::bindLightEditor()
         return;
     m_lightEditor->setDeviceKind(kMouseKind);
     connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMouseDevice::applyLight);
+    connect(m_lightEditor, &ui::CLightControlUI::audioLightChanged, this, &CQuellonMouseDevice::applyAudioLight);
+    m_lightEditor->offerAudioLight(true);
     connect(m_lightEditor, &ui::CLightControlUI::customListsEdited, this, &CQuellonMouseDevice::reloadCustomLists);
     if (pageSetup().dataFolder.empty())
         return;
@@ -477,6 +482,22 @@ void CQuellonMouseDevice::applyLight(const LightInfo& light)
     loadLightingPreview();
     saveRecord();
     writeSettingsToDevice();
+}
+
+// The device keeps no audio light of its own: the record and the preview take it.
+void CQuellonMouseDevice::applyAudioLight(const AudioLightInfo& light)
+{
+    m_record.SetAudioLightInfo(light);
+    saveRecord();
+    m_lighting.showAudioFrame(m_audioLight.repaint(light));
+}
+
+void CQuellonMouseDevice::showAudioLevels(const audio::Bands& bands, const audio::Loudness& loudness)
+{
+    const AudioLightInfo record = m_record.GetAudioLightInfo();
+    const std::optional<LightFrame> frame = m_audioLight.paint(record, bands, loudness);
+    if (frame)
+        m_lighting.showAudioFrame(frame);
 }
 
 void CQuellonMouseDevice::setStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue)

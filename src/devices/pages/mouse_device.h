@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "devices/audio_light.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/usb_device.h"
@@ -90,6 +91,11 @@ public:
     ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
     // A lighting record edited on the page: stored, saved, written to the mouse and previewed.
     void applyLight(const LightInfo& light);
+    // An audio-light record edited on the page: stored, saved and shown by the preview.
+    void applyAudioLight(const AudioLightInfo& light);
+    // A block of the audio companion's band levels: in an audio mode of the profile's
+    // audio-light record the preview shows them instead of the lighting effect.
+    void showAudioLevels(const audio::Bands& bands, const audio::Loudness& loudness);
     // A DPI stage's colour chosen by the user: stored, saved, written and shown.
     void setStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // Queues the four shoot patterns of the data folder to the mouse; a failure is told.
@@ -236,6 +242,7 @@ private:
     QWidget* m_pendingMark = nullptr;
     CMouseProfiledata m_record;
     LightingThread m_lighting;
+    AudioLightPainter m_audioLight;
     bool m_lightingWanted = false;
     std::unique_ptr<ProfileListStore> m_profiles;
     PowerRecord m_power;

@@ -167,4 +167,10 @@ QByteArray ConfigBus::FactoryInfo()
     return QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
 }
 
+void ConfigBus::AudioData(int id, const QByteArray& block)
+{
+    if (calledFromDBus())
+        m_window.audioData(message().service(), id, block);
+}
+
 }  // namespace kestrion

@@ -55,6 +55,8 @@ public slots:
     Q_SCRIPTABLE void GameDeath(int field, int value);
     // The block a factory tool asks for: the tool's version and its device models.
     Q_SCRIPTABLE QByteArray FactoryInfo();
+    // The audio companion's data blocks (kestrion-audio): levels (1) and loudness (2).
+    Q_SCRIPTABLE Q_NOREPLY void AudioData(int id, const QByteArray& block);
 
 signals:
     // Whether this tool drives the lights: when published and at every change.

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <future>
 
+#include "audio/companion_link.h"
 #include "devices/pages/mouse_device.h"
 #include "platform/diagnostics.h"
 #include "platform/log.h"
@@ -90,6 +91,8 @@ bool CMainWnd::initWindow()
     showLightControl();
     emit lightControlChanged(m_lightControl);
     startLightSync();
+    loadAudioStyles();
+    greetAudioCompanion();
     startDiscovery();
     return true;
 }
@@ -99,6 +102,8 @@ void CMainWnd::stopThreads()
     if (m_discovery)
         m_discovery->stop();
     stopLightSync();
+    if (m_audio)
+        m_audio->farewell();
     for (DeviceRecord& record : m_devices)
         record.device->closeLinks();
 }

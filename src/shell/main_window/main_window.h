@@ -18,6 +18,7 @@
 #include "devices/pages/device_selector.h"
 #include "devices/pages/usb_device.h"
 #include "platform/input_capture.h"
+#include "editors/audio_styles.h"
 #include "editors/light_sync.h"
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
@@ -27,12 +28,17 @@ namespace kestrion {
 
 class CQuellonMouseDevice;
 
+namespace audio {
+class AudioCompanionLink;
+}
+
 namespace ui {
 class Tray;
 class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CMpDevicePowerUI;
 class CColorSelectWnd;
+class MusicWnd;
 class NotificationBridge;
 class LanguageSwitch;
 class CSetWnd;
@@ -153,6 +159,18 @@ public:
     void openStageColour(int stage);
     ui::CColorSelectWnd* colourPicker() const;
 
+    // The audio companion's end: greeted 100 ms after the window is built, told goodbye when the
+    // threads stop; its levels light the mice's previews. Set before initWindow; without one
+    // nothing is sent.
+    void setAudioCompanion(audio::AudioCompanionLink* link);
+    // A data block some program sent on the bus; only the companion's are taken.
+    void audioData(const QString& sender, int id, const QByteArray& block);
+    // The audio light styles ("AudioFile.json"), loaded at initWindow, and their window, opened by
+    // "music_setting_btn" (one at a time): confirmed styles are sent to the companion and saved.
+    const AudioStyles& audioStyles() const { return m_audioStyles; }
+    void openAudioStyles();
+    ui::MusicWnd* audioStyleWindow() const;
+
 public slots:
     // Another program takes the lights (off) or gives them back (on); the window's button and
     // every device follow, and lightControlChanged tells whoever listens.
@@ -239,6 +257,13 @@ private:
     void stopLightSync();
     void tellDevicesHidden(bool hidden);
     void restoreFactorySettings();
+    // The audio companion and the audio light styles (main_window_audio.cpp).
+    void greetAudioCompanion();
+    void loadAudioStyles();
+    void resetAudioStyles();
+    void sendActiveAudioColour();
+    void saveAudioStyles();
+    AudioStyleFile audioStyleFile() const;
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
@@ -283,6 +308,9 @@ private:
     InputCapture m_capture;
     QPointer<ui::CColorSelectWnd> m_colourPicker;
     std::unique_ptr<LightSyncThread> m_lightSync;
+    audio::AudioCompanionLink* m_audio = nullptr;
+    AudioStyles m_audioStyles;
+    QPointer<ui::MusicWnd> m_audioStyleWindow;
     // The devices the light-sync thread colours, as last counted on the UI thread.
     std::mutex m_syncLock;
     std::vector<CQuellonUSBDevice*> m_syncDevices;

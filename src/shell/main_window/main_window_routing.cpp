@@ -46,6 +46,8 @@ void CMainWnd::onClick(const QString& name)
         openSkinFrame();
     } else if (name == QLatin1String("setbtn")) {
         openSettings();
+    } else if (name == QLatin1String("music_setting_btn")) {
+        openAudioStyles();
     } else if (name == QLatin1String("minbtn")) {
         showMinimized();
     } else if (name == QLatin1String("nodevice_ok_btn") || name == QLatin1String("errordevice_ok_btn")) {
@@ -240,8 +242,13 @@ bool CMainWnd::runProfileCommand(const QString& name)
     }
     for (const ProfileButton& button : kButtons) {
         if (name == QLatin1String(button.name)) {
+            // Resetting a profile also gives the audio light styles their defaults back.
+            const QMetaObject::Connection reset =
+                selector ? connect(selector, &ui::CDeviceProfileUI::profileReset, this, &CMainWnd::resetAudioStyles)
+                         : QMetaObject::Connection();
             if (selector)
                 (selector->*button.command)();
+            disconnect(reset);
             return true;
         }
     }

@@ -132,6 +132,31 @@ TEST_F(LightEditorPage, ModesEnableTheirGroupsAndReachProfileAndPreview)
     EXPECT_EQ(stored.GetLightInfo().mode, 0);
 }
 
+// The music light chosen on the page lands in the profile; the companion's levels then light
+// the preview instead of the effect, and choosing it off gives the effect back.
+TEST_F(LightEditorPage, MusicLightIsStoredAndPlaysTheLevels)
+{
+    chooseMode(1);
+    EXPECT_TRUE(control<QWidget>("light_audio_group")->isVisibleTo(editor));
+    auto* audioModes = control<QComboBox>("light_combo_audiomodeSelect");
+    audioModes->setCurrentIndex(3);
+    emit audioModes->activated(3);
+    CMouseProfiledata stored;
+    stored.SetDeviceIndex(0);
+    stored.LoadProfile(device.profile().GetProfilePath());
+    EXPECT_EQ(stored.GetAudioLightInfo().audioMode, 3);
+    EXPECT_FALSE(enabled("light_audiocolor_layout"));
+
+    audio::Bands bands{};
+    bands[0] = 200;
+    device.showAudioLevels(bands, {1000, 2000, {10, 250, 40}});
+    EXPECT_TRUE(test::waitFor([&] { return device.lighting().snapshot()[0] == KeyColour{10, 250, 40, 200}; }, 3000));
+
+    audioModes->setCurrentIndex(0);
+    emit audioModes->activated(0);
+    EXPECT_TRUE(test::waitFor([&] { return !(device.lighting().snapshot()[0] == KeyColour{10, 250, 40, 200}); }, 3000));
+}
+
 TEST_F(LightEditorPage, BrightnessAndSpeedAreWrittenToTheMouse)
 {
     chooseMode(1);
