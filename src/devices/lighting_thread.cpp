@@ -10,9 +10,9 @@ namespace {
 
 constexpr std::int64_t kClosedChannelWaitMs = 100;
 // The preview is seen once per display frame: faster effects run their steps in one wake-up.
-constexpr std::int64_t kFrameMs = 16;
-// A frame's worth of the fastest effect, with room for a late wake-up.
-constexpr int kMaxCatchUpSteps = 8;
+constexpr std::int64_t kDisplayFrameMs = 16;
+// Beyond a frame's worth of the fastest effect (a step a tick), room for a late wake-up.
+constexpr int kSpareCatchUpSteps = 4;
 
 }  // namespace
 
@@ -23,7 +23,7 @@ std::int64_t LightingThread::steadyMilliseconds()
 }
 
 LightingThread::LightingThread(ChannelOpen channelOpen, Clock clock)
-    : m_channelOpen(std::move(channelOpen)), m_clock(std::move(clock))
+    : m_channelOpen(std::move(channelOpen)), m_clock(std::move(clock)), m_framePeriodMs(kDisplayFrameMs)
 {
 }
 
@@ -35,7 +35,25 @@ LightingThread::~LightingThread()
 void LightingThread::start()
 {
     stop();
+    // An announcement the reader dropped while the thread rested must not silence the next one.
+    m_announced = false;
     m_thread = std::thread(&LightingThread::run, this);
+}
+
+void LightingThread::setFrameListener(FrameListener listener)
+{
+    std::lock_guard lock(m_mutex);
+    m_frameListener = std::move(listener);
+}
+
+void LightingThread::setFramePeriod(std::int64_t milliseconds)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_framePeriodMs = std::max<std::int64_t>(milliseconds, 1);
+        m_reloaded = true;
+    }
+    m_wake.notify_all();
 }
 
 void LightingThread::stop()
@@ -101,13 +119,21 @@ void LightingThread::showAudioFrame(const std::optional<LightFrame>& frame)
 LightFrame LightingThread::snapshot() const
 {
     std::lock_guard lock(m_mutex);
+    m_announced = false;
     return m_player.preview().frame();
 }
 
 void LightingThread::setKeyColour(int index, std::uint32_t colour)
 {
-    std::lock_guard lock(m_mutex);
-    m_player.preview().setKeyColour(index, colour);
+    bool announce = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const LightFrame before = m_player.preview().frame();
+        m_player.preview().setKeyColour(index, colour);
+        announce = m_player.preview().frame() != before && takeAnnouncement();
+    }
+    if (announce)
+        m_frameListener();
 }
 
 std::uint32_t LightingThread::getKeyColour(int index) const
@@ -127,20 +153,36 @@ void LightingThread::run()
             waitWhileRunning(lock, kClosedChannelWaitMs);
             continue;
         }
-        if (m_syncColour) {
-            for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i)
-                m_player.preview().setKeyColour(i, packKeyColour(*m_syncColour));
-            waitWhileRunning(lock, kClosedChannelWaitMs);
-            continue;
+        const LightFrame before = m_player.preview().frame();
+        const std::int64_t sleepMs = runFrame();
+        if (m_player.preview().frame() != before && takeAnnouncement()) {
+            lock.unlock();
+            m_frameListener();
+            lock.lock();
         }
-        if (m_audioFrame) {
-            for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i)
-                m_player.preview().setKeyColour(i, packKeyColour((*m_audioFrame)[static_cast<std::size_t>(i)]));
-            waitWhileRunning(lock, kClosedChannelWaitMs);
-            continue;
-        }
-        waitWhileRunning(lock, std::max(m_player.catchUp(m_clock(), kMaxCatchUpSteps), kFrameMs));
+        waitWhileRunning(lock, sleepMs);
     }
+}
+
+std::int64_t LightingThread::runFrame()
+{
+    if (m_syncColour || m_audioFrame) {
+        for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i) {
+            const KeyColour colour = m_syncColour ? *m_syncColour : (*m_audioFrame)[static_cast<std::size_t>(i)];
+            m_player.preview().setKeyColour(i, packKeyColour(colour));
+        }
+        return kClosedChannelWaitMs;
+    }
+    const int maxSteps = static_cast<int>(m_framePeriodMs / lighting::kTickMs) + kSpareCatchUpSteps;
+    return std::max(m_player.catchUp(m_clock(), maxSteps), m_framePeriodMs);
+}
+
+bool LightingThread::takeAnnouncement()
+{
+    if (m_announced || !m_frameListener)
+        return false;
+    m_announced = true;
+    return true;
 }
 
 // Sleeps for the given time unless a stop or a reload comes first.

@@ -18,13 +18,15 @@ class CBasicProfiledata;
 
 // The mouse object's lighting thread and the preview state it animates. Everything is guarded
 // by one mutex; the page reads the frame as a snapshot. The thread sleeps until the next step is
-// due, at least one display frame (100 ms while the command channel is closed), runs the steps
-// that fell due meanwhile, and wakes at once for stop and reload.
+// due, at least one frame period (100 ms while the command channel is closed), runs the steps
+// that fell due meanwhile, and wakes at once for stop and reload. A new frame is announced to the
+// frame listener once until the next snapshot, so a static effect costs its reader nothing.
 // The destructor stops it; an owner whose channelOpen reads one of its own members stops it first.
 class LightingThread {
 public:
     using Clock = std::function<std::int64_t()>;  // monotonic milliseconds
     using ChannelOpen = std::function<bool()>;    // called from the thread, must be thread-safe
+    using FrameListener = std::function<void()>;  // called from either thread, must not block
 
     static std::int64_t steadyMilliseconds();
 
@@ -39,6 +41,11 @@ public:
     void stop();
     bool isRunning() const { return m_thread.joinable(); }
 
+    // Set before start: called when the frame changed and no announcement waits for a snapshot.
+    void setFrameListener(FrameListener listener);
+    // The shortest time between two frames; one display frame unless set.
+    void setFramePeriod(std::int64_t milliseconds);
+
     // loadLightingPreview from the record: its lighting, then the effect list of its mode
     // (the record's light configuration must be loaded for modes above 10).
     void loadLightingPreview(CBasicProfiledata& record);
@@ -51,20 +58,29 @@ public:
     // The audio-reactive light: while a frame is given the LEDs show it instead of the effect.
     void showAudioFrame(const std::optional<LightFrame>& frame);
 
+    // The current frame; the next change is announced again.
     LightFrame snapshot() const;
     void setKeyColour(int index, std::uint32_t colour);
     std::uint32_t getKeyColour(int index) const;
 
 private:
     void run();
+    // Runs what the thread shows now: the sync colour, the audio frame or the effect's due steps.
+    // Returns how long to sleep.
+    std::int64_t runFrame();
     void waitWhileRunning(std::unique_lock<std::mutex>& lock, std::int64_t milliseconds);
+    // Under the lock: whether the listener is to be told (and marks the announcement as made).
+    bool takeAnnouncement();
 
     ChannelOpen m_channelOpen;
     Clock m_clock;
+    FrameListener m_frameListener;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stopRequested = false;
     bool m_reloaded = false;
+    mutable bool m_announced = false;
+    std::int64_t m_framePeriodMs;
     LightingPlayer m_player;
     std::optional<KeyColour> m_syncColour;
     std::optional<LightFrame> m_audioFrame;

@@ -17,25 +17,44 @@ constexpr int kLightInset = 3;
 
 }  // namespace
 
-// The LED of a light button: opaque over the button's own look, so that a new colour repaints
-// this small square alone.
+// The LED of a light button: opaque, so that a new colour repaints this small square alone.
 class LedDot : public QWidget {
 public:
     explicit LedDot(CDeviceKeyButtonUI* button) : QWidget(button), m_button(button)
     {
-        setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        setOpaque(true);
         setGeometry(button->ledRect());
     }
 
+    // While the window is rendered for the LED's background the LED is transparent.
+    void setOpaque(bool opaque) { setAttribute(Qt::WA_OpaquePaintEvent, opaque); }
+
 protected:
+    // Polishing with a style sheet clears the attribute; this widget paints every pixel itself.
+    bool event(QEvent* event) override
+    {
+        const bool handled = QWidget::event(event);
+        if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+            setOpaque(!m_button->m_renderingBackground);
+        return handled;
+    }
+
     void paintEvent(QPaintEvent*) override
     {
-        m_button->refreshLookCache();
+        if (m_button->m_renderingBackground)
+            return;
         QPainter painter(this);
-        const qreal ratio = m_button->m_lookCache.devicePixelRatio();
-        const QRect source(QPointF(pos() * ratio).toPoint(), QSizeF(size() * ratio).toSize());
-        painter.drawPixmap(rect(), m_button->m_lookCache, source);
+        if (m_button->m_ledBackgroundStale) {
+            // Until the copy is taken: the button's look, which is right wherever it is opaque.
+            m_button->refreshLookCache();
+            const qreal ratio = m_button->m_lookCache.devicePixelRatio();
+            const QRect source(QPointF(pos() * ratio).toPoint(), QSizeF(size() * ratio).toSize());
+            painter.drawPixmap(rect(), m_button->m_lookCache, source);
+            m_button->postLedBackgroundRefresh();
+        } else {
+            painter.drawPixmap(rect(), m_button->m_ledBackground);
+        }
         m_button->paintLed(painter, QRectF(rect()));
     }
 
@@ -96,7 +115,8 @@ void CDeviceKeyButtonUI::setLightColour(const QColor& colour)
     m_lightColour = colour;
     if (!m_dot && m_lightColour.alpha() > 0) {
         m_dot = new LedDot(this);
-        refreshLookCache();
+        m_dot->setVisible(!ledRect().isEmpty());
+        refreshLedBackground();
     }
     if (m_dot && m_dot->isVisible())
         m_dot->update();
@@ -141,20 +161,39 @@ void CDeviceKeyButtonUI::refreshLookCache()
     paintLook(cache);
     cache.end();
     m_cachedLook = look;
-    m_opaqueUnderLed = true;
-    const QImage image = m_lookCache.toImage();
-    const QRect led(QPointF(ledRect().topLeft() * look.pixelRatio).toPoint(),
-                    QSizeF(ledRect().size() * look.pixelRatio).toSize());
-    for (int y = led.top(); y <= led.bottom() && m_opaqueUnderLed; ++y) {
-        for (int x = led.left(); x <= led.right(); ++x) {
-            if (qAlpha(image.pixel(x, y)) != 255) {
-                m_opaqueUnderLed = false;
-                break;
-            }
-        }
+    if (!m_renderingBackground) {
+        m_ledBackgroundStale = true;
+        postLedBackgroundRefresh();
     }
-    if (m_dot)
-        m_dot->setVisible(m_opaqueUnderLed && !ledRect().isEmpty());
+}
+
+void CDeviceKeyButtonUI::postLedBackgroundRefresh()
+{
+    if (m_refreshPosted || !m_dot || m_renderingBackground)
+        return;
+    m_refreshPosted = true;
+    QMetaObject::invokeMethod(this, [this] { refreshLedBackground(); }, Qt::QueuedConnection);
+}
+
+void CDeviceKeyButtonUI::refreshLedBackground()
+{
+    m_refreshPosted = false;
+    if (!m_dot || !m_dot->isVisible())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    QPixmap background(m_dot->size() * ratio);
+    background.setDevicePixelRatio(ratio);
+    background.fill(Qt::transparent);
+    QWidget* top = window();
+    const QRect area(m_dot->mapTo(top, QPoint()), m_dot->size());
+    m_renderingBackground = true;
+    m_dot->setOpaque(false);
+    top->render(&background, QPoint(), QRegion(area), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    m_dot->setOpaque(true);
+    m_renderingBackground = false;
+    m_ledBackground = background;
+    m_ledBackgroundStale = false;
+    m_dot->update();
 }
 
 void CDeviceKeyButtonUI::paintLed(QPainter& painter, const QRectF& area) const
@@ -181,6 +220,15 @@ void CDeviceKeyButtonUI::resizeEvent(QResizeEvent* event)
     QPushButton::resizeEvent(event);
     if (m_dot)
         m_dot->setGeometry(ledRect());
+    m_ledBackgroundStale = true;
+    postLedBackgroundRefresh();
+}
+
+void CDeviceKeyButtonUI::moveEvent(QMoveEvent* event)
+{
+    QPushButton::moveEvent(event);
+    m_ledBackgroundStale = true;
+    postLedBackgroundRefresh();
 }
 
 // A new style sheet, palette or font changes the look without changing its key.

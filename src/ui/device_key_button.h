@@ -35,9 +35,9 @@ public:
     bool isKeySelected() const { return m_selected; }
     void setKeySelected(bool selected);
     // The lighting preview's colour of this button's LED; its alpha is the LED's brightness.
-    // Repaints only when the colour changed, and then only the LED: when the button's own look
-    // is opaque under it, the LED is a small opaque child, so nothing behind the button is
-    // painted again for a preview frame.
+    // Repaints only when the colour changed, and then only the LED: the LED is a small opaque
+    // child drawing a copy of what the window shows under it, so nothing behind it is painted
+    // again for a preview frame.
     QColor lightColour() const { return m_lightColour; }
     void setLightColour(const QColor& colour);
     // The LED's rectangle in the button.
@@ -49,6 +49,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -75,9 +76,13 @@ private:
 
     Look currentLook() const;
     void paintLook(QPainter& painter) const;
-    // Draws the look again when it changed; tells whether it is opaque under the LED.
+    // Draws the look again when it changed; a changed look also changes what lies under the LED.
     void refreshLookCache();
     void paintLed(QPainter& painter, const QRectF& area) const;
+    // Copies what the window shows under the LED, without the LED. Renders the window, so it
+    // runs outside paint events: a change seen while painting posts it.
+    void refreshLedBackground();
+    void postLedBackgroundRefresh();
 
     QString m_lightImage;
     QString m_keySetImage;
@@ -87,7 +92,10 @@ private:
     QColor m_lightColour = Qt::transparent;
     QPixmap m_lookCache;
     Look m_cachedLook;
-    bool m_opaqueUnderLed = false;
+    QPixmap m_ledBackground;
+    bool m_ledBackgroundStale = true;
+    bool m_refreshPosted = false;
+    bool m_renderingBackground = false;
     LedDot* m_dot = nullptr;
     bool m_lightFlag = false;
     bool m_keyImageFlag = true;

@@ -100,6 +100,41 @@ TEST_F(LightingThreadTest, NothingMovesWhileTheChannelIsClosed)
     EXPECT_TRUE(driveUntil([](const LightFrame& frame) { return allLeds(frame, {1, 2, 3, 192}); }));
 }
 
+// The reader is woken once per new frame it has not taken yet: never for a frame that stands
+// still, never twice before it took a snapshot.
+TEST_F(LightingThreadTest, NewFramesAreAnnouncedOnceUntilTheNextSnapshot)
+{
+    std::atomic<int> announced {0};
+    thread.setFrameListener([&] { ++announced; });
+    // Moves the clock on without taking a snapshot; true once `count` announcements came.
+    const auto runUntil = [&](int count, int atMostMs) {
+        for (int ms = 0; ms < atMostMs && announced < count; ++ms) {
+            nowMs += 1;
+            std::this_thread::sleep_for(1ms);
+        }
+        return announced == count;
+    };
+    thread.load(lightOf(0, 4, false, {1, 2, 3}), {});
+    thread.start();
+    ASSERT_TRUE(runUntil(1, 10000));
+    EXPECT_TRUE(allLeds(thread.snapshot(), {1, 2, 3, 192}));
+    EXPECT_FALSE(runUntil(2, 200)) << "a static effect announced frames that did not change";
+
+    thread.setKeyColour(2, 0xC0102030);
+    EXPECT_EQ(announced, 2);
+    thread.setKeyColour(2, 0xC0405060);
+    EXPECT_EQ(announced, 2) << "announced again before the reader took the last frame";
+    thread.snapshot();
+    thread.setKeyColour(2, 0xC0405060);
+    EXPECT_EQ(announced, 2) << "an unchanged colour was announced";
+
+    thread.load(lightOf(2, 4, false, {}), {});
+    ASSERT_TRUE(runUntil(3, 10000));
+    EXPECT_FALSE(runUntil(4, 200)) << "a moving effect announced again before the reader looked";
+    thread.snapshot();
+    EXPECT_TRUE(runUntil(4, 10000));
+}
+
 TEST_F(LightingThreadTest, ReactiveTriggerLightsEveryLedWithAWheelColour)
 {
     thread.load(lightOf(9, 4, true, {}), {});

@@ -164,5 +164,49 @@ TEST(DeviceKeyButton, LedShowsEachNewColourOverAnyLook)
     }
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// A preview frame repaints the LED alone, even where the button is transparent under it, and a
+// dim LED is blended over what the window shows there.
+TEST(DeviceKeyButton, NewColourRepaintsTheLedAloneOverWhatLiesUnderIt)
+{
+    ensureQtApp();
+    QWidget holder;
+    holder.resize(40, 40);
+    holder.setStyleSheet("background: #00ff00;");
+    auto* key = new ui::CDeviceKeyButtonUI(&holder);
+    key->setStyleSheet("QPushButton { background: transparent; border: none; }");
+    key->setGeometry(10, 10, 20, 20);
+    holder.show();
+    key->setLightColour(QColor(255, 0, 0));
+    QTest::qWait(50);
+
+    PaintCounter holderPaints;
+    PaintCounter keyPaints;
+    holder.installEventFilter(&holderPaints);
+    key->installEventFilter(&keyPaints);
+    key->setLightColour(QColor(255, 0, 0, 128));
+    QTest::qWait(50);
+    EXPECT_EQ(holderPaints.count, 0);
+    EXPECT_EQ(keyPaints.count, 0);
+
+    const QColor shown = holder.grab().toImage().pixelColor(20, 20);
+    EXPECT_NEAR(shown.red(), 128, 2);
+    EXPECT_NEAR(shown.green(), 127, 2);
+    EXPECT_EQ(shown.blue(), 0);
+}
+
 }  // namespace
 }  // namespace kestrion::test

@@ -76,6 +76,8 @@ protected:
     UiStep readPowerOnWorker() override;
     bool isLinkAlive() override;
     void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length) override;
+    // The host-driven modes stream each frame to the keyboard.
+    bool drivesDeviceLights() const override { return true; }
 
 private:
     void bindLightEditor();

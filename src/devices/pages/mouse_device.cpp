@@ -156,6 +156,7 @@ CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
       }),
       m_lighting([this] { return commandChannel().isOpen(); })
 {
+    m_lighting.setFrameListener([this] { runOnUiThread([this] { lightFrameReady(); }); });
     setProperty("controlClass", controlClass());
     setModelValue(1);
 }
@@ -245,6 +246,7 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
             showNotice(QString::fromLatin1(kLinkFailedTextId));
         refreshPage();
         loadLightingPreview();
+        m_lighting.setFramePeriod(lightFramePeriod());
         m_lightingWanted = true;
         if (!windowHidden())
             m_lighting.start();

@@ -142,6 +142,7 @@ public:
     QStringList keyListLines() const;
 
 protected:
+    bool lightFramesAnnounced() const override { return true; }
     UiStep readAllOnWorker() override;
     UiStep rereadOnWorker() override;
     UiStep readPowerOnWorker() override;

@@ -49,6 +49,7 @@ CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent, Product product)
       m_record(std::move(product.record)),
       m_lighting([this] { return commandChannel().isOpen(); })
 {
+    m_lighting.setFrameListener([this] { runOnUiThread([this] { lightFrameReady(); }); });
     setProperty("controlClass", controlClass());
     setModelValue(product.modelValue);
 }
@@ -190,6 +191,7 @@ CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
 
 void CQuellonMousePadDevice::startLighting()
 {
+    m_lighting.setFramePeriod(lightFramePeriod());
     m_lightingWanted = true;
     if (!windowHidden())
         m_lighting.start();

@@ -64,6 +64,7 @@ public:
     int countedNotices() const { return m_countedNotices; }
 
 protected:
+    bool lightFramesAnnounced() const override { return true; }
     // What sets a product with the pad's HID side apart: its kind, its list of modes in
     // "default_light.json", the preview step each mode plays, and its profile record.
     struct Product {

@@ -28,8 +28,11 @@ constexpr int kKeyboardReceiverKind = 9;
 
 constexpr int kLinkRetryMs = 5000;
 constexpr int kKeepAliveStartMs = 50;
-// The preview is only drawn on screen: one push per display frame shows every step a viewer can see.
-constexpr int kLightFrameWiredMs = 16;
+// Frames the host sends to the device's own lights follow the display's rate.
+constexpr int kDeviceFrameMs = 16;
+// A preview that is only drawn on screen: its LEDs are a few pixels wide, and each frame costs a
+// repaint through the window system, so 30 frames a second.
+constexpr int kPreviewFrameMs = 33;
 constexpr int kLightFrameReceiverMs = 500;
 constexpr int kLinkWatchFirstMs = 2000;
 constexpr int kLinkWatchMs = 3000;
@@ -270,7 +273,21 @@ void CQuellonUSBDevice::setWindowHidden(bool hidden)
     if (hidden)
         killSelectorTimer(kTimerLightFrame);
     else if (m_channel.isOpen())
+        resumeLightFrames();
+}
+
+void CQuellonUSBDevice::resumeLightFrames()
+{
+    if (lightFramesAnnounced())
+        pushLightFrame();
+    else
         armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+}
+
+void CQuellonUSBDevice::lightFrameReady()
+{
+    if (!m_windowHidden && m_channel.isOpen())
+        pushLightFrame();
 }
 
 bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
@@ -426,7 +443,7 @@ CQuellonUSBDevice::UiStep CQuellonUSBDevice::firstReadOnWorker(bool wasOnline)
         if (shown)
             shown();
         if (!m_windowHidden)
-            armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
+            resumeLightFrames();
         if (m_channel.receiverMode())
             armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);
     };
@@ -481,7 +498,9 @@ void CQuellonUSBDevice::reportOnline(bool online)
 
 int CQuellonUSBDevice::lightFramePeriod() const
 {
-    return m_channel.receiverMode() ? kLightFrameReceiverMs : kLightFrameWiredMs;
+    if (m_channel.receiverMode())
+        return kLightFrameReceiverMs;
+    return drivesDeviceLights() ? kDeviceFrameMs : kPreviewFrameMs;
 }
 
 void CQuellonUSBDevice::handleNotification(LinkKind, const std::uint8_t*, std::size_t) {}

@@ -194,6 +194,13 @@ protected:
     void killSelectorTimer(int id);
     // Binds "key_N" and "light_N" buttons of the "SelectPanel" containers under root.
     void bindKeyButtons(QWidget* root);
+    // A device whose preview runs on a lighting thread is told of each new frame and pushes it
+    // then (lightFrameReady, posted by the thread); the others poll their preview on a timer.
+    virtual bool lightFramesAnnounced() const { return false; }
+    // Whether pushed frames also go to the device's own lights (they then follow the display).
+    virtual bool drivesDeviceLights() const { return false; }
+    void lightFrameReady();
+    int lightFramePeriod() const;
 
 private:
     struct NotificationLink {
@@ -211,7 +218,8 @@ private:
     void watchLink();
     void keepAlive();
     void reportOnline(bool online);
-    int lightFramePeriod() const;
+    // Pushes the current frame and follows the next ones, after the window shows or a first read.
+    void resumeLightFrames();
     void finishJob(const UiStep& step);
     void showBusy();
     void stopBusyDisplay();

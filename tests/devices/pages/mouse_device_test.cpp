@@ -248,7 +248,9 @@ TEST_F(MousePage, MouseSwitchedOffBehindTheReceiverDoesNothing)
     EXPECT_EQ(mainWindow.messages,
               (std::vector<Message>{{ui::WM_USB_MAINMESS_DEVICE_ONLINE, 0, 1},
                                     {ui::WM_USB_MAINMESS_DEVICE_IS_INITUI, 1, 0}}));
-    EXPECT_TRUE(selector.timers.isActive(kTimerLightFrame));
+    // The preview follows its lighting thread's frames, not a polling timer.
+    EXPECT_TRUE(device.lighting().isRunning());
+    EXPECT_FALSE(selector.timers.isActive(kTimerLightFrame));
     EXPECT_TRUE(selector.timers.isActive(kTimerLinkWatch));
 }
 
