@@ -186,10 +186,12 @@ void CQuellonHS6533Device::sendLightFrame()
 
 // ---- profile
 
+// The first read and every profile choice come here: the headset's sound follows the profile.
 void CQuellonHS6533Device::loadProfile()
 {
     CQuellonMousePadDevice::loadProfile();
     syncAudioRecord();
+    applyProfileAudio();
 }
 
 void CQuellonHS6533Device::refreshPage()
@@ -220,6 +222,21 @@ void CQuellonHS6533Device::syncAudioRecord()
     runJob(kAudioLabel, [this, copy = *m_headsetRecord]() -> UiStep {
         m_audioRecord = copy;
         return {};
+    });
+}
+
+// Queued behind the probe, so the worker knows the endpoint by then; nothing is sent without one.
+void CQuellonHS6533Device::applyProfileAudio()
+{
+    if (!m_audio)
+        return;
+    runJob(kAudioLabel, [this]() -> UiStep {
+        if (!m_endpoint)
+            return {};
+        HeadsetAudio audio(*m_audio, *m_endpoint, m_audioRecord);
+        if (audio.applyProfile())
+            return {};
+        return [this] { showNotice(QString::fromLatin1(kAudioFailedId)); };
     });
 }
 

@@ -68,6 +68,7 @@ private:
     void showAudioState();
     void runAudio(AudioOp op);
     void syncAudioRecord();
+    void applyProfileAudio();
     void commitStages(const HeadsetSystemSetStages& stages, bool save);
     void audioFailed();
     void showBands(const EqBands& bands);

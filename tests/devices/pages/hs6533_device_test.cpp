@@ -16,8 +16,10 @@
 #include "devices/recording_audio_effects.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
+#include "profiles/profile_list_store.h"
 #include "profiles/program_folders.h"
 #include "support/temp_dir.h"
+#include "ui/device_profile.h"
 #include "ui/light_control.h"
 #include "ui/qt_app.h"
 
@@ -262,6 +264,60 @@ TEST_F(HeadsetAudioPage, MicrophoneLevelShowsTheVolumeTheBackEndReadsBack)
     EXPECT_EQ(fake->writes, (std::vector<Write>{{"VolumeScalarControl", {0.42, -1}}}));
     EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("-12.35"));
     EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInValue, 42);
+}
+
+// What a profile's sound settings send: the equaliser bands, then the microphone and monitoring
+// levels and mutes, then the voice effect (the fixture's back end has no voice selection).
+std::vector<Write> profileWrites(const std::vector<int>& bands, std::vector<Write> mic)
+{
+    std::vector<Write> writes = {{"Enable_EQ_GFX", {1, -1}}};
+    for (std::size_t band = 0; band < bands.size(); ++band)
+        writes.push_back({"EQ_Slider" + std::to_string(band + 1), {double(bands[band]), -1}});
+    writes.insert(writes.end(), mic.begin(), mic.end());
+    writes.push_back({"Enable_MAGICVOICE", {0, -1}});
+    return writes;
+}
+
+TEST_F(HeadsetAudioPage, FirstReadAndEveryProfileChoiceSendTheProfilesSoundSettings)
+{
+    // The factory profile: preset 1, the microphone on at 80, the monitoring muted at 50.
+    EXPECT_EQ(fake->writes, profileWrites({7, 11, 2, -3, -1, 4, 9, 12, 9, 5},
+                                          {{"VolumeScalarControl", {0.8, -1}}, {"MuteControl", {0, -1}},
+                                           {"AAVolumeScalarControl", {0.5, -1}}, {"AAMuteControl", {1, -1}}}));
+
+    ProfileListStore& store = *device.profileList();
+    ASSERT_EQ(store.add(), ProfileAddResult::Added);
+    CHs6533Profiledata other;
+    other.SetProfilePath(store.documentPath(1));
+    other.LoadProfile(store.documentPath(1));
+    other.SetCustomEqNames({"Mine"});
+    other.SetCustomEqValues(0, EqBands{-6, 0, 1, 2, 3, 4, 5, 6, 7, 8});
+    HeadsetSystemSetStages stages{};
+    stages.eqType = 13;
+    stages.customEqSelectIndex = 0;
+    stages.micInSelect = 0;
+    stages.micInValue = 30;
+    stages.micMonitorSelect = 1;
+    stages.micMonitorValue = 70;
+    other.SetSystemSetStages(stages);
+    other.SaveProfile();
+
+    fake->writes.clear();
+    device.profileSelector()->selectProfile(1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(fake->writes, profileWrites({-6, 0, 1, 2, 3, 4, 5, 6, 7, 8},
+                                          {{"VolumeScalarControl", {0.3, -1}}, {"MuteControl", {1, -1}},
+                                           {"AAVolumeScalarControl", {0.7, -1}}, {"AAMuteControl", {0, -1}}}));
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_13")->isChecked());
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+
+    fake->failing = {"AAMuteControl"};
+    fake->writes.clear();
+    device.profileSelector()->selectProfile(0);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
+    EXPECT_EQ(fake->writes.size(), 15u) << "the rest of the profile still went";
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().eqType, 1);
 }
 
 }  // namespace
