@@ -61,6 +61,20 @@ const MicProperties& micOf(MicChannel channel)
 
 constexpr int kLevelScale = 100;
 
+// What the reset's values mean for the record: "Enable_EQ_GFX" 0 is no preset type, the mutes 0
+// and full scalar volumes are both channels on at 100, "Enable_MAGICVOICE" 0 is no voice effect.
+HeadsetSystemSetStages resetStages(HeadsetSystemSetStages stages)
+{
+    stages.eqType = 0;
+    stages.micInSelect = 1;
+    stages.micInValue = kLevelScale;
+    stages.micMonitorSelect = 1;
+    stages.micMonitorValue = kLevelScale;
+    stages.magicEnable = 0;
+    stages.magicType = 0;
+    return stages;
+}
+
 }  // namespace
 
 std::optional<EqBands> eqPresetBands(int preset)
@@ -154,8 +168,7 @@ HeadsetAudio::LevelResult HeadsetAudio::setMicLevel(MicChannel channel, int leve
     HeadsetSystemSetStages stages = m_record.GetSystemSetStages();
     stages.*mic.level = level;
     m_record.SetSystemSetStages(stages);
-    const std::optional<audio::PropertyValue> volume = m_effects.read(m_endpoint, mic.volume);
-    return {true, volume ? std::optional<double>(volume->value) : std::nullopt};
+    return {true, volume(channel)};
 }
 
 bool HeadsetAudio::muted(MicChannel channel)
@@ -202,7 +215,15 @@ bool HeadsetAudio::resetAll()
         if (!writeCarried(step.property, step.value))
             allWritten = false;
     }
+    if (allWritten)
+        m_record.SetSystemSetStages(resetStages(m_record.GetSystemSetStages()));
     return allWritten;
+}
+
+std::optional<double> HeadsetAudio::volume(MicChannel channel)
+{
+    const std::optional<audio::PropertyValue> read = m_effects.read(m_endpoint, micOf(channel).volume);
+    return read ? std::optional<double>(read->value) : std::nullopt;
 }
 
 bool HeadsetAudio::applyProfile()

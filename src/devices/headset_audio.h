@@ -62,9 +62,13 @@ public:
     bool enableVoiceEffects(bool on);
     // Voice effect N (from 1).
     bool selectVoiceEffect(int effect);
-    // Every reset property this back end carries written with its reset value, in
-    // order. False when a write failed (the rest are still written).
+    // Every reset property this back end carries written with its reset value, in order; once
+    // all went through, the record follows: the equaliser off (no preset type), both channels
+    // on at full level, no voice effect (the custom presets stay). False when a write failed (the
+    // rest are still written, the record is left alone).
     bool resetAll();
+    // The channel's volume as the back end reads it back, when it does.
+    std::optional<double> volume(MicChannel channel);
     // The record's audio settings sent as a whole, each where this back end carries it: the
     // equaliser (a preset's or the chosen custom preset's bands; off when no type is chosen), the
     // microphone and monitoring levels and mutes, the voice effect. The record is not changed.

@@ -165,7 +165,9 @@ TEST_F(HeadsetAudioTest, ResetWritesEveryCarriedPropertyInOrder)
 {
     effects.unsupported = {"XearSurrHP_Room", "RFX_ROOMSIZE"};
     effects.failing = {"Enable_RFX_GFX"};
+    const HeadsetSystemSetStages before = record.GetSystemSetStages();
     EXPECT_FALSE(audio.resetAll()) << "a failed write is told";
+    EXPECT_TRUE(sameStages(record.GetSystemSetStages(), before)) << "and the record is left alone";
     std::vector<std::string> written;
     for (const Write& w : effects.writes)
         written.push_back(w.property);
@@ -180,6 +182,18 @@ TEST_F(HeadsetAudioTest, ResetWritesEveryCarriedPropertyInOrder)
         const bool fullScale = w.property == "VolumeScalarControl" || w.property == "AAVolumeScalarControl";
         EXPECT_EQ(w.value.value, fullScale ? 1.0 : 0.0) << w.property;
     }
+
+    effects.failing.clear();
+    ASSERT_TRUE(audio.resetAll());
+    HeadsetSystemSetStages reset = before;
+    reset.eqType = 0;
+    reset.micInSelect = 1;
+    reset.micInValue = 100;
+    reset.micMonitorSelect = 1;
+    reset.micMonitorValue = 100;
+    reset.magicEnable = 0;
+    reset.magicType = 0;
+    EXPECT_TRUE(sameStages(record.GetSystemSetStages(), reset)) << "the custom preset's choice stays";
 }
 
 TEST_F(HeadsetAudioTest, ProfileIsSentWholeWithoutChangingTheRecord)

@@ -320,5 +320,59 @@ TEST_F(HeadsetAudioPage, FirstReadAndEveryProfileChoiceSendTheProfilesSoundSetti
     EXPECT_EQ(device.headsetProfile().GetSystemSetStages().eqType, 1);
 }
 
+TEST_F(HeadsetAudioPage, ResetAsksFirstThenBringsTheHeadsetThePageAndTheProfileBack)
+{
+    find<QAbstractButton>("6533_eq_option_3")->click();
+    find<QAbstractButton>("6533_MicMoniter_option")->click();
+    find<QSlider>("6533_MicIn_slider")->setValue(30);
+    find<QAbstractButton>("magic_enable_option")->click();
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(find<QAbstractButton>("magic_enable_option")->isChecked());
+    fake->writes.clear();
+
+    auto* reset = find<QAbstractButton>("hs_audio_btn_reset");
+    ASSERT_TRUE(reset->isEnabled());
+    mainWindow.answer = false;
+    reset->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.questions, QStringList{QStringLiteral("hs_audio_reset_ask_text")});
+    EXPECT_TRUE(fake->writes.empty()) << "declined: nothing happens";
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_3")->isChecked());
+
+    mainWindow.answer = true;
+    fake->readable = {"VolumeControl", {0, -1}};
+    reset->click();
+    ASSERT_TRUE(settle());
+    ASSERT_FALSE(fake->writes.empty());
+    EXPECT_EQ(fake->writes.front().property, "XearSurrHP_Enable");
+    EXPECT_EQ(fake->writes.back().property, "Enable_MAGICVOICE") << "the fixture's back end has no voice selection";
+
+    for (int preset = 1; preset <= 13; ++preset)
+        EXPECT_FALSE(find<QAbstractButton>(QString("6533_eq_option_%1").arg(preset))->isChecked()) << preset;
+    for (int band = 0; band < 10; ++band)
+        EXPECT_EQ(find<QSlider>(QString("6533_eq_hz_slider_%1").arg(band))->value(), 0) << band;
+    EXPECT_EQ(find<QSlider>("6533_MicIn_slider")->value(), 100);
+    EXPECT_TRUE(find<QAbstractButton>("6533_MicIn_option")->isChecked());
+    EXPECT_TRUE(find<QAbstractButton>("6533_MicMoniter_option")->isChecked());
+    EXPECT_FALSE(find<QAbstractButton>("magic_enable_option")->isChecked());
+    EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("0.00"));
+
+    CHs6533Profiledata saved;
+    saved.LoadProfile(device.headsetProfile().GetProfilePath());
+    const HeadsetSystemSetStages stages = saved.GetSystemSetStages();
+    EXPECT_EQ(stages.eqType, 0);
+    EXPECT_EQ(stages.micInValue, 100);
+    EXPECT_EQ(stages.micMonitorSelect, 1);
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+
+    fake->failing = {"MuteControl"};
+    find<QAbstractButton>("6533_eq_option_2")->click();
+    ASSERT_TRUE(settle());
+    reset->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_2")->isChecked()) << "a failed reset is not kept";
+}
+
 }  // namespace
 }  // namespace kestrion
