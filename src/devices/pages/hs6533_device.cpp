@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTabWidget>
 
 #include <array>
 
@@ -138,10 +137,6 @@ void CQuellonHS6533Device::initPage()
     CQuellonMousePadDevice::initPage();
     if (!page())
         return;
-    if (auto* tabs = control<QTabWidget>(QStringLiteral("hs_function_tabs"))) {
-        for (int i = 0; i < tabs->count(); ++i)
-            tabs->setTabText(i, text(tabs->widget(i)->property("tabTextId").toByteArray().constData()));
-    }
     bindAudioControls();
     showAudioState();
     probeAudio();

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QSlider>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <vector>
@@ -109,6 +110,23 @@ TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
               selector.armed.end());
     EXPECT_EQ(mainWindow.messages, (std::vector<test::Message>{{ui::WM_USB_MAINMESS_PROFILE_INDEX, 1, 0}}));
     EXPECT_EQ(device.pageImage()[pad_page::kRed], 0x42);
+}
+
+TEST_F(HeadsetDevicePage, TabTitlesFollowALanguageSwitch)
+{
+    device.setLanguage(&real.language);
+    build(nullptr);
+    real.language.apply(&device);  // as the main window does with a page it built
+    auto* tabs = find<QTabWidget>("hs_function_tabs");
+    ASSERT_EQ(tabs->count(), 3);
+    const auto titles = [&] { return QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}; };
+    EXPECT_EQ(titles(), (QStringList{"Lighting", "Equaliser", "Voice effects"}));
+
+    // What the settings window does when the user picks another language.
+    ASSERT_TRUE(real.language.load("lan_cn.xml"));
+    EXPECT_EQ(titles(), (QStringList{"灯光", "均衡器", "变声"}));
+    ASSERT_TRUE(real.language.load("lan_en.xml"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Equaliser"));
 }
 
 // The twelve reports of one frame, most recent last, from what the simulator logged.
