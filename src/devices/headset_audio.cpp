@@ -1,5 +1,7 @@
 #include "devices/headset_audio.h"
 
+#include <algorithm>
+
 namespace kestrion {
 namespace {
 
@@ -59,6 +61,20 @@ const MicProperties& micOf(MicChannel channel)
 
 constexpr int kLevelScale = 100;
 
+// What the reset's values mean for the record: "Enable_EQ_GFX" 0 is no preset type, the mutes 0
+// and full scalar volumes are both channels on at 100, "Enable_MAGICVOICE" 0 is no voice effect.
+HeadsetSystemSetStages resetStages(HeadsetSystemSetStages stages)
+{
+    stages.eqType = 0;
+    stages.micInSelect = 1;
+    stages.micInValue = kLevelScale;
+    stages.micMonitorSelect = 1;
+    stages.micMonitorValue = kLevelScale;
+    stages.magicEnable = 0;
+    stages.magicType = 0;
+    return stages;
+}
+
 }  // namespace
 
 std::optional<EqBands> eqPresetBands(int preset)
@@ -81,6 +97,11 @@ const std::array<AudioResetStep, 28>& audioResetOrder()
 bool HeadsetAudio::write(std::string_view property, double value, double extra)
 {
     return m_effects.write(m_endpoint, property, audio::PropertyValue{value, extra});
+}
+
+bool HeadsetAudio::writeCarried(std::string_view property, double value, double extra)
+{
+    return !m_effects.supports(m_endpoint, property) || write(property, value, extra);
 }
 
 bool HeadsetAudio::writeBands(const EqBands& bands)
@@ -147,8 +168,7 @@ HeadsetAudio::LevelResult HeadsetAudio::setMicLevel(MicChannel channel, int leve
     HeadsetSystemSetStages stages = m_record.GetSystemSetStages();
     stages.*mic.level = level;
     m_record.SetSystemSetStages(stages);
-    const std::optional<audio::PropertyValue> volume = m_effects.read(m_endpoint, mic.volume);
-    return {true, volume ? std::optional<double>(volume->value) : std::nullopt};
+    return {true, volume(channel)};
 }
 
 bool HeadsetAudio::muted(MicChannel channel)
@@ -192,9 +212,77 @@ bool HeadsetAudio::resetAll()
 {
     bool allWritten = true;
     for (const AudioResetStep& step : kResetOrder) {
-        if (m_effects.supports(m_endpoint, step.property) && !write(step.property, step.value))
+        if (!writeCarried(step.property, step.value))
             allWritten = false;
     }
+    if (allWritten)
+        m_record.SetSystemSetStages(resetStages(m_record.GetSystemSetStages()));
+    return allWritten;
+}
+
+std::optional<double> HeadsetAudio::volume(MicChannel channel)
+{
+    const std::optional<audio::PropertyValue> read = m_effects.read(m_endpoint, micOf(channel).volume);
+    return read ? std::optional<double>(read->value) : std::nullopt;
+}
+
+bool HeadsetAudio::applyProfile()
+{
+    const HeadsetSystemSetStages stages = m_record.GetSystemSetStages();
+    // Every part is sent even after a failure, so that as much of the profile as possible holds.
+    const bool equaliser = applyEqualiser(stages);
+    const bool input = applyMic(MicChannel::Input, stages);
+    const bool monitor = applyMic(MicChannel::Monitor, stages);
+    const bool voice = applyVoice(stages);
+    return equaliser && input && monitor && voice;
+}
+
+// The bands the profile's equaliser type stands for; none for a custom type without a chosen
+// preset (it holds no bands of its own) or a type that is no preset.
+std::optional<EqBands> HeadsetAudio::profileBands(const HeadsetSystemSetStages& stages)
+{
+    if (stages.eqType != kCustomPreset)
+        return eqPresetBands(stages.eqType);
+    if (stages.customEqSelectIndex < 0)
+        return std::nullopt;
+    const std::vector<int> values = m_record.GetCustomEqValues(stages.customEqSelectIndex);
+    EqBands bands{};
+    std::copy_n(values.begin(), std::min(values.size(), bands.size()), bands.begin());
+    return bands;
+}
+
+bool HeadsetAudio::applyEqualiser(const HeadsetSystemSetStages& stages)
+{
+    const std::optional<EqBands> bands = profileBands(stages);
+    if (!bands)
+        return stages.eqType == kCustomPreset || writeCarried(kEqEnable, 0);
+    bool allWritten = writeCarried(kEqEnable, 1);
+    for (std::size_t band = 0; band < bands->size(); ++band) {
+        if (!writeCarried(eqBandProperty(static_cast<int>(band)), (*bands)[band]))
+            allWritten = false;
+    }
+    return allWritten;
+}
+
+// A level outside 0 to 100 (a damaged document) is not sent.
+bool HeadsetAudio::applyMic(MicChannel channel, const HeadsetSystemSetStages& stages)
+{
+    const MicProperties& mic = micOf(channel);
+    const int level = stages.*mic.level;
+    const bool levelWritten =
+        level < 0 || level > kLevelScale || writeCarried(mic.scalar, static_cast<double>(level) / kLevelScale, -1.0);
+    const bool muteWritten = writeCarried(mic.mute, stages.*mic.select == 0 ? 1 : 0);
+    return levelWritten && muteWritten;
+}
+
+bool HeadsetAudio::applyVoice(const HeadsetSystemSetStages& stages)
+{
+    const bool on = stages.magicEnable != 0;
+    bool allWritten = writeCarried(kVoiceEnable, on ? 1 : 0);
+    if (on && !writeCarried(kEcho, 0))
+        allWritten = false;
+    if (stages.magicType >= 1 && !writeCarried(kVoiceSelection, stages.magicType - 1))
+        allWritten = false;
     return allWritten;
 }
 

@@ -62,12 +62,27 @@ public:
     bool enableVoiceEffects(bool on);
     // Voice effect N (from 1).
     bool selectVoiceEffect(int effect);
-    // Every reset property this back end carries written with its reset value, in
-    // order. False when a write failed (the rest are still written).
+    // Every reset property this back end carries written with its reset value, in order; once
+    // all went through, the record follows: the equaliser off (no preset type), both channels
+    // on at full level, no voice effect (the custom presets stay). False when a write failed (the
+    // rest are still written, the record is left alone).
     bool resetAll();
+    // The channel's volume as the back end reads it back, when it does.
+    std::optional<double> volume(MicChannel channel);
+    // The record's audio settings sent as a whole, each where this back end carries it: the
+    // equaliser (a preset's or the chosen custom preset's bands; off when no type is chosen), the
+    // microphone and monitoring levels and mutes, the voice effect. The record is not changed.
+    // False when a write failed (the rest are still written).
+    bool applyProfile();
 
 private:
     bool write(std::string_view property, double value, double extra = -1.0);
+    // True when written, or when this back end does not carry the property.
+    bool writeCarried(std::string_view property, double value, double extra = -1.0);
+    bool applyEqualiser(const HeadsetSystemSetStages& stages);
+    bool applyMic(MicChannel channel, const HeadsetSystemSetStages& stages);
+    bool applyVoice(const HeadsetSystemSetStages& stages);
+    std::optional<EqBands> profileBands(const HeadsetSystemSetStages& stages);
     bool writeBands(const EqBands& bands);
     bool muted(MicChannel channel);
 

@@ -2,6 +2,8 @@
 
 #include "profiles/json_access.h"
 
+#include <limits>
+
 namespace kestrion {
 namespace {
 
@@ -23,9 +25,22 @@ constexpr HeadsetWord kHeadsetWords[] = {
     {"MicMoniterValue", &HeadsetSystemSetStages::micMonitorValue},
 };
 
-Json::UInt documentNumber(int value)
+// Gains and indexes are signed and kept as such in the document. Older documents hold negative
+// numbers in their unsigned 32-bit form (-3 as 4294967293); both forms read as the signed value,
+// and anything outside the 32-bit range reads as 0.
+Json::Int documentNumber(int value)
 {
-    return static_cast<Json::UInt>(value);
+    return static_cast<Json::Int>(value);
+}
+
+std::int32_t signedWord(std::int64_t number)
+{
+    constexpr std::int64_t kWordSpan = std::int64_t{1} << 32;
+    if (number >= std::numeric_limits<std::int32_t>::min() && number <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(number);
+    if (number > std::numeric_limits<std::int32_t>::max() && number < kWordSpan)
+        return static_cast<std::int32_t>(number - kWordSpan);
+    return 0;
 }
 
 int eqTableOf(int type)
@@ -46,7 +61,7 @@ std::vector<int> readBands(Json::Value& entry, const char* section, int index)
         if (tableMissing)
             objectElement(table, band)["value"] = 0;
         else
-            bands[band] = static_cast<int>(readField(table[band], "value"));
+            bands[band] = signedWord(readField(table[band], "value"));
     }
     return bands;
 }
@@ -67,7 +82,7 @@ HeadsetSystemSetStages CHs6533Profiledata::GetSystemSetStages()
     HeadsetSystemSetStages stages {};
     if (Json::Value* section = currentSection("SystemSetStages")) {
         for (const auto& word : kHeadsetWords)
-            stages.*word.field = static_cast<std::int32_t>(readField(*section, word.key));
+            stages.*word.field = signedWord(readField(*section, word.key));
     }
     m_setStages = stages;
     return stages;

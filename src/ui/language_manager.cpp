@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QVariant>
 #include <QWidget>
 #include <QXmlStreamReader>
@@ -17,6 +18,7 @@ namespace {
 constexpr const char* kTextId = "textId";
 constexpr const char* kToolTipId = "toolTipId";
 constexpr const char* kItemTextIds = "itemTextIds";
+constexpr const char* kTabTextId = "tabTextId";
 constexpr const char* kNumberMark = "%d";
 constexpr const char* kWordMark = "%s";
 
@@ -116,12 +118,26 @@ void LanguageManager::applyOne(QWidget* widget) const
         if (textId.isEmpty())
             widget->setAccessibleName(text(toolTipId));
     }
-    auto* combo = qobject_cast<QComboBox*>(widget);
-    if (!combo)
-        return;
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        applyItems(combo);
+    else if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+        applyTabTitles(tabs);
+}
+
+void LanguageManager::applyItems(QComboBox* combo) const
+{
     const QStringList itemIds = combo->property(kItemTextIds).toStringList();
     for (int i = 0; i < itemIds.size() && i < combo->count(); ++i)
         combo->setItemText(i, text(itemIds[i]));
+}
+
+void LanguageManager::applyTabTitles(QTabWidget* tabs) const
+{
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QString id = tabs->widget(i)->property(kTabTextId).toString();
+        if (!id.isEmpty())
+            tabs->setTabText(i, text(id));
+    }
 }
 
 }  // namespace kestrion::ui

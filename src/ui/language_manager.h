@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+class QComboBox;
+class QTabWidget;
 class QWidget;
 
 namespace kestrion::ui {
@@ -12,8 +14,9 @@ class Skin;
 
 // The current language's texts. A control shows a language text when it carries the text id in
 // its dynamic property "textId" (its text), "toolTipId" (its tool tip, and the accessible name
-// of a control that shows no text) or, for a combo box, "itemTextIds" (one id per item); loading
-// a language re-texts every such control.
+// of a control that shows no text) or, for a combo box, "itemTextIds" (one id per item); a tab
+// widget's page carries "tabTextId" (its tab's title). Loading a language re-texts every such
+// control.
 class LanguageManager : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +47,8 @@ signals:
 
 private:
     void applyOne(QWidget* widget) const;
+    void applyItems(QComboBox* combo) const;
+    void applyTabTitles(QTabWidget* tabs) const;
 
     const Skin& m_skin;
     QString m_name;

@@ -165,7 +165,9 @@ TEST_F(HeadsetAudioTest, ResetWritesEveryCarriedPropertyInOrder)
 {
     effects.unsupported = {"XearSurrHP_Room", "RFX_ROOMSIZE"};
     effects.failing = {"Enable_RFX_GFX"};
+    const HeadsetSystemSetStages before = record.GetSystemSetStages();
     EXPECT_FALSE(audio.resetAll()) << "a failed write is told";
+    EXPECT_TRUE(sameStages(record.GetSystemSetStages(), before)) << "and the record is left alone";
     std::vector<std::string> written;
     for (const Write& w : effects.writes)
         written.push_back(w.property);
@@ -180,6 +182,80 @@ TEST_F(HeadsetAudioTest, ResetWritesEveryCarriedPropertyInOrder)
         const bool fullScale = w.property == "VolumeScalarControl" || w.property == "AAVolumeScalarControl";
         EXPECT_EQ(w.value.value, fullScale ? 1.0 : 0.0) << w.property;
     }
+
+    effects.failing.clear();
+    ASSERT_TRUE(audio.resetAll());
+    HeadsetSystemSetStages reset = before;
+    reset.eqType = 0;
+    reset.micInSelect = 1;
+    reset.micInValue = 100;
+    reset.micMonitorSelect = 1;
+    reset.micMonitorValue = 100;
+    reset.magicEnable = 0;
+    reset.magicType = 0;
+    EXPECT_TRUE(sameStages(record.GetSystemSetStages(), reset)) << "the custom preset's choice stays";
+}
+
+TEST_F(HeadsetAudioTest, ProfileIsSentWholeWithoutChangingTheRecord)
+{
+    record.SetCustomEqNames({"Mine"});
+    record.SetCustomEqValues(0, EqBands{-5, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    const std::vector<Write> micWrites = {{"VolumeScalarControl", {0.6, -1}}, {"MuteControl", {0, -1}},
+                                          {"AAVolumeScalarControl", {0.2, -1}}, {"AAMuteControl", {1, -1}}};
+    const auto withMic = [&](std::vector<Write> equaliser, std::vector<Write> voice) {
+        equaliser.insert(equaliser.end(), micWrites.begin(), micWrites.end());
+        equaliser.insert(equaliser.end(), voice.begin(), voice.end());
+        return equaliser;
+    };
+    const std::vector<Write> voiceOff = {{"Enable_MAGICVOICE", {0, -1}}};
+    struct Case {
+        const char* what;
+        int eqType;
+        int customIndex;
+        int magicEnable;
+        int magicType;
+        std::vector<Write> expected;
+    } cases[] = {
+        {"preset", 3, 0, 0, 0, withMic(bandWrites(*eqPresetBands(3)), voiceOff)},
+        {"custom preset", 13, 0, 0, 0, withMic(bandWrites({-5, 1, 2, 3, 4, 5, 6, 7, 8, 9}), voiceOff)},
+        {"custom, none chosen: the bands stay", 13, -1, 0, 0, withMic({}, voiceOff)},
+        {"no type: equaliser off", 0, 0, 0, 0, withMic({{"Enable_EQ_GFX", {0, -1}}}, voiceOff)},
+        {"voice effect on", 0, 0, 1, 4, withMic({{"Enable_EQ_GFX", {0, -1}}},
+                                               {{"Enable_MAGICVOICE", {1, -1}}, {"Enable_MICECHO", {0, -1}},
+                                                {"MagicVoice_Selection", {3, -1}}})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadsetSystemSetStages stages{};
+        stages.eqType = c.eqType;
+        stages.customEqSelectIndex = c.customIndex;
+        stages.magicEnable = c.magicEnable;
+        stages.magicType = c.magicType;
+        stages.micInSelect = 1;
+        stages.micInValue = 60;
+        stages.micMonitorSelect = 0;
+        stages.micMonitorValue = 20;
+        record.SetSystemSetStages(stages);
+        effects.writes.clear();
+        EXPECT_TRUE(audio.applyProfile());
+        EXPECT_EQ(effects.writes, c.expected);
+        EXPECT_TRUE(sameStages(record.GetSystemSetStages(), stages));
+    }
+}
+
+TEST_F(HeadsetAudioTest, ProfileSkipsWhatTheBackEndLacksAndTellsAFailureAfterSendingTheRest)
+{
+    effects.unsupported = {"Enable_EQ_GFX", "EQ_Slider1", "EQ_Slider2", "EQ_Slider3", "EQ_Slider4", "EQ_Slider5",
+                           "EQ_Slider6", "EQ_Slider7", "EQ_Slider8", "EQ_Slider9", "EQ_Slider10",
+                           "Enable_MAGICVOICE", "MagicVoice_Selection"};
+    EXPECT_TRUE(audio.applyProfile());
+    EXPECT_EQ(effects.writes, (std::vector<Write>{{"VolumeScalarControl", {0.6, -1}}, {"MuteControl", {0, -1}},
+                                                  {"AAVolumeScalarControl", {0.2, -1}}, {"AAMuteControl", {0, -1}}}));
+
+    effects.writes.clear();
+    effects.failing = {"VolumeScalarControl"};
+    EXPECT_FALSE(audio.applyProfile());
+    EXPECT_EQ(effects.writes.size(), 3u) << "the mute and the monitoring still went";
 }
 
 }  // namespace

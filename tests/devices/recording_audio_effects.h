@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -17,6 +18,10 @@ public:
         std::string property;
         audio::PropertyValue value;
         friend bool operator==(const Write&, const Write&) = default;
+        friend void PrintTo(const Write& write, std::ostream* out)
+        {
+            *out << write.property << " = " << write.value.value << " (" << write.value.extra << ")";
+        }
     };
 
     std::vector<audio::AudioEndpoint> endpoints() override { return {{0, 1, 0, true}}; }

@@ -78,6 +78,7 @@ TEST(DefaultData, HeadsetDefaultsHoldAnEqualiserTablePerType)
         EXPECT_EQ(headset.GetEqValues(type).size(), kEqBands);
     EXPECT_EQ(headset.CurrentEntry(), before) << "every table is present, nothing was filled in";
     EXPECT_NE(headset.GetEqValues(2), headset.GetEqValues(1));
+    EXPECT_EQ(headset.GetSystemSetStages().micInSelect, 1) << "the first read sends it: the microphone stays on";
 }
 
 TEST(DefaultData, LightModeListNamesModesPerModel)

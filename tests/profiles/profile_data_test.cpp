@@ -280,6 +280,52 @@ TEST(HeadsetProfileData, EqTablesMapTypesAndFillMissingTablesWithZeros)
     EXPECT_EQ(headset.GetCustomEqNames(), (std::vector<std::string> {"Bass", "Ünï"}));
 }
 
+TEST(HeadsetProfileData, NegativeValuesAreStoredSignedAndOldUnsignedFormsStillRead)
+{
+    // Each stored form of a gain or an index and what it reads back as; the unsigned 32-bit form
+    // is what older documents hold for negative numbers.
+    struct Case {
+        const char* stored;
+        int read;
+    } cases[] = {
+        {"-3", -3},          {"4294967293", -3}, {"-13", -13}, {"4294967283", -13},
+        {"4294967295", -1},  {"7", 7},           {"0", 0},     {"2147483647", 2147483647},
+        {"4294967296", 0},   {"-2147483649", 0},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const std::string path = dir.file("p.Json");
+        writeFile(path, std::string(R"({ "Device" : [ { "EQHzValueInfo" : [ null, [ {"value" : )") + c.stored +
+                            R"(} ] ], "CustomEQHzValueInfo" : [ [ {"value" : )" + c.stored +
+                            R"(} ] ], "SystemSetStages" : { "CustomEqSeletIndex" : )" + c.stored + " } } ] }");
+        CHs6533Profiledata headset;
+        headset.SetProfilePath(path);
+        headset.LoadProfile(path);
+        EXPECT_EQ(headset.GetEqValues(1)[0], c.read);
+        EXPECT_EQ(headset.GetCustomEqValues(0)[0], c.read);
+        EXPECT_EQ(headset.GetSystemSetStages().customEqSelectIndex, c.read);
+    }
+
+    for (int value : {-3, -13, -1, 18}) {
+        SCOPED_TRACE(value);
+        const std::string path = dir.file("w.Json");
+        CHs6533Profiledata headset;
+        headset.SetProfilePath(path);
+        headset.LoadProfile(path);
+        headset.SetEqValues(2, EqBands {value});
+        headset.SetCustomEqValues(0, EqBands {value});
+        HeadsetSystemSetStages stages {};
+        stages.customEqSelectIndex = value;
+        headset.SetSystemSetStages(stages);
+        headset.SaveProfile();
+        const Json::Value entry = deviceEntryOf(LoadJsonFile(path), 0);
+        EXPECT_EQ(entry["EQHzValueInfo"][2][0]["value"].asLargestInt(), value);
+        EXPECT_EQ(entry["CustomEQHzValueInfo"][0][0]["value"].asLargestInt(), value);
+        EXPECT_EQ(entry["SystemSetStages"]["CustomEqSeletIndex"].asLargestInt(), value);
+    }
+}
+
 TEST(KeyboardProfileData, MissingCustomColoursAreWrittenAsZeros)
 {
     CKeyboardProfiledata keyboard;

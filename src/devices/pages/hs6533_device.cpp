@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTabWidget>
 
 #include <array>
 
@@ -36,6 +35,8 @@ constexpr const char* kCustomEdit = "custom_eq_name_edit";
 constexpr const char* kCustomSave = "hs_EQ_btn_save";
 constexpr const char* kCustomDelete = "hs_EQ_btn_delete";
 constexpr const char* kVoiceEnable = "magic_enable_option";
+constexpr const char* kAudioReset = "hs_audio_btn_reset";
+constexpr const char* kResetQuestionId = "hs_audio_reset_ask_text";
 constexpr const char* kVoiceOption = "magic_option_";
 
 struct MicControls {
@@ -75,6 +76,17 @@ QString numbered(const char* prefix, int n)
 QString levelText(double value)
 {
     return QString::asprintf("%.2f", value);
+}
+
+// Shows a state without raising the control's signals. An exclusive option would refuse to be
+// cleared, which the page needs when no preset or voice effect is chosen.
+void showChecked(QAbstractButton* button, bool checked)
+{
+    const QSignalBlocker quiet(button);
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(checked);
+    button->setAutoExclusive(exclusive);
 }
 
 MicControls micControlsOf(MicChannel channel)
@@ -125,10 +137,6 @@ void CQuellonHS6533Device::initPage()
     CQuellonMousePadDevice::initPage();
     if (!page())
         return;
-    if (auto* tabs = control<QTabWidget>(QStringLiteral("hs_function_tabs"))) {
-        for (int i = 0; i < tabs->count(); ++i)
-            tabs->setTabText(i, text(tabs->widget(i)->property("tabTextId").toByteArray().constData()));
-    }
     bindAudioControls();
     showAudioState();
     probeAudio();
@@ -186,10 +194,12 @@ void CQuellonHS6533Device::sendLightFrame()
 
 // ---- profile
 
+// The first read and every profile choice come here: the headset's sound follows the profile.
 void CQuellonHS6533Device::loadProfile()
 {
     CQuellonMousePadDevice::loadProfile();
     syncAudioRecord();
+    applyProfileAudio();
 }
 
 void CQuellonHS6533Device::refreshPage()
@@ -205,8 +215,9 @@ void CQuellonHS6533Device::refreshPage()
         EqBands bands{};
         std::copy_n(values.begin(), std::min(values.size(), bands.size()), bands.begin());
         showBands(bands);
-    } else if (const std::optional<EqBands> bands = eqPresetBands(stages.eqType)) {
-        showBands(*bands);
+    } else {
+        // No preset type: the equaliser is off, which sounds flat.
+        showBands(eqPresetBands(stages.eqType).value_or(EqBands{}));
     }
     showMicState();
     showVoiceState();
@@ -220,6 +231,24 @@ void CQuellonHS6533Device::syncAudioRecord()
     runJob(kAudioLabel, [this, copy = *m_headsetRecord]() -> UiStep {
         m_audioRecord = copy;
         return {};
+    });
+}
+
+// Queued behind the probe, so the worker knows the endpoint by then; nothing is sent without one.
+void CQuellonHS6533Device::applyProfileAudio()
+{
+    if (!m_audio)
+        return;
+    runJob(kAudioLabel, [this]() -> UiStep {
+        if (!m_endpoint)
+            return {};
+        HeadsetAudio audio(*m_audio, *m_endpoint, m_audioRecord);
+        const bool applied = audio.applyProfile();
+        return [this, applied, volumes = volumesOf(audio)] {
+            showVolumes(volumes);
+            if (!applied)
+                showNotice(QString::fromLatin1(kAudioFailedId));
+        };
     });
 }
 
@@ -302,6 +331,8 @@ void CQuellonHS6533Device::runAudio(AudioOp op)
 
 void CQuellonHS6533Device::bindAudioControls()
 {
+    if (auto* reset = control<QAbstractButton>(QString::fromLatin1(kAudioReset)))
+        connect(reset, &QAbstractButton::clicked, this, [this] { resetAudio(); });
     bindEqualiser();
     bindMicrophone();
     bindVoiceEffects();
@@ -392,10 +423,8 @@ EqBands CQuellonHS6533Device::shownBands() const
 void CQuellonHS6533Device::showEqType(int type)
 {
     for (int preset = 1; preset <= headset_eq::kCustomPreset; ++preset) {
-        if (auto* option = control<QAbstractButton>(numbered(kPresetOption, preset))) {
-            const QSignalBlocker quiet(option);
-            option->setChecked(preset == type);
-        }
+        if (auto* option = control<QAbstractButton>(numbered(kPresetOption, preset)))
+            showChecked(option, preset == type);
     }
     const bool custom = type == headset_eq::kCustomPreset;
     for (const char* name : {kCustomCombo, kCustomEdit, kCustomSave, kCustomDelete}) {
@@ -414,25 +443,19 @@ void CQuellonHS6533Device::showMicState()
             const QSignalBlocker quiet(slider);
             slider->setValue(states[i].first);
         }
-        if (auto* option = control<QAbstractButton>(QString::fromLatin1(kMicControls[i].option))) {
-            const QSignalBlocker quiet(option);
-            option->setChecked(states[i].second != 0);
-        }
+        if (auto* option = control<QAbstractButton>(QString::fromLatin1(kMicControls[i].option)))
+            showChecked(option, states[i].second != 0);
     }
 }
 
 void CQuellonHS6533Device::showVoiceState()
 {
     const HeadsetSystemSetStages stages = m_headsetRecord->GetSystemSetStages();
-    if (auto* enable = control<QAbstractButton>(QString::fromLatin1(kVoiceEnable))) {
-        const QSignalBlocker quiet(enable);
-        enable->setChecked(stages.magicEnable != 0);
-    }
+    if (auto* enable = control<QAbstractButton>(QString::fromLatin1(kVoiceEnable)))
+        showChecked(enable, stages.magicEnable != 0);
     for (int effect = 1; effect <= kVoiceEffectCount; ++effect) {
-        if (auto* option = control<QAbstractButton>(numbered(kVoiceOption, effect))) {
-            const QSignalBlocker quiet(option);
-            option->setChecked(effect == stages.magicType);
-        }
+        if (auto* option = control<QAbstractButton>(numbered(kVoiceOption, effect)))
+            showChecked(option, effect == stages.magicType);
     }
 }
 
@@ -511,8 +534,7 @@ void CQuellonHS6533Device::setMicLevel(MicChannel channel, int level)
         if (!result.written)
             return [this] { audioFailed(); };
         return [this, channel, result, stages = m_audioRecord.GetSystemSetStages()] {
-            if (auto* value = control<QLabel>(QString::fromLatin1(micControlsOf(channel).value)))
-                value->setText(result.volume ? levelText(*result.volume) : QString());
+            showVolume(channel, result.volume);
             commitStages(stages, true);
         };
     });
@@ -554,6 +576,41 @@ void CQuellonHS6533Device::selectVoiceEffect(int effect)
             showVoiceState();
         };
     });
+}
+
+// Everything the reset covers goes back to its default on the headset, then on the page and in
+// the profile; the user confirms first, as the change cannot be undone.
+void CQuellonHS6533Device::resetAudio()
+{
+    if (!ask(QString::fromLatin1(kResetQuestionId)))
+        return;
+    runAudio([this](HeadsetAudio& audio) -> UiStep {
+        if (!audio.resetAll())
+            return [this] { audioFailed(); };
+        return [this, stages = m_audioRecord.GetSystemSetStages(), volumes = volumesOf(audio)] {
+            commitStages(stages, true);
+            refreshPage();
+            showVolumes(volumes);
+        };
+    });
+}
+
+// Worker.
+CQuellonHS6533Device::Volumes CQuellonHS6533Device::volumesOf(HeadsetAudio& audio)
+{
+    return {audio.volume(MicChannel::Input), audio.volume(MicChannel::Monitor)};
+}
+
+void CQuellonHS6533Device::showVolumes(const Volumes& volumes)
+{
+    showVolume(MicChannel::Input, volumes[0]);
+    showVolume(MicChannel::Monitor, volumes[1]);
+}
+
+void CQuellonHS6533Device::showVolume(MicChannel channel, std::optional<double> volume)
+{
+    if (auto* value = control<QLabel>(QString::fromLatin1(micControlsOf(channel).value)))
+        value->setText(volume ? levelText(*volume) : QString());
 }
 
 // A custom preset keeps the bands the sliders show under the name typed; a name already in the

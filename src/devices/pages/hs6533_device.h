@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <set>
@@ -51,12 +52,16 @@ public:
     void selectVoiceEffect(int effect);
     void saveCustomPreset();
     void deleteCustomPreset();
+    // Asks first; then the audio reset, and the page and the profile follow it.
+    void resetAudio();
 
     CHs6533Profiledata& headsetProfile() { return *m_headsetRecord; }
     bool audioAvailable() const { return m_audioReady; }
 
 private:
     using AudioOp = std::function<UiStep(HeadsetAudio&)>;
+    // The microphone's and the monitoring's volume as the back end reads them back.
+    using Volumes = std::array<std::optional<double>, 2>;
 
     void bindAudioControls();
     void bindEqualiser();
@@ -68,12 +73,16 @@ private:
     void showAudioState();
     void runAudio(AudioOp op);
     void syncAudioRecord();
+    void applyProfileAudio();
     void commitStages(const HeadsetSystemSetStages& stages, bool save);
     void audioFailed();
     void showBands(const EqBands& bands);
     void showEqType(int type);
     void showMicState();
     void showVoiceState();
+    static Volumes volumesOf(HeadsetAudio& audio);
+    void showVolumes(const Volumes& volumes);
+    void showVolume(MicChannel channel, std::optional<double> volume);
     void fillCustomPresets(int selected);
     void sendLightFrame();
     EqBands shownBands() const;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QSlider>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <vector>
@@ -16,8 +17,10 @@
 #include "devices/recording_audio_effects.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
+#include "profiles/profile_list_store.h"
 #include "profiles/program_folders.h"
 #include "support/temp_dir.h"
+#include "ui/device_profile.h"
 #include "ui/light_control.h"
 #include "ui/qt_app.h"
 
@@ -107,6 +110,23 @@ TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
               selector.armed.end());
     EXPECT_EQ(mainWindow.messages, (std::vector<test::Message>{{ui::WM_USB_MAINMESS_PROFILE_INDEX, 1, 0}}));
     EXPECT_EQ(device.pageImage()[pad_page::kRed], 0x42);
+}
+
+TEST_F(HeadsetDevicePage, TabTitlesFollowALanguageSwitch)
+{
+    device.setLanguage(&real.language);
+    build(nullptr);
+    real.language.apply(&device);  // as the main window does with a page it built
+    auto* tabs = find<QTabWidget>("hs_function_tabs");
+    ASSERT_EQ(tabs->count(), 3);
+    const auto titles = [&] { return QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}; };
+    EXPECT_EQ(titles(), (QStringList{"Lighting", "Equaliser", "Voice effects"}));
+
+    // What the settings window does when the user picks another language.
+    ASSERT_TRUE(real.language.load("lan_cn.xml"));
+    EXPECT_EQ(titles(), (QStringList{"灯光", "均衡器", "变声"}));
+    ASSERT_TRUE(real.language.load("lan_en.xml"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Equaliser"));
 }
 
 // The twelve reports of one frame, most recent last, from what the simulator logged.
@@ -262,6 +282,114 @@ TEST_F(HeadsetAudioPage, MicrophoneLevelShowsTheVolumeTheBackEndReadsBack)
     EXPECT_EQ(fake->writes, (std::vector<Write>{{"VolumeScalarControl", {0.42, -1}}}));
     EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("-12.35"));
     EXPECT_EQ(device.headsetProfile().GetSystemSetStages().micInValue, 42);
+}
+
+// What a profile's sound settings send: the equaliser bands, then the microphone and monitoring
+// levels and mutes, then the voice effect (the fixture's back end has no voice selection).
+std::vector<Write> profileWrites(const std::vector<int>& bands, std::vector<Write> mic)
+{
+    std::vector<Write> writes = {{"Enable_EQ_GFX", {1, -1}}};
+    for (std::size_t band = 0; band < bands.size(); ++band)
+        writes.push_back({"EQ_Slider" + std::to_string(band + 1), {double(bands[band]), -1}});
+    writes.insert(writes.end(), mic.begin(), mic.end());
+    writes.push_back({"Enable_MAGICVOICE", {0, -1}});
+    return writes;
+}
+
+TEST_F(HeadsetAudioPage, FirstReadAndEveryProfileChoiceSendTheProfilesSoundSettings)
+{
+    // The factory profile: preset 1, the microphone on at 80, the monitoring muted at 50.
+    EXPECT_EQ(fake->writes, profileWrites({7, 11, 2, -3, -1, 4, 9, 12, 9, 5},
+                                          {{"VolumeScalarControl", {0.8, -1}}, {"MuteControl", {0, -1}},
+                                           {"AAVolumeScalarControl", {0.5, -1}}, {"AAMuteControl", {1, -1}}}));
+
+    ProfileListStore& store = *device.profileList();
+    ASSERT_EQ(store.add(), ProfileAddResult::Added);
+    CHs6533Profiledata other;
+    other.SetProfilePath(store.documentPath(1));
+    other.LoadProfile(store.documentPath(1));
+    other.SetCustomEqNames({"Mine"});
+    other.SetCustomEqValues(0, EqBands{-6, 0, 1, 2, 3, 4, 5, 6, 7, 8});
+    HeadsetSystemSetStages stages{};
+    stages.eqType = 13;
+    stages.customEqSelectIndex = 0;
+    stages.micInSelect = 0;
+    stages.micInValue = 30;
+    stages.micMonitorSelect = 1;
+    stages.micMonitorValue = 70;
+    other.SetSystemSetStages(stages);
+    other.SaveProfile();
+
+    fake->writes.clear();
+    device.profileSelector()->selectProfile(1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(fake->writes, profileWrites({-6, 0, 1, 2, 3, 4, 5, 6, 7, 8},
+                                          {{"VolumeScalarControl", {0.3, -1}}, {"MuteControl", {1, -1}},
+                                           {"AAVolumeScalarControl", {0.7, -1}}, {"AAMuteControl", {0, -1}}}));
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_13")->isChecked());
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+
+    fake->failing = {"AAMuteControl"};
+    fake->writes.clear();
+    device.profileSelector()->selectProfile(0);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
+    EXPECT_EQ(fake->writes.size(), 15u) << "the rest of the profile still went";
+    EXPECT_EQ(device.headsetProfile().GetSystemSetStages().eqType, 1);
+}
+
+TEST_F(HeadsetAudioPage, ResetAsksFirstThenBringsTheHeadsetThePageAndTheProfileBack)
+{
+    find<QAbstractButton>("6533_eq_option_3")->click();
+    find<QAbstractButton>("6533_MicMoniter_option")->click();
+    find<QSlider>("6533_MicIn_slider")->setValue(30);
+    find<QAbstractButton>("magic_enable_option")->click();
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(find<QAbstractButton>("magic_enable_option")->isChecked());
+    fake->writes.clear();
+
+    auto* reset = find<QAbstractButton>("hs_audio_btn_reset");
+    ASSERT_TRUE(reset->isEnabled());
+    mainWindow.answer = false;
+    reset->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.questions, QStringList{QStringLiteral("hs_audio_reset_ask_text")});
+    EXPECT_TRUE(fake->writes.empty()) << "declined: nothing happens";
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_3")->isChecked());
+
+    mainWindow.answer = true;
+    fake->readable = {"VolumeControl", {0, -1}};
+    reset->click();
+    ASSERT_TRUE(settle());
+    ASSERT_FALSE(fake->writes.empty());
+    EXPECT_EQ(fake->writes.front().property, "XearSurrHP_Enable");
+    EXPECT_EQ(fake->writes.back().property, "Enable_MAGICVOICE") << "the fixture's back end has no voice selection";
+
+    for (int preset = 1; preset <= 13; ++preset)
+        EXPECT_FALSE(find<QAbstractButton>(QString("6533_eq_option_%1").arg(preset))->isChecked()) << preset;
+    for (int band = 0; band < 10; ++band)
+        EXPECT_EQ(find<QSlider>(QString("6533_eq_hz_slider_%1").arg(band))->value(), 0) << band;
+    EXPECT_EQ(find<QSlider>("6533_MicIn_slider")->value(), 100);
+    EXPECT_TRUE(find<QAbstractButton>("6533_MicIn_option")->isChecked());
+    EXPECT_TRUE(find<QAbstractButton>("6533_MicMoniter_option")->isChecked());
+    EXPECT_FALSE(find<QAbstractButton>("magic_enable_option")->isChecked());
+    EXPECT_EQ(find<QLabel>("6533_MicIn_value")->text(), QStringLiteral("0.00"));
+
+    CHs6533Profiledata saved;
+    saved.LoadProfile(device.headsetProfile().GetProfilePath());
+    const HeadsetSystemSetStages stages = saved.GetSystemSetStages();
+    EXPECT_EQ(stages.eqType, 0);
+    EXPECT_EQ(stages.micInValue, 100);
+    EXPECT_EQ(stages.micMonitorSelect, 1);
+    EXPECT_TRUE(mainWindow.notices.isEmpty());
+
+    fake->failing = {"MuteControl"};
+    find<QAbstractButton>("6533_eq_option_2")->click();
+    ASSERT_TRUE(settle());
+    reset->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
+    EXPECT_TRUE(find<QAbstractButton>("6533_eq_option_2")->isChecked()) << "a failed reset is not kept";
 }
 
 }  // namespace
