@@ -58,6 +58,10 @@ public:
     CHs6533Profiledata& headsetProfile() { return *m_headsetRecord; }
     bool audioAvailable() const { return m_audioReady; }
 
+protected:
+    // The ear cups show the frames the host sends.
+    bool drivesDeviceLights() const override { return true; }
+
 private:
     using AudioOp = std::function<UiStep(HeadsetAudio&)>;
     // The microphone's and the monitoring's volume as the back end reads them back.
