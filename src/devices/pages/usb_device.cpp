@@ -31,8 +31,8 @@ constexpr int kKeepAliveStartMs = 50;
 // Frames the host sends to the device's own lights follow the display's rate.
 constexpr int kDeviceFrameMs = 16;
 // A preview that is only drawn on screen: its LEDs are a few pixels wide, and each frame costs a
-// repaint through the window system, so 30 frames a second.
-constexpr int kPreviewFrameMs = 33;
+// repaint through the window system whatever it paints, so 25 frames a second.
+constexpr int kPreviewFrameMs = 40;
 constexpr int kLightFrameReceiverMs = 500;
 constexpr int kLinkWatchFirstMs = 2000;
 constexpr int kLinkWatchMs = 3000;
