@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-class QLocalSocket;
+#include <map>
+
+class QSocketNotifier;
 
 namespace kestrion::ui {
 
@@ -38,16 +40,26 @@ signals:
 private:
     enum class Lock { Taken, Busy, Failed };
 
+    // A connected copy: its watcher and what it has sent of a line not yet finished.
+    struct Peer {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray pending;
+    };
+
     Lock takeLock();
     void listen();
+    void stopListening();
     void askPrimaryToActivate() const;
-    void onNewConnection();
-    void readRequest(QLocalSocket* socket);
+    void acceptPeers();
+    void readPeer(int fd);
+    void dropPeer(int fd);
 
     QString m_name;
     QString m_folder;
     int m_lockFd = -1;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_listenNotifier = nullptr;
+    std::map<int, Peer> m_peers;
 };
 
 }  // namespace kestrion::ui
