@@ -221,16 +221,15 @@ void CQuellonKeyboardDevice::markKeysChanged(bool changed)
         m_keyEditor->setSaveEnabled(changed);
 }
 
-// A profile without a key list for every slot takes the keys as the keyboard holds them, over
-// its layout's own keys as the defaults.
+// A profile without a key list for every slot takes the keys as the keyboard holds them, with
+// its layout's own keys as the defaults: saving then leaves the keys the user did not touch as
+// they were.
 void CQuellonKeyboardDevice::adoptDeviceKeys()
 {
     if (keySlots() > 0 && m_record.GetKeyList().size() != keySlots()) {
         std::vector<KeyEntry> keys = keyboardFactoryKeys(keySlots());
         for (std::size_t slot = 0; slot < keys.size(); ++slot) {
             const std::size_t at = keySlotOffset(slot);
-            if (m_keys[at] == KeyType::None)
-                continue;
             keys[slot].current.type = m_keys[at];
             keys[slot].current.param1 = m_keys[at + 1];
             keys[slot].current.param2 = m_keys[at + 2];
