@@ -184,10 +184,16 @@ void CQuellonKeyboardDevice::setKeyCapturePaused(bool paused)
         m_keyEditor->setCapturePaused(paused);
 }
 
+// The profile keeps each slot's assignment; its default is always the layout's key.
 std::vector<KeyEntry> CQuellonKeyboardDevice::keyList()
 {
-    std::vector<KeyEntry> keys = m_record.GetKeyList();
-    return keys.size() == keySlots() ? keys : keyboardFactoryKeys(keySlots());
+    std::vector<KeyEntry> keys = keyboardFactoryKeys(keySlots());
+    const std::vector<KeyEntry> stored = m_record.GetKeyList();
+    if (stored.size() == keys.size()) {
+        for (std::size_t slot = 0; slot < keys.size(); ++slot)
+            keys[slot].current = stored[slot].current;
+    }
+    return keys;
 }
 
 void CQuellonKeyboardDevice::selectKey(int slot)
@@ -240,9 +246,11 @@ void CQuellonKeyboardDevice::adoptDeviceKeys()
     reloadKeyEditor();
 }
 
-// The record changed under the editor (another profile, a read): it shows the selected slot's entry.
+// The record changed under the editor (another profile, a read): it shows the selected slot's
+// entry, with the library's macros as they are now.
 void CQuellonKeyboardDevice::reloadKeyEditor()
 {
+    loadMacroNames();
     const std::vector<KeyEntry> keys = keyList();
     if (m_keyEditor && m_selectedKey >= 0 && m_selectedKey < static_cast<int>(keys.size()))
         m_keyEditor->loadEntry(keys[static_cast<std::size_t>(m_selectedKey)]);
