@@ -99,7 +99,7 @@ stop_simulator
 # keyboard has it), so the tool finds it as it would a configured one. Its first page holds the wave.
 start_simulator "keyboard-product 0000" "poke keyboard settings 1 02" "plug keyboard"
 shot keyboard-page.png
-shot keyboard-tab-keys.png key_Op_tab keyset_function_combo=6 key_ComBox_check_1
+shot keyboard-tab-keys.png key_Op_tab
 shot keyboard-tab-macros.png macro_Op_tab
 stop_simulator
 # The headset alone: its lighting page, its equaliser and its voice effects.

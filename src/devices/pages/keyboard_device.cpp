@@ -23,6 +23,7 @@ constexpr int kKeyboardKind = 1;
 // The live mode whose keys show the active profile's light table.
 constexpr int kPerKeyModeCode = 29;
 constexpr int kLightLevels = 4;
+constexpr int kLightingTab = 1;
 
 constexpr const char* kLightEditor = "LightControlItem";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
@@ -106,6 +107,10 @@ void CQuellonKeyboardDevice::bindProfileSelector()
         return;
     selector->setStore(m_profiles.get());
     selector->InitProfileList();
+    // The page opens on its lighting tab.
+    selector->bindTabs(page());
+    selector->SelectTab(kLightingTab);
+    showFunctionPage(kLightingTab);
     connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonKeyboardDevice::applySelectedProfile);
 }
 

@@ -26,7 +26,8 @@ class KeyboardLayoutView;
 
 // A keyboard with per-key lighting, by cable (kind 1) or through its receiver (kind 9): its
 // settings page, both key tables and the five light tables read from it, its lighting written
-// back, the host-driven modes streamed frame by frame over the cable, and its profiles.
+// back, the host-driven modes streamed frame by frame over the cable, its keys and macros edited
+// and written, and its profiles.
 class CQuellonKeyboardDevice : public CQuellonUSBDevice {
     Q_OBJECT
 public:
@@ -50,7 +51,7 @@ public:
     void applyLight(const LightInfo& light);
     // Queues the page image to the keyboard as page n; writes queued while one waits become one.
     void writeSettingsPage(int page);
-    // The selected profile changed: loaded, shown and written to the keyboard.
+    // The selected profile changed: loaded, shown and written to the keyboard with its keys.
     void applySelectedProfile();
     // Queues a key table (three bytes per key slot) to the keyboard.
     void writeKeys(const KeyboardLink::KeyTable& table);
