@@ -2,7 +2,7 @@
 # Renders the main window under Xvfb into docs/screenshots: with no device, with the simulated
 # mouse on its cable on each shown tab of its page (and each performance sub-page), with a stock
 # background chosen in the skin pop-up, and with the receiver plugged while the mouse behind it is
-# switched off, with the mouse pad alone and with the headset alone; the keyboard page; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
+# switched off, with the mouse pad alone and with the headset alone; the keyboard page with its keys and macros tabs; then the skin's own windows (settings in both languages, skin pop-up, shoot page). Uses a private runtime folder so a
 # running simulator or tool of the user is not seen.
 set -euo pipefail
 
@@ -99,6 +99,9 @@ stop_simulator
 # keyboard has it), so the tool finds it as it would a configured one. Its first page holds the wave.
 start_simulator "keyboard-product 0000" "poke keyboard settings 1 02" "plug keyboard"
 shot keyboard-page.png
+shot keyboard-tab-keys.png key_Op_tab
+shot keyboard-tab-macros.png macro_Op_tab
+stop_simulator
 # The headset alone: its lighting page, its equaliser and its voice effects.
 start_simulator "plug headset"
 shot headset-page.png

@@ -23,6 +23,7 @@ constexpr int kKeyboardKind = 1;
 // The live mode whose keys show the active profile's light table.
 constexpr int kPerKeyModeCode = 29;
 constexpr int kLightLevels = 4;
+constexpr int kLightingTab = 1;
 
 constexpr const char* kLightEditor = "LightControlItem";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
@@ -85,6 +86,8 @@ void CQuellonKeyboardDevice::initPage()
     bindLightEditor();
     bindProfileSelector();
     bindLayoutView();
+    bindKeyEditor();
+    bindMacroPage();
     loadLightModes();
 }
 
@@ -104,6 +107,10 @@ void CQuellonKeyboardDevice::bindProfileSelector()
         return;
     selector->setStore(m_profiles.get());
     selector->InitProfileList();
+    // The page opens on its lighting tab.
+    selector->bindTabs(page());
+    selector->SelectTab(kLightingTab);
+    showFunctionPage(kLightingTab);
     connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonKeyboardDevice::applySelectedProfile);
 }
 
@@ -116,7 +123,7 @@ void CQuellonKeyboardDevice::bindLayoutView()
     box->setContentsMargins(8, 8, 8, 8);
     m_layoutView = new KeyboardLayoutView(holder);
     box->addWidget(m_layoutView);
-    connect(m_layoutView, &KeyboardLayoutView::keyClicked, this, &CQuellonKeyboardDevice::paintKey);
+    connect(m_layoutView, &KeyboardLayoutView::keyClicked, this, &CQuellonKeyboardDevice::layoutKeyClicked);
 }
 
 // In the per-key mode a clicked key takes the editor's colour, in the active profile's light
@@ -180,6 +187,8 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
         if (tablesRead)
             m_lightTables = tables;
         loadProfile();
+        if (dataRead)
+            adoptDeviceKeys();
         if (pageRead)
             storePage(page, profile);
         refreshPage();
@@ -360,8 +369,10 @@ void CQuellonKeyboardDevice::applySelectedProfile()
 {
     loadProfile();
     refreshPage();
+    reloadKeyEditor();
     loadLightingPreview();
     writeSettingsPage(m_activeProfile);
+    saveKeysToDevice();
 }
 
 // A change the profile file did not take is told: the user would lose it at the next start.
@@ -424,12 +435,6 @@ void CQuellonKeyboardDevice::writeFailed(int result)
 {
     if (result != kCommandOk && commandChannel().isOpen())
         showNotice(QString::fromLatin1(kLinkFailedTextId));
-}
-
-template <typename T>
-T* CQuellonKeyboardDevice::control(const QString& name) const
-{
-    return page() ? page()->findChild<T*>(name) : nullptr;
 }
 
 }  // namespace kestrion

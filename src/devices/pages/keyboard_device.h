@@ -21,11 +21,13 @@ class CLightControlUI;
 
 namespace kestrion {
 
+class CKeySetControlUI;
 class KeyboardLayoutView;
 
 // A keyboard with per-key lighting, by cable (kind 1) or through its receiver (kind 9): its
 // settings page, both key tables and the five light tables read from it, its lighting written
-// back, the host-driven modes streamed frame by frame over the cable, and its profiles.
+// back, the host-driven modes streamed frame by frame over the cable, its keys and macros edited
+// and written, and its profiles.
 class CQuellonKeyboardDevice : public CQuellonUSBDevice {
     Q_OBJECT
 public:
@@ -49,7 +51,7 @@ public:
     void applyLight(const LightInfo& light);
     // Queues the page image to the keyboard as page n; writes queued while one waits become one.
     void writeSettingsPage(int page);
-    // The selected profile changed: loaded, shown and written to the keyboard.
+    // The selected profile changed: loaded, shown and written to the keyboard with its keys.
     void applySelectedProfile();
     // Queues a key table (three bytes per key slot) to the keyboard.
     void writeKeys(const KeyboardLink::KeyTable& table);
@@ -58,6 +60,24 @@ public:
     bool writeMacros(const std::vector<EventList>& macros);
     // Queues profile index's light table (three bytes per key slot).
     void writeLightTable(const KeyboardLink::LightTable& table, int index);
+
+    // The keys tab: the drawn layout picks the key slot the key editor shows.
+    CKeySetControlUI* keyEditor() const { return m_keyEditor; }
+    CMacroControlUI* macroPage() const override { return m_macroPage; }
+    bool routeKeyEditor(const QString& type, const QString& name) override;
+    void keyCaptured(const CapturedInput& input) override;
+    void setKeyCapturePaused(bool paused) override;
+    QWidget* functionTabs() const override;
+    // Opens the key editor on key slot n.
+    void selectKey(int slot);
+    int selectedKey() const { return m_selectedKey; }
+    // The editor's code into the selected slot of the record, saved to the profile.
+    void applyKeyEdit();
+    bool keysChanged() const { return m_keysChanged; }
+    // Writes the macros the keys play and then the key table on the worker; the outcome is told.
+    void saveKeysToDevice();
+    // The record's key list, one entry per key slot.
+    std::vector<KeyEntry> keyList();
 
     ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
     CKeyboardProfiledata& profile() { return m_record; }
@@ -84,6 +104,21 @@ private:
     void bindProfileSelector();
     void bindLayoutView();
     void paintKey(int slot);
+    void layoutKeyClicked(int slot);
+    // The keys tab and the macro page.
+    void bindKeyEditor();
+    void bindMacroPage();
+    bool routeKeyEditorClick(const QString& name);
+    bool routeKeyEditorList(const QString& name);
+    bool routeKeyEditorFocus(bool focused, const QString& name);
+    void adoptDeviceKeys();
+    void reloadKeyEditor();
+    void markKeysChanged(bool changed);
+    void loadMacroNames();
+    void followRemovedMacro(int index);
+    QString chooseMacroFile(bool save);
+    void macrosWrittenForKeys(int result, const KeyboardLink::KeyTable& table);
+    void keysWritten(int result, const KeyboardLink::KeyTable& table);
     const KeyboardLink::LightTable& activeLightTable() const;
     void loadLightModes();
     void storePage(const KeyboardPage& page, std::uint8_t profile);
@@ -124,6 +159,16 @@ private:
     FrameStreamer m_streamer;
     ui::CLightControlUI* m_lightEditor = nullptr;
     KeyboardLayoutView* m_layoutView = nullptr;
+    CKeySetControlUI* m_keyEditor = nullptr;
+    CMacroControlUI* m_macroPage = nullptr;
+    int m_selectedKey = -1;
+    bool m_keysChanged = false;
 };
+
+template <typename T>
+T* CQuellonKeyboardDevice::control(const QString& name) const
+{
+    return page() ? page()->findChild<T*>(name) : nullptr;
+}
 
 }  // namespace kestrion

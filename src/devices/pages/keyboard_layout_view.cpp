@@ -65,6 +65,12 @@ void KeyboardLayoutView::showColours(const std::vector<KeyColour>& colours)
     update();
 }
 
+void KeyboardLayoutView::setSelectedSlot(int slot)
+{
+    m_selected = slot;
+    update();
+}
+
 QRectF KeyboardLayoutView::keyRect(std::size_t slot) const
 {
     const double unit = width() / static_cast<double>(kQuartersWide);
@@ -91,6 +97,11 @@ void KeyboardLayoutView::paintEvent(QPaintEvent*)
         const KeyColour colour = slot < m_colours.size() ? m_colours[slot] : KeyColour{};
         painter.setBrush(keyColour(colour));
         painter.drawRoundedRect(keyRect(slot), 3, 3);
+    }
+    if (m_selected >= 0) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QColor(0xf0, 0xb4, 0x29), 2));
+        painter.drawRoundedRect(keyRect(static_cast<std::size_t>(m_selected)), 3, 3);
     }
 }
 

@@ -17,6 +17,9 @@ public:
     static std::size_t keyCount();
     void showColours(const std::vector<KeyColour>& colours);
     const std::vector<KeyColour>& colours() const { return m_colours; }
+    // The slot drawn outlined as the one being edited; -1 for none.
+    void setSelectedSlot(int slot);
+    int selectedSlot() const { return m_selected; }
     // Where a key slot is drawn; empty past the drawn keys.
     QRectF keyRect(std::size_t slot) const;
 
@@ -29,6 +32,7 @@ protected:
 
 private:
     std::vector<KeyColour> m_colours;
+    int m_selected = -1;
 };
 
 }  // namespace kestrion

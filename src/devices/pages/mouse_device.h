@@ -120,13 +120,13 @@ public:
     const LightingThread& lighting() const { return m_lighting; }
 
     // The macro page, when the skin has one and the device has a data folder.
-    CMacroControlUI* macroPage() const { return m_macroPage; }
+    CMacroControlUI* macroPage() const override { return m_macroPage; }
 
     // The buttons tab: the key list and the key assignment editor.
     CKeySetControlUI* keyEditor() const { return m_keyEditor; }
     // Handles a notification of the key editor's controls or of a key picture ("key_" n); false
     // for any other control.
-    bool routeKeyEditor(const QString& type, const QString& name);
+    bool routeKeyEditor(const QString& type, const QString& name) override;
     // Opens the editor on key n, unless it is the mouse's last left button (which it must keep).
     void selectKey(int key);
     int selectedKey() const { return m_selectedKey; }
@@ -137,8 +137,9 @@ public:
     // which and how far; the outcome is told and the profile saved.
     void saveKeysToDevice();
     // A key event of the main window's input capture while the key edit has the focus.
-    void keyCaptured(const CapturedInput& input);
-    void setKeyCapturePaused(bool paused);
+    void keyCaptured(const CapturedInput& input) override;
+    void setKeyCapturePaused(bool paused) override;
+    QWidget* functionTabs() const override;
     QStringList keyListLines() const;
 
 protected:

@@ -18,6 +18,7 @@ namespace kestrion {
 namespace {
 
 constexpr const char* kKeyEditorName = "KeySetControlItem";
+constexpr const char* kFunctionTabs = "mouse_function_tabs";
 constexpr const char* kKeyListName = "device_setkeyinfo_list";
 constexpr const char* kKeyEditName = "keyset_keyboard_text_edit";
 constexpr const char* kModifierPrefix = "key_ComBox_check_";
@@ -266,6 +267,11 @@ void CQuellonMouseDevice::setKeyCapturePaused(bool paused)
 {
     if (m_keyEditor)
         m_keyEditor->setCapturePaused(paused);
+}
+
+QWidget* CQuellonMouseDevice::functionTabs() const
+{
+    return page() ? page()->findChild<QWidget*>(QString::fromLatin1(kFunctionTabs)) : nullptr;
 }
 
 // A key whose default is shown but not applied yet is written with its default: what the page

@@ -29,6 +29,9 @@ class QTimer;
 
 namespace kestrion {
 
+class CMacroControlUI;
+struct CapturedInput;
+
 namespace ui {
 class CDeviceKeyButtonUI;
 class CDeviceProfileUI;
@@ -148,6 +151,15 @@ public:
     virtual void refreshPage() {}
     // The page's profile selector, when the device keeps profiles and the skin shows one.
     virtual ui::CDeviceProfileUI* profileSelector() const { return nullptr; }
+    // The key editor and the macro page of a device that has them, for the window's routing and
+    // input capture; the base has neither.
+    virtual CMacroControlUI* macroPage() const { return nullptr; }
+    // Handles a notification of the key editor's controls; false for any other control.
+    virtual bool routeKeyEditor(const QString&, const QString&) { return false; }
+    virtual void keyCaptured(const CapturedInput&) {}
+    virtual void setKeyCapturePaused(bool) {}
+    // The page's function tabs, kept still while a macro is recorded.
+    virtual QWidget* functionTabs() const { return nullptr; }
     // Shows the function page that the page layout numbers n (its property "functionPage").
     virtual void showFunctionPage(int page);
     int functionPage() const { return m_functionPage; }

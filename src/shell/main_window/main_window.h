@@ -267,7 +267,7 @@ private:
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
-    void bindMacroPage(CQuellonMouseDevice& mouse);
+    void bindMacroPage(CQuellonUSBDevice& device);
     void startMacroCapture(int mode);
     void endMacroCapture();
     void onMacroCaptured(const CapturedInput& input);

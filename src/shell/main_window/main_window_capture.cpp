@@ -1,14 +1,14 @@
 // The input capture of the main window: the editors start and stop it, its events go to them.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/mouse_device.h"
+#include "devices/pages/usb_device.h"
 
 namespace kestrion {
 
 bool CMainWnd::routeToKeyEditor(const ui::UiNotification& notification)
 {
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    return mouse && mouse->routeKeyEditor(notification.type, notification.sender);
+    CQuellonUSBDevice* device = selectedDevice();
+    return device && device->routeKeyEditor(notification.type, notification.sender);
 }
 
 // The key edit losing the focus ends only its own capture, never a recording.
@@ -29,8 +29,8 @@ void CMainWnd::onCaptured(CaptureMode mode, const CapturedInput& input)
         onMacroCaptured(input);
         return;
     }
-    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice()))
-        mouse->keyCaptured(input);
+    if (CQuellonUSBDevice* device = selectedDevice())
+        device->keyCaptured(input);
 }
 
 void CMainWnd::onCapturePaused(bool paused)
@@ -39,8 +39,8 @@ void CMainWnd::onCapturePaused(bool paused)
         onMacroCapturePaused(paused);
         return;
     }
-    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice()))
-        mouse->setKeyCapturePaused(paused);
+    if (CQuellonUSBDevice* device = selectedDevice())
+        device->setKeyCapturePaused(paused);
 }
 
 }  // namespace kestrion

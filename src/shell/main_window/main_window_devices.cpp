@@ -155,8 +155,7 @@ bool CMainWnd::createDevice(int modelIndex)
     device->setSelectorEntry(selectorLink.get());
     m_bridge->attach(device.get());
     m_bridge->attach(option.get());
-    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(device.get()))
-        bindMacroPage(*mouse);
+    bindMacroPage(*device);
 
     m_devices.push_back({device.release(), option.release(), power.release(), std::move(selectorLink), modelIndex});
     return true;

@@ -1,8 +1,8 @@
-// Macro recording: the macro page of the selected mouse asks for the window's input capture, gets
+// Macro recording: the macro page of the selected device asks for the window's input capture, gets
 // the captured keys and buttons, and gives the capture back when its recording ends.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/mouse_device.h"
+#include "devices/pages/usb_device.h"
 #include "editors/macro_control.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_profile.h"
@@ -13,19 +13,17 @@ namespace {
 using namespace main_window;
 
 constexpr const char* kCaptureFailedTextId = "macro_capture_failed_text";
-constexpr const char* kFunctionTabs = "mouse_function_tabs";
 
 CMacroControlUI* macroPageOf(CQuellonUSBDevice* device)
 {
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(device);
-    return mouse ? mouse->macroPage() : nullptr;
+    return device ? device->macroPage() : nullptr;
 }
 
 }  // namespace
 
-void CMainWnd::bindMacroPage(CQuellonMouseDevice& mouse)
+void CMainWnd::bindMacroPage(CQuellonUSBDevice& device)
 {
-    CMacroControlUI* page = mouse.macroPage();
+    CMacroControlUI* page = device.macroPage();
     if (!page)
         return;
     connect(page, &CMacroControlUI::captureRequested, this, &CMainWnd::startMacroCapture);
@@ -68,12 +66,12 @@ void CMainWnd::lockForRecording(bool locked)
 {
     if (QWidget* selector = control(kSelectorContainer))
         selector->setEnabled(!locked);
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (!mouse)
+    CQuellonUSBDevice* device = selectedDevice();
+    if (!device)
         return;
-    if (ui::CDeviceProfileUI* profiles = mouse->profileSelector())
+    if (ui::CDeviceProfileUI* profiles = device->profileSelector())
         profiles->setEnabled(!locked);
-    if (QWidget* tabs = mouse->page() ? mouse->page()->findChild<QWidget*>(kFunctionTabs) : nullptr)
+    if (QWidget* tabs = device->functionTabs())
         tabs->setEnabled(!locked);
 }
 

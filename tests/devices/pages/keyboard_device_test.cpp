@@ -13,6 +13,8 @@
 #include "devices/pages/keyboard_device.h"
 #include "devices/pages/keyboard_layout_view.h"
 #include "devices/pages/page_fixture.h"
+#include "editors/key_set_control.h"
+#include "editors/macro_library.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "profiles/program_folders.h"
@@ -275,6 +277,90 @@ TEST_F(KeyboardDevicePage, WriteToAKeyboardThatStopsAnsweringIsTold)
     device.applyLight(device.profile().GetLightInfo());
     ASSERT_TRUE(settle());
     EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_7")});
+}
+
+// The key list holds the keyboard's own table as read; each slot's default is its key of the
+// drawn layout (a modifier by its bit, any other key by its usage).
+TEST_F(KeyboardDevicePage, KeysAreTheKeyboardsOwnWithTheLayoutsKeysAsDefaults)
+{
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::KeyTable, 5 * 3, {0x30, 0x00, 0xE9}));
+    readAll();
+    const std::vector<KeyEntry> keys = device.keyList();
+    ASSERT_EQ(keys.size(), device.keySlots());
+    EXPECT_EQ(std::vector<int>({keys[5].current.type, keys[5].current.param1, keys[5].current.param2}),
+              std::vector<int>({0x30, 0x00, 0xE9}));
+    EXPECT_EQ(keys[6].current.type, 0) << "an empty slot stays empty";
+
+    struct Case {
+        int slot;
+        std::uint8_t modifier;
+        std::uint8_t usage;
+    };
+    constexpr Case kCases[] = {
+        {0, 0, 0x29},   // Esc
+        {5, 0, 0x3E},   // F5
+        {13, 0, 0x46},  // Print Screen
+        {38, 0, 0x14},  // Q
+        {74, 0x02, 0},  // left Shift
+        {90, 0, 0x58},  // Num Enter
+        {91, 0x01, 0},  // left Ctrl
+        {103, 0, 0x63}, // Num Decimal
+    };
+    for (const Case& c : kCases) {
+        const KeyRecord& key = keys[static_cast<std::size_t>(c.slot)].defaults;
+        EXPECT_EQ(std::vector<int>({key.type, key.param1, key.param2}), std::vector<int>({0x20, c.modifier, c.usage}))
+            << "slot " << c.slot;
+    }
+}
+
+// Macros larger than the keyboard's macro area are told; nothing reaches the keyboard and the key
+// goes back to its default.
+TEST_F(KeyboardDevicePage, AMacroThatDoesNotFitIsToldAndNothingIsWritten)
+{
+    MacroLibrary library(dataFolder.path());
+    ASSERT_TRUE(library.load());
+    library.add();
+    Json::Value events(Json::arrayValue);
+    for (int i = 0; i < 40; ++i) {
+        Json::Value event(Json::objectValue);
+        event["Action"] = i % 2 ? "up" : "down";
+        event["Button"] = 4;
+        event["Type"] = 10;
+        event["Delay"] = "10";
+        events.append(event);
+    }
+    library.saveMacro(0, events);
+    // One block of 128 bytes: the 40 events' container takes 182.
+    ASSERT_TRUE(sim.writeMemory(devsim::Product::Keyboard, devsim::Area::Info, keyboard_memory::kInfoMacroBlocks, {1}));
+    readAll();
+    std::vector<std::uint8_t> keysBefore, macrosBefore, keysAfter, macrosAfter;
+    sim.readMemory(devsim::Product::Keyboard, devsim::Area::KeyTable, 0, 512, keysBefore);
+    sim.readMemory(devsim::Product::Keyboard, devsim::Area::Macro, 0, 64, macrosBefore);
+
+    device.showFunctionPage(2);
+    auto* view = device.findChild<KeyboardLayoutView*>();
+    view->resize(900, 160);
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(3).center().toPoint());
+    ASSERT_EQ(device.selectedKey(), 3);
+    EXPECT_EQ(view->selectedSlot(), 3);
+    KeyEntry macro = device.keyList()[3];
+    macro.current.type = 0x70;
+    macro.current.param1 = 0;
+    macro.current.param2 = 1;
+    device.keyEditor()->loadEntry(macro);
+    device.applyKeyEdit();
+    ASSERT_EQ(device.keyList()[3].current.type, 0x70);
+    device.saveKeysToDevice();
+    ASSERT_TRUE(settle());
+
+    EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_16 14")});
+    sim.readMemory(devsim::Product::Keyboard, devsim::Area::KeyTable, 0, 512, keysAfter);
+    sim.readMemory(devsim::Product::Keyboard, devsim::Area::Macro, 0, 64, macrosAfter);
+    EXPECT_EQ(keysAfter, keysBefore);
+    EXPECT_EQ(macrosAfter, macrosBefore);
+    const KeyEntry entry = device.keyList()[3];
+    EXPECT_EQ(entry.current.type, entry.defaults.type);
+    EXPECT_EQ(entry.current.param2, entry.defaults.param2);
 }
 
 }  // namespace
