@@ -7,6 +7,7 @@ namespace {
 
 using namespace lighting;
 
+constexpr int kStaticMode = 0;
 constexpr int kOffMode = 6;
 constexpr int kReactiveMode = 9;
 constexpr std::array<int, 5> kCustomEntryModes = {0, 1, 2, 4, 5};
@@ -27,6 +28,7 @@ void LightingPlayer::load(const LightInfo& light, std::vector<LedEffect> customE
     m_mode = light.mode;
     m_params = effectParamsOf(light);
     m_customEffects = std::move(customEffects);
+    m_loadShown = false;
     if (modeChanged || playsCustomList())
         restart(nowMs);
 }
@@ -39,6 +41,7 @@ std::int64_t LightingPlayer::advance(std::int64_t nowMs)
     if (m_ticks >= stepTicks()) {
         m_preview.runStep(stepMode(), stepParams(), nowMs);
         m_ticks = 0;
+        m_loadShown = true;
     }
     return millisecondsToNextEvent(nowMs);
 }
@@ -89,6 +92,14 @@ void LightingPlayer::countTicks(std::int64_t nowMs)
     const std::int64_t ticks = (nowMs - *m_lastTickMs) / kTickMs;
     *m_lastTickMs += ticks * kTickMs;
     m_ticks = static_cast<int>(std::min(m_ticks + ticks, kTickCountLimit));
+}
+
+bool LightingPlayer::isStill() const
+{
+    if (!m_loadShown || (playsCustomList() && !m_customEffects.empty()))
+        return false;
+    const int mode = stepMode();
+    return mode == kStaticMode || mode == kOffMode;
 }
 
 int LightingPlayer::stepMode() const

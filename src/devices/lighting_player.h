@@ -29,6 +29,9 @@ public:
     void triggerReactive(const std::array<std::uint8_t, lighting::kLedCount>& wheelPositions);
 
     int mode() const { return m_mode; }
+    // Whether the frame changes only on a reload: a static colour or the lights off, with no
+    // effect list to move on, once a step has shown what was loaded.
+    bool isStill() const;
     LightingPreview& preview() { return m_preview; }
     const LightingPreview& preview() const { return m_preview; }
 
@@ -50,6 +53,7 @@ private:
     std::int64_t m_entryStartMs = 0;
     std::optional<std::int64_t> m_lastTickMs;
     int m_ticks = 0;
+    bool m_loadShown = false;
 };
 
 }  // namespace kestrion

@@ -123,6 +123,7 @@ LightFrame LightingThread::snapshot() const
     return m_player.preview().frame();
 }
 
+// The effect's next step paints over the colour as before; a still effect runs it at once.
 void LightingThread::setKeyColour(int index, std::uint32_t colour)
 {
     bool announce = false;
@@ -131,7 +132,9 @@ void LightingThread::setKeyColour(int index, std::uint32_t colour)
         const LightFrame before = m_player.preview().frame();
         m_player.preview().setKeyColour(index, colour);
         announce = m_player.preview().frame() != before && takeAnnouncement();
+        m_reloaded = true;
     }
+    m_wake.notify_all();
     if (announce)
         m_frameListener();
 }
@@ -154,7 +157,7 @@ void LightingThread::run()
             continue;
         }
         const LightFrame before = m_player.preview().frame();
-        const std::int64_t sleepMs = runFrame();
+        const std::optional<std::int64_t> sleepMs = runFrame();
         if (m_player.preview().frame() != before && takeAnnouncement()) {
             lock.unlock();
             m_frameListener();
@@ -164,17 +167,20 @@ void LightingThread::run()
     }
 }
 
-std::int64_t LightingThread::runFrame()
+std::optional<std::int64_t> LightingThread::runFrame()
 {
     if (m_syncColour || m_audioFrame) {
         for (int i = 0; i < static_cast<int>(lighting::kLedCount); ++i) {
             const KeyColour colour = m_syncColour ? *m_syncColour : (*m_audioFrame)[static_cast<std::size_t>(i)];
             m_player.preview().setKeyColour(i, packKeyColour(colour));
         }
-        return kClosedChannelWaitMs;
+        return std::nullopt;
     }
     const int maxSteps = static_cast<int>(m_framePeriodMs / lighting::kTickMs) + kSpareCatchUpSteps;
-    return std::max(m_player.catchUp(m_clock(), maxSteps), m_framePeriodMs);
+    const std::int64_t untilNextStep = m_player.catchUp(m_clock(), maxSteps);
+    if (m_player.isStill())
+        return std::nullopt;
+    return std::max(untilNextStep, m_framePeriodMs);
 }
 
 bool LightingThread::takeAnnouncement()
@@ -185,12 +191,15 @@ bool LightingThread::takeAnnouncement()
     return true;
 }
 
-// Sleeps for the given time unless a stop or a reload comes first.
-void LightingThread::waitWhileRunning(std::unique_lock<std::mutex>& lock, std::int64_t milliseconds)
+// Sleeps for the given time, or with none until woken, unless a stop or a reload comes first.
+void LightingThread::waitWhileRunning(std::unique_lock<std::mutex>& lock, std::optional<std::int64_t> milliseconds)
 {
     m_reloaded = false;
-    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                           [this] { return m_stopRequested || m_reloaded; });
+    const auto woken = [this] { return m_stopRequested || m_reloaded; };
+    if (milliseconds)
+        m_wake.wait_for(lock, std::chrono::milliseconds(*milliseconds), woken);
+    else
+        m_wake.wait(lock, woken);
 }
 
 }  // namespace kestrion

@@ -19,8 +19,9 @@ class CBasicProfiledata;
 // The mouse object's lighting thread and the preview state it animates. Everything is guarded
 // by one mutex; the page reads the frame as a snapshot. The thread sleeps until the next step is
 // due, at least one frame period (100 ms while the command channel is closed), runs the steps
-// that fell due meanwhile, and wakes at once for stop and reload. A new frame is announced to the
-// frame listener once until the next snapshot, so a static effect costs its reader nothing.
+// that fell due meanwhile, and wakes at once for stop and reload; a still effect sleeps until one
+// of them. A new frame is announced to the frame listener once until the next snapshot, so a
+// static effect costs its reader nothing.
 // The destructor stops it; an owner whose channelOpen reads one of its own members stops it first.
 class LightingThread {
 public:
@@ -66,9 +67,9 @@ public:
 private:
     void run();
     // Runs what the thread shows now: the sync colour, the audio frame or the effect's due steps.
-    // Returns how long to sleep.
-    std::int64_t runFrame();
-    void waitWhileRunning(std::unique_lock<std::mutex>& lock, std::int64_t milliseconds);
+    // Returns how long to sleep; none when only a reload can change the frame.
+    std::optional<std::int64_t> runFrame();
+    void waitWhileRunning(std::unique_lock<std::mutex>& lock, std::optional<std::int64_t> milliseconds);
     // Under the lock: whether the listener is to be told (and marks the announcement as made).
     bool takeAnnouncement();
 

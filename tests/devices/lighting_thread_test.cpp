@@ -41,7 +41,14 @@ bool allLeds(const LightFrame& frame, const KeyColour& colour)
 // A lighting thread on a clock that only the test moves, over a channel the test opens and closes.
 class LightingThreadTest : public testing::Test {
 protected:
-    LightingThreadTest() : thread([this] { return channelOpen.load(); }, [this] { return nowMs.load(); }) {}
+    LightingThreadTest()
+        : thread([this] { return channelOpen.load(); },
+                 [this] {
+                     ++clockReads;
+                     return nowMs.load();
+                 })
+    {
+    }
 
     // Moves the clock on by 1 ms per real millisecond until the frame satisfies the predicate.
     template <typename Predicate>
@@ -72,6 +79,7 @@ protected:
 
     std::atomic<std::int64_t> nowMs {1000};
     std::atomic<bool> channelOpen {true};
+    std::atomic<int> clockReads {0};
     LightingThread thread;
 };
 
@@ -118,7 +126,9 @@ TEST_F(LightingThreadTest, NewFramesAreAnnouncedOnceUntilTheNextSnapshot)
     thread.start();
     ASSERT_TRUE(runUntil(1, 10000));
     EXPECT_TRUE(allLeds(thread.snapshot(), {1, 2, 3, 192}));
+    const int readsOnceShown = clockReads;
     EXPECT_FALSE(runUntil(2, 200)) << "a static effect announced frames that did not change";
+    EXPECT_EQ(clockReads, readsOnceShown) << "the thread kept waking for a static effect";
 
     thread.setKeyColour(2, 0xC0102030);
     EXPECT_EQ(announced, 2);
