@@ -15,7 +15,6 @@ constexpr std::uint16_t kPendingCode = 0x0402;
 constexpr std::uint16_t kProfileCode = 0x1000;
 constexpr std::uint16_t kProfileAndLightCode = 0x1100;
 constexpr std::uint16_t kCodeFamilyMask = 0xFF00;
-constexpr int kReactiveMode = 20;
 
 // The one-byte fields of the page and the record fields they carry, both ways.
 struct LightByte {
@@ -148,7 +147,7 @@ std::vector<std::uint8_t> keyboardFrame(const std::vector<KeyColour>& keys, std:
 KeyboardNotification decodeKeyboardNotification(std::uint16_t code, bool wired, int lightMode)
 {
     using Kind = KeyboardNotification::Kind;
-    if (code == kRereadCode || (code == 0 && wired && lightMode == kReactiveMode))
+    if (code == kRereadCode || (code == 0 && wired && lightMode == kKeyboardReactiveMode))
         return {Kind::Reread, 0, std::nullopt};
     if (code == kPendingCode)
         return {Kind::RereadPending, 0, std::nullopt};

@@ -72,6 +72,8 @@ KeyboardSettings decodeKeyboardPage(const KeyboardPage& bytes, const std::vector
 // the keyboard gave them); byte 0 is `profile`.
 KeyboardPage encodeKeyboardPage(const KeyboardSettings& settings, std::uint8_t profile,
                                 const std::vector<int>& modeCodes, const KeyboardPage& base);
+// The reactive mode (by its position), in which a code of 0 on the cable also asks for a reread.
+inline constexpr int kKeyboardReactiveMode = 20;
 // The modes whose colours the host sends frame by frame (by their code).
 bool isHostDrivenMode(int modeCode);
 

@@ -238,7 +238,8 @@ bool CQuellonKeyboardDevice::isLinkAlive()
     return m_link.isLinkAlive();
 }
 
-// The page as the keyboard holds it goes into the record, which is saved.
+// The page as the keyboard holds it goes into the record, which is saved; a new mode starts
+// the reactive buffers over.
 void CQuellonKeyboardDevice::storePage(const KeyboardPage& page, std::uint8_t profile)
 {
     m_page = page;
@@ -248,6 +249,7 @@ void CQuellonKeyboardDevice::storePage(const KeyboardPage& page, std::uint8_t pr
     m_record.SetSystemStages(read.system);
     m_record.SetLightInfo(read.light);
     saveRecord();
+    m_reactive.resetAfterRead(current.light.mode, read.light.mode);
 }
 
 void CQuellonKeyboardDevice::handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length)

@@ -10,6 +10,7 @@
 
 #include "devices/event_container.h"
 #include "devices/frame_streamer.h"
+#include "devices/keyboard_reactive.h"
 #include "devices/keyboard_settings.h"
 #include "devices/pages/usb_device.h"
 #include "profiles/keyboard_profile_data.h"
@@ -156,6 +157,8 @@ private:
     // The mode the notification threads compare with (the record's, as a position).
     std::atomic<int> m_lightMode{0};
     LightInfo m_light{};
+    // The reactive and ripple effects' buffers; used on the UI thread.
+    KeyboardReactive m_reactive;
     FrameStreamer m_streamer;
     ui::CLightControlUI* m_lightEditor = nullptr;
     KeyboardLayoutView* m_layoutView = nullptr;
