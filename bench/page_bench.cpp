@@ -23,7 +23,7 @@ struct Page {
         setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
         device.setPageSetup(setup);
         device.buildPage(skin, factory);
-        device.show();
+        device.view()->show();
     }
     ui::Skin skin;
     ui::ControlFactory factory;

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "devices/pages/device_selector.h"
+#include "devices/device_selector.h"
 #include "devices/pages/mouse_device.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
         device.setPageSetup(setup);
         device.buildPage(skin, factory);
-        device.show();
+        device.view()->show();
         sim.plug(devsim::Port::Receiver);
         device.attachCommandLink(sim.commandPath(devsim::Port::Receiver), 6);
         sim.injectFault(devsim::FaultKind::Drop, devsim::Simulator::kAll);

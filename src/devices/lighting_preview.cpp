@@ -73,6 +73,17 @@ constexpr std::array<Step, kFixedModeCount> kStepByMode = {
 
 }  // namespace
 
+std::vector<std::uint32_t> previewColoursOf(const LightFrame& frame)
+{
+    std::vector<std::uint32_t> colours;
+    colours.reserve(frame.size());
+    for (const KeyColour& led : frame) {
+        colours.push_back(std::uint32_t{led.brightness} << 24 | std::uint32_t{led.red} << 16 |
+                          std::uint32_t{led.green} << 8 | led.blue);
+    }
+    return colours;
+}
+
 ScaledFrame scaledFrame(const LightFrame& frame)
 {
     ScaledFrame scaled {};

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "devices/lighting_tables.h"
 #include "profiles/profile_records.h"
@@ -24,6 +25,8 @@ using LightFrame = std::array<KeyColour, lighting::kLedCount>;
 using ScaledFrame = std::array<std::uint8_t, lighting::kLedCount * 3>;
 
 ScaledFrame scaledFrame(const LightFrame& frame);
+// The frame as a page shows it: per LED, brightness in the top byte, then red, green, blue.
+std::vector<std::uint32_t> previewColoursOf(const LightFrame& frame);
 
 // The 32-bit form of a key colour, as the page's light buttons take it: brightness in the top
 // byte (their alpha), then red, green and blue.

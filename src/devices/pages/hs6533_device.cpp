@@ -107,7 +107,7 @@ std::set<std::string> pageProperties()
 
 }  // namespace
 
-CQuellonHS6533Device::CQuellonHS6533Device(QWidget* parent)
+CQuellonHS6533Device::CQuellonHS6533Device(QObject* parent)
     : CQuellonMousePadDevice(parent, Product{kHeadsetKind, kHeadsetModelValue,
                                              {kHeadsetPreviewSteps.begin(), kHeadsetPreviewSteps.end()},
                                              std::make_unique<CHs6533Profiledata>()}),

@@ -28,7 +28,7 @@ class CQuellonHS6533Device : public CQuellonMousePadDevice {
 public:
     static constexpr int kVoiceEffectCount = 6;
 
-    explicit CQuellonHS6533Device(QWidget* parent = nullptr);
+    explicit CQuellonHS6533Device(QObject* parent = nullptr);
     ~CQuellonHS6533Device() override;
 
     QString controlClass() const override;

@@ -41,8 +41,8 @@ std::int64_t steadyMs()
 
 }  // namespace
 
-CQuellonKeyboardDevice::CQuellonKeyboardDevice(QWidget* parent)
-    : CQuellonUSBDevice(parent),
+CQuellonKeyboardDevice::CQuellonKeyboardDevice(QObject* parent)
+    : PagedUSBDevice(parent),
       m_link(commandChannel()),
       m_streamer([this](const FrameStreamer::Frame& frame) { return sendFrame(frame); })
 {
@@ -64,7 +64,7 @@ QString CQuellonKeyboardDevice::controlClass() const
 
 void CQuellonKeyboardDevice::setModelValue(int value)
 {
-    CQuellonUSBDevice::setModelValue(value);
+    PagedUSBDevice::setModelValue(value);
     m_record.SetDeviceIndex(0);
 }
 
@@ -75,7 +75,7 @@ std::size_t CQuellonKeyboardDevice::keySlots() const
 
 void CQuellonKeyboardDevice::initPage()
 {
-    CQuellonUSBDevice::initPage();
+
     if (!page())
         return;
     const std::string& folder = pageSetup().dataFolder;
@@ -167,7 +167,7 @@ void CQuellonKeyboardDevice::loadLightModes()
 
 // Worker. The page is read too: a write carries the bytes the tool does not edit, and before
 // any read it would set them to zero on the keyboard.
-CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
+PagedUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
 {
     KeyboardLink::Info info{};
     KeyboardLink::KeyTable keys{}, keys2{};
@@ -199,7 +199,7 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
 
 // Worker. After a 0x0402 notice the keyboard changed more than its page (its per-key colours
 // among it): the light tables are read again too.
-CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
+PagedUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
 {
     KeyboardPage page{};
     std::uint8_t profile = 0;
@@ -214,12 +214,12 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
         storePage(page, profile);
         refreshPage();
         loadLightingPreview();
-        sendToMainWindow(ui::WM_USB_MAINMESS_PROFILE_INDEX, profile, 0);
+        sendToMainWindow(WM_USB_MAINMESS_PROFILE_INDEX, profile, 0);
     };
 }
 
 // Worker.
-CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readPowerOnWorker()
+PagedUSBDevice::UiStep CQuellonKeyboardDevice::readPowerOnWorker()
 {
     std::array<std::uint8_t, keyboard_memory::kPowerLength> power{};
     if (m_link.readPower(power) != kCommandOk)
@@ -227,8 +227,7 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readPowerOnWorker()
     return [this, power] {
         m_power = power;
         sendToMainWindow(kMessagePowerStatus, power[PowerRecord::kMessageByte], 0);
-        if (powerControl())
-            powerControl()->showPowerRecord(m_power);
+        showPower(m_power.data(), m_power.size());
     };
 }
 

@@ -12,7 +12,7 @@
 #include "devices/frame_streamer.h"
 #include "devices/keyboard_reactive.h"
 #include "devices/keyboard_settings.h"
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/profile_list_store.h"
 
@@ -29,13 +29,13 @@ class KeyboardLayoutView;
 // settings page, both key tables and the five light tables read from it, its lighting written
 // back, the host-driven modes streamed frame by frame over the cable, its keys and macros edited
 // and written, and its profiles.
-class CQuellonKeyboardDevice : public CQuellonUSBDevice {
+class CQuellonKeyboardDevice : public PagedUSBDevice {
     Q_OBJECT
 public:
     static constexpr int kRereadDelayMs = 50;
     static constexpr std::size_t kMaxMacroEvents = 60;
 
-    explicit CQuellonKeyboardDevice(QWidget* parent = nullptr);
+    explicit CQuellonKeyboardDevice(QObject* parent = nullptr);
     ~CQuellonKeyboardDevice() override;
 
     QString controlClass() const override;

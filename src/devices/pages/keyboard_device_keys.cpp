@@ -161,8 +161,8 @@ bool CQuellonKeyboardDevice::routeKeyEditorFocus(bool focused, const QString& na
 {
     if (name == QLatin1String(kKeyEditName)) {
         // The window losing the focus only pauses the capture; it goes on when the focus is back.
-        if (focused || isActiveWindow())
-            sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
+        if (focused || page()->isActiveWindow())
+            sendToMainWindow(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
         return true;
     }
     if (!focused && ui::isOneOf(name, kAppliedEdits)) {
@@ -284,8 +284,8 @@ void CQuellonKeyboardDevice::followRemovedMacro(int index)
 QString CQuellonKeyboardDevice::chooseMacroFile(bool save)
 {
     const QString filter = QStringLiteral("Macro Files(*.mac)");
-    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
-                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    return save ? QFileDialog::getSaveFileName(page(), QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(page(), QString(), QString(), filter);
 }
 
 // The macros the keys play, as one container, then the key table referring to them by place.

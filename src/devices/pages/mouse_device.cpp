@@ -117,11 +117,6 @@ QString numbered(const char* prefix, int index)
     return QString::fromLatin1(prefix) + QString::number(index);
 }
 
-QColor previewColourOf(const KeyColour& led)
-{
-    return QColor(led.red, led.green, led.blue, led.brightness);
-}
-
 QString swatchStyle(const DpiStage& stage)
 {
     return QStringLiteral("background-color: %1;").arg(QColor(stage.red, stage.green, stage.blue).name());
@@ -147,8 +142,8 @@ const Json::Value* listAt(const Json::Value& document, const char* name, int ind
 
 }  // namespace
 
-CQuellonMouseDevice::CQuellonMouseDevice(QWidget* parent)
-    : CQuellonUSBDevice(parent),
+CQuellonMouseDevice::CQuellonMouseDevice(QObject* parent)
+    : PagedUSBDevice(parent),
       m_settings(commandChannel(), [this](int message, std::intptr_t wParam, std::intptr_t lParam) {
           runOnUiThread([this, message, wParam, lParam] {
               sendToMainWindow(static_cast<std::uint32_t>(message), wParam, lParam);
@@ -175,14 +170,14 @@ QString CQuellonMouseDevice::controlClass() const
 
 void CQuellonMouseDevice::setModelValue(int value)
 {
-    CQuellonUSBDevice::setModelValue(value);
+    PagedUSBDevice::setModelValue(value);
     m_record.SetDeviceIndex(0);
 }
 
 // Nobody sees the preview while the window is hidden: its thread rests until it shows again.
 void CQuellonMouseDevice::setWindowHidden(bool hidden)
 {
-    CQuellonUSBDevice::setWindowHidden(hidden);
+    PagedUSBDevice::setWindowHidden(hidden);
     m_settings.setPaused(hidden);
     if (hidden)
         m_lighting.stop();
@@ -192,7 +187,7 @@ void CQuellonMouseDevice::setWindowHidden(bool hidden)
 
 void CQuellonMouseDevice::initPage()
 {
-    CQuellonUSBDevice::initPage();
+
     if (!page())
         return;
     bindControls();
@@ -226,7 +221,7 @@ void CQuellonMouseDevice::openFirstTab(ui::CDeviceProfileUI& selector)
 }
 
 // Worker.
-CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
+PagedUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
 {
     const bool dataRead = m_settings.readDeviceData() == kCommandOk;
     const DeviceInfoBlock info = m_settings.deviceInfo();
@@ -254,7 +249,7 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::readAllOnWorker()
 }
 
 // Worker.
-CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
+PagedUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
 {
     SettingsPage page{};
     std::uint8_t profile = 0;
@@ -367,14 +362,9 @@ std::uint32_t CQuellonMouseDevice::getKeyColour(int index) const
 }
 
 // One snapshot of the preview per frame: the lighting thread's lock is taken once, not per LED.
-void CQuellonMouseDevice::pushLightFrame()
+std::vector<std::uint32_t> CQuellonMouseDevice::previewColours() const
 {
-    const LightFrame frame = m_lighting.snapshot();
-    const QList<ui::CDeviceKeyButtonUI*>& buttons = lightButtons();
-    for (int i = 0; i < buttons.size() && i < static_cast<int>(frame.size()); ++i) {
-        if (buttons[i])
-            buttons[i]->setLightColour(previewColourOf(frame[i]));
-    }
+    return previewColoursOf(m_lighting.snapshot());
 }
 
 void CQuellonMouseDevice::showSyncColour(const std::optional<KeyColour>& colour)
@@ -383,15 +373,14 @@ void CQuellonMouseDevice::showSyncColour(const std::optional<KeyColour>& colour)
 }
 
 // Worker.
-CQuellonUSBDevice::UiStep CQuellonMouseDevice::readPowerOnWorker()
+PagedUSBDevice::UiStep CQuellonMouseDevice::readPowerOnWorker()
 {
     PowerRecord power;
     if (m_settings.readPowerStatus(power) != kCommandOk)
         return {};
     return [this, power] {
         m_power = power;
-        if (powerControl())
-            powerControl()->showPowerRecord(m_power.bytes);
+        showPower(m_power.bytes.data(), m_power.bytes.size());
     };
 }
 
@@ -1034,8 +1023,8 @@ void CQuellonMouseDevice::followRemovedMacro(int index)
 QString CQuellonMouseDevice::chooseMacroFile(bool save)
 {
     const QString filter = QStringLiteral("Macro Files(*.mac)");
-    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
-                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    return save ? QFileDialog::getSaveFileName(page(), QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(page(), QString(), QString(), filter);
 }
 
 template <typename T>

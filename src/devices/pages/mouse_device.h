@@ -10,7 +10,7 @@
 #include "devices/audio_light.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse_settings.h"
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 #include "editors/custom_light_lists.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"
@@ -37,12 +37,12 @@ class CKeySetControlUI;
 // The Z880-ZIR mouse, by cable or through its receiver: reads its information block, key table
 // and settings page, shows them on its page, writes the page's settings back and follows the
 // mouse's own profile and DPI-stage changes.
-class CQuellonMouseDevice : public CQuellonUSBDevice {
+class CQuellonMouseDevice : public PagedUSBDevice {
     Q_OBJECT
 public:
     static constexpr int kStageRows = 7;
 
-    explicit CQuellonMouseDevice(QWidget* parent = nullptr);
+    explicit CQuellonMouseDevice(QObject* parent = nullptr);
     ~CQuellonMouseDevice() override;
 
     QString controlClass() const override;
@@ -54,7 +54,7 @@ public:
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
     void showSyncColour(const std::optional<KeyColour>& colour) override;
-    void pushLightFrame() override;
+    std::vector<std::uint32_t> previewColours() const override;
     int keepAliveMinutes() override;
     void loadProfile() override;
     void refreshPage() override;

@@ -138,8 +138,8 @@ bool CQuellonMouseDevice::routeKeyEditorFocus(bool focused, const QString& name)
 {
     if (name == QLatin1String(kKeyEditName)) {
         // The window losing the focus only pauses the capture; it goes on when the focus is back.
-        if (focused || isActiveWindow())
-            sendToMainWindow(ui::WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
+        if (focused || page()->isActiveWindow())
+            sendToMainWindow(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
         return true;
     }
     if (!focused && ui::isOneOf(name, kAppliedEdits)) {

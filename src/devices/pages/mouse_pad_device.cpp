@@ -34,15 +34,15 @@ constexpr std::uint8_t kDarkStep = 6;
 
 }  // namespace
 
-CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent)
+CQuellonMousePadDevice::CQuellonMousePadDevice(QObject* parent)
     : CQuellonMousePadDevice(parent, Product{kPadKind, kPadModelValue,
                                              {kPadPreviewSteps.begin(), kPadPreviewSteps.end()},
                                              std::make_unique<CBasicProfiledata>()})
 {
 }
 
-CQuellonMousePadDevice::CQuellonMousePadDevice(QWidget* parent, Product product)
-    : CQuellonUSBDevice(parent),
+CQuellonMousePadDevice::CQuellonMousePadDevice(QObject* parent, Product product)
+    : PagedUSBDevice(parent),
       m_link(commandChannel()),
       m_kind(product.kind),
       m_previewStepOfMode(std::move(product.previewStepOfMode)),
@@ -74,13 +74,13 @@ QString CQuellonMousePadDevice::controlClass() const
 
 void CQuellonMousePadDevice::setModelValue(int value)
 {
-    CQuellonUSBDevice::setModelValue(value);
+    PagedUSBDevice::setModelValue(value);
     m_record->SetDeviceIndex(0);
 }
 
 void CQuellonMousePadDevice::setWindowHidden(bool hidden)
 {
-    CQuellonUSBDevice::setWindowHidden(hidden);
+    PagedUSBDevice::setWindowHidden(hidden);
     if (hidden)
         m_lighting.stop();
     else if (m_lightingWanted && !m_lighting.isRunning())
@@ -89,7 +89,6 @@ void CQuellonMousePadDevice::setWindowHidden(bool hidden)
 
 void CQuellonMousePadDevice::initPage()
 {
-    CQuellonUSBDevice::initPage();
     if (!page())
         return;
     const std::string& folder = pageSetup().dataFolder;
@@ -144,7 +143,7 @@ void CQuellonMousePadDevice::loadLightModes()
 
 // Worker. The page is read here too: a write carries the bytes the tool does not edit, and
 // before any read it would set them to zero on the pad.
-CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
+PagedUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
 {
     std::array<std::uint8_t, pad_page::kInfoLength> info{};
     const bool infoRead = m_link.readDeviceInfo(info) == kCommandOk;
@@ -165,27 +164,26 @@ CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
 }
 
 // Worker. The page image follows the pad; the profile stays as the user left it.
-CQuellonUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
+PagedUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
 {
     PadPage page{};
     if (m_link.readPage(m_modeCodes, page) != kCommandOk)
         return {};
     return [this, page] {
         m_page = page;
-        sendToMainWindow(ui::WM_USB_MAINMESS_PROFILE_INDEX, page[pad_page::kProfile], 0);
+        sendToMainWindow(WM_USB_MAINMESS_PROFILE_INDEX, page[pad_page::kProfile], 0);
     };
 }
 
 // Worker.
-CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
+PagedUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
 {
     std::array<std::uint8_t, pad_page::kPowerLength> power{};
     if (m_link.readPower(power) != kCommandOk)
         return {};
     return [this, power] {
         m_power = power;
-        if (powerControl())
-            powerControl()->showPowerRecord(m_power);
+        showPower(m_power.data(), m_power.size());
     };
 }
 
@@ -213,14 +211,9 @@ void CQuellonMousePadDevice::loadLightingPreview()
     m_lighting.load(previewLightOf(light), {});
 }
 
-void CQuellonMousePadDevice::pushLightFrame()
+std::vector<std::uint32_t> CQuellonMousePadDevice::previewColours() const
 {
-    const LightFrame frame = m_lighting.snapshot();
-    const QList<ui::CDeviceKeyButtonUI*>& buttons = lightButtons();
-    for (int i = 0; i < buttons.size() && i < static_cast<int>(frame.size()); ++i) {
-        if (buttons[i])
-            buttons[i]->setLightColour(QColor(frame[i].red, frame[i].green, frame[i].blue, frame[i].brightness));
-    }
+    return previewColoursOf(m_lighting.snapshot());
 }
 
 void CQuellonMousePadDevice::setKeyColour(int index, std::uint32_t colour)

@@ -10,7 +10,7 @@
 
 #include "devices/lighting_thread.h"
 #include "devices/pad_settings.h"
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 #include "profiles/basic_profile_data.h"
 #include "profiles/profile_list_store.h"
 
@@ -22,14 +22,14 @@ namespace kestrion {
 
 // The lit mouse pad (wired only): its lighting page read from and written to the pad, its
 // profiles, and the preview of its zones on the page. The headset shares this HID side.
-class CQuellonMousePadDevice : public CQuellonUSBDevice {
+class CQuellonMousePadDevice : public PagedUSBDevice {
     Q_OBJECT
 public:
     static constexpr std::uint16_t kSynchroniseCode = 0x0401;
     static constexpr std::uint16_t kCountedCode = 0x0404;
     static constexpr int kRereadDelayMs = 500;
 
-    explicit CQuellonMousePadDevice(QWidget* parent = nullptr);
+    explicit CQuellonMousePadDevice(QObject* parent = nullptr);
     ~CQuellonMousePadDevice() override;
 
     QString controlClass() const override;
@@ -38,7 +38,7 @@ public:
 
     void initPage() override;
     void loadLightingPreview() override;
-    void pushLightFrame() override;
+    std::vector<std::uint32_t> previewColours() const override;
     void setKeyColour(int index, std::uint32_t colour) override;
     std::uint32_t getKeyColour(int index) const override;
     void showSyncColour(const std::optional<KeyColour>& colour) override;
@@ -73,7 +73,7 @@ protected:
         std::vector<std::uint8_t> previewStepOfMode;
         std::unique_ptr<CBasicProfiledata> record;
     };
-    CQuellonMousePadDevice(QWidget* parent, Product product);
+    CQuellonMousePadDevice(QObject* parent, Product product);
 
     // The preview's current frame, as the lighting thread last painted it.
     LightFrame previewFrame() const { return m_lighting.snapshot(); }

@@ -287,7 +287,13 @@ ui::CDeviceOptionUI* CMainWnd::entry(int index) const
     return index >= 0 && index < static_cast<int>(m_devices.size()) ? m_devices[index].entry : nullptr;
 }
 
-CQuellonUSBDevice* CMainWnd::selectedDevice() const
+PagedUSBDevice* CMainWnd::deviceAt(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_devices.size()) ? m_devices[static_cast<std::size_t>(index)].device
+                                                                    : nullptr;
+}
+
+PagedUSBDevice* CMainWnd::selectedDevice() const
 {
     for (const DeviceRecord& record : m_devices) {
         if (record.entry->isOnline() && record.entry->isSelected())

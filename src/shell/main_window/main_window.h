@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/pages/device_selector.h"
-#include "devices/pages/usb_device.h"
+#include "devices/device_selector.h"
+#include "devices/pages/paged_device.h"
 #include "platform/input_capture.h"
 #include "editors/audio_styles.h"
 #include "editors/light_sync.h"
@@ -145,7 +145,9 @@ public:
 
     CQuellonMouseDevice* mouse() const;
     ui::CDeviceOptionUI* entry(int index) const;
-    CQuellonUSBDevice* selectedDevice() const;
+    // The device object behind selector entry n; null past the last.
+    PagedUSBDevice* deviceAt(int index) const;
+    PagedUSBDevice* selectedDevice() const;
     bool isControlShown(const QString& name) const;
     const DeviceDiscovery& discovery() const { return *m_discovery; }
     // Key and mouse-button capture for the key editor and the macro recorder.
@@ -194,7 +196,7 @@ protected:
 
 private:
     struct DeviceRecord {
-        CQuellonUSBDevice* device = nullptr;
+        PagedUSBDevice* device = nullptr;
         ui::CDeviceOptionUI* entry = nullptr;
         ui::CMpDevicePowerUI* power = nullptr;
         std::unique_ptr<DeviceSelector> selector;
@@ -224,7 +226,7 @@ private:
     void showNoDeviceTexts();
     bool receiverWaitsForMouse() const;
     void followRemainingLink();
-    void onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery);
+    void onPowerShown(const PagedUSBDevice* device, int percent, bool onBattery);
 
     // Messages from the device objects.
     void onDeviceOnline(int index, bool online);
@@ -267,7 +269,7 @@ private:
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
-    void bindMacroPage(CQuellonUSBDevice& device);
+    void bindMacroPage(PagedUSBDevice& device);
     void startMacroCapture(int mode);
     void endMacroCapture();
     void onMacroCaptured(const CapturedInput& input);
@@ -313,7 +315,7 @@ private:
     QPointer<ui::MusicWnd> m_audioStyleWindow;
     // The devices the light-sync thread colours, as last counted on the UI thread.
     std::mutex m_syncLock;
-    std::vector<CQuellonUSBDevice*> m_syncDevices;
+    std::vector<PagedUSBDevice*> m_syncDevices;
     std::atomic<bool> m_syncTakingPart{false};
 };
 

@@ -1,13 +1,13 @@
 // The input capture of the main window: the editors start and stop it, its events go to them.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 
 namespace kestrion {
 
 bool CMainWnd::routeToKeyEditor(const ui::UiNotification& notification)
 {
-    CQuellonUSBDevice* device = selectedDevice();
+    PagedUSBDevice* device = selectedDevice();
     return device && device->routeKeyEditor(notification.type, notification.sender);
 }
 
@@ -29,7 +29,7 @@ void CMainWnd::onCaptured(CaptureMode mode, const CapturedInput& input)
         onMacroCaptured(input);
         return;
     }
-    if (CQuellonUSBDevice* device = selectedDevice())
+    if (PagedUSBDevice* device = selectedDevice())
         device->keyCaptured(input);
 }
 
@@ -39,7 +39,7 @@ void CMainWnd::onCapturePaused(bool paused)
         onMacroCapturePaused(paused);
         return;
     }
-    if (CQuellonUSBDevice* device = selectedDevice())
+    if (PagedUSBDevice* device = selectedDevice())
         device->setKeyCapturePaused(paused);
 }
 

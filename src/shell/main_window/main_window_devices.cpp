@@ -52,13 +52,13 @@ private:
 };
 
 template <typename Device>
-std::unique_ptr<CQuellonUSBDevice> makeDevice()
+std::unique_ptr<PagedUSBDevice> makeDevice()
 {
     return std::make_unique<Device>();
 }
 
 // The headset's audio side is the system's sound cards and equaliser; none found, its page says so.
-std::unique_ptr<CQuellonUSBDevice> makeHeadset()
+std::unique_ptr<PagedUSBDevice> makeHeadset()
 {
     auto headset = std::make_unique<CQuellonHS6533Device>();
     headset->setAudioEffects(audio::openSystemAudioEffects());
@@ -67,7 +67,7 @@ std::unique_ptr<CQuellonUSBDevice> makeHeadset()
 
 struct DeviceMaker {
     DeviceKind kind;
-    std::unique_ptr<CQuellonUSBDevice> (*make)();
+    std::unique_ptr<PagedUSBDevice> (*make)();
 };
 
 // The products that have a page so far; others are found but get no object.
@@ -78,7 +78,7 @@ constexpr DeviceMaker kDeviceMakers[] = {
     {DeviceKind::Headset, makeHeadset},
 };
 
-std::unique_ptr<CQuellonUSBDevice> makeDeviceOf(DeviceKind kind)
+std::unique_ptr<PagedUSBDevice> makeDeviceOf(DeviceKind kind)
 {
     for (const DeviceMaker& maker : kDeviceMakers) {
         if (maker.kind == kind)
@@ -93,7 +93,7 @@ bool CMainWnd::createDevice(int modelIndex)
 {
     const DeviceModel& model = kDeviceModelTable[modelIndex];
     const DevicePage& pageRow = kDevicePageTable[modelIndex];
-    std::unique_ptr<CQuellonUSBDevice> device = makeDeviceOf(model.deviceKind);
+    std::unique_ptr<PagedUSBDevice> device = makeDeviceOf(model.deviceKind);
     if (!device)
         return false;
     auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer));
@@ -114,7 +114,7 @@ bool CMainWnd::createDevice(int modelIndex)
     setup.lightName = QString::fromUtf8(pageRow.lightName.data(), pageRow.lightName.size());
     setup.dataFolder = deviceDataFolder(setup.deviceKind);
     device->setPageSetup(setup);
-    device->setMainWindow(this);
+    device->setHost(this);
     device->setLanguage(&m_resources.language);
     // Messages about the device name it by its place in the device list.
     device->setDeviceIndex(static_cast<int>(m_devices.size()));
@@ -122,19 +122,22 @@ bool CMainWnd::createDevice(int modelIndex)
     device->setModelValue(model.deviceParameter);
     if (!power->isBuilt() || !option->isBuilt() || !device->buildPage(m_resources.skin, m_resources.factory))
         return false;
-    m_resources.language.apply(device.get());
+    m_resources.language.apply(device->view());
     if (ui::CDeviceProfileUI* selector = device->profileSelector())
         selector->setResources(m_resources);
 
     power->setKind(setup.deviceKind, static_cast<int>(model.interfaceRole));
     power->showWireless(pageRow.wireless != 0);
-    device->setPowerControl(power.get());
+    connect(device.get(), &CQuellonUSBDevice::powerRead, power.get(), [power = power.get()](const QByteArray& record) {
+        power->showPowerRecord(std::span(reinterpret_cast<const std::uint8_t*>(record.constData()),
+                                         static_cast<std::size_t>(record.size())));
+    });
     connect(power.get(), &ui::CMpDevicePowerUI::recordShown, this,
             [this, deviceObject = device.get()](int percent, bool onBattery) {
                 onPowerShown(deviceObject, percent, onBattery);
             });
     const int powerIndex = powers->addWidget(power.get());
-    const int pageIndex = pages->addWidget(device.get());
+    const int pageIndex = pages->addWidget(device->view());
 
     option->showSynchroOption(false);
     option->setGroup(QString::fromUtf8(model.selectorGroup.data(), model.selectorGroup.size()));
@@ -144,8 +147,8 @@ bool CMainWnd::createDevice(int modelIndex)
     const std::optional<SelectorIcons> icons = selectorIcons(setup.deviceKind, static_cast<int>(model.interfaceRole));
     option->setName(m_resources.language.text(QString::fromStdString(icons ? icons->tooltipTextId : "")));
     option->setOnline(false);
-    option->setDevice(device.get());
-    CQuellonUSBDevice* deviceObject = device.get();
+    option->setDevice(device->view());
+    PagedUSBDevice* deviceObject = device.get();
     option->setTimerHandler([deviceObject](int id) { deviceObject->runSelectorTimer(id); });
     if (selector->layout())
         selector->layout()->addWidget(option.get());
@@ -153,10 +156,12 @@ bool CMainWnd::createDevice(int modelIndex)
         option->setParent(selector);
     auto selectorLink = std::make_unique<EntrySelector>(*option);
     device->setSelectorEntry(selectorLink.get());
-    m_bridge->attach(device.get());
+    m_bridge->attach(device->view());
     m_bridge->attach(option.get());
     bindMacroPage(*device);
 
+    // The device object goes with the window, after its page.
+    device->setParent(this);
     m_devices.push_back({device.release(), option.release(), power.release(), std::move(selectorLink), modelIndex});
     return true;
 }
@@ -292,7 +297,7 @@ void CMainWnd::removeCommand(int slot)
 // `slot` is the mouse's cable: it arrived (to the cable) or went (back to its receiver).
 void CMainWnd::switchLink(int slot, LinkKind target)
 {
-    CQuellonUSBDevice& device = *recordForSlot(slot)->device;
+    PagedUSBDevice& device = *recordForSlot(slot)->device;
     const int chosenSlot = target == LinkKind::Wired ? slot : kSupportedDeviceTable[slot].partnerIndex;
     if (const std::optional<DeviceSlot> chosen = m_discovery->slot(chosenSlot))
         device.switchCommandLink(chosen->devicePath, target);
@@ -314,7 +319,7 @@ void CMainWnd::selectDevice(int index, bool show, bool select)
                     powers->setCurrentIndex(option->powerIndex());
             }
             emit batteryChanged(-1, false);
-            CQuellonUSBDevice* device = m_devices[index].device;
+            PagedUSBDevice* device = m_devices[index].device;
             if (device->isWireless() && device->commandChannel().isOpen()) {
                 device->commandChannel().setSuspended(false);
                 option->timers().setTimer(kTimerPower, kKeepAliveRestartMs, true);
@@ -366,7 +371,7 @@ void CMainWnd::refreshDeviceLayout()
         showNoDeviceLayout(false, "Open>pNoDeviceLinkLyout    false");
         if (m_firmwarePromptShown) {
             m_firmwarePromptShown = false;
-            if (CQuellonUSBDevice* device = selectedDevice(); device && !m_lastNotificationPath.empty())
+            if (PagedUSBDevice* device = selectedDevice(); device && !m_lastNotificationPath.empty())
                 device->attachNotificationLink(m_lastNotificationPath, kMouseKind);
         }
     } else {
@@ -411,7 +416,7 @@ bool CMainWnd::receiverWaitsForMouse() const
     return false;
 }
 
-void CMainWnd::onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery)
+void CMainWnd::onPowerShown(const PagedUSBDevice* device, int percent, bool onBattery)
 {
     if (device == selectedDevice())
         emit batteryChanged(percent, onBattery);

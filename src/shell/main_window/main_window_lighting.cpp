@@ -137,7 +137,7 @@ void CMainWnd::applySameLighting()
 // lighting command makes sense (more than one device online).
 void CMainWnd::refreshLightSync()
 {
-    std::vector<CQuellonUSBDevice*> taking;
+    std::vector<PagedUSBDevice*> taking;
     int online = 0;
     for (DeviceRecord& record : m_devices) {
         if (!record.entry->isOnline())
@@ -172,7 +172,7 @@ void CMainWnd::startLightSync()
     auto participants = [this] { return m_syncTakingPart.load(); };
     auto sink = [this](const KeyColour& colour) {
         std::lock_guard lock(m_syncLock);
-        for (CQuellonUSBDevice* device : m_syncDevices) {
+        for (PagedUSBDevice* device : m_syncDevices) {
             if (device->lightControl())
                 device->showSyncColour(colour);
         }

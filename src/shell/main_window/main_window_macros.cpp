@@ -2,7 +2,7 @@
 // the captured keys and buttons, and gives the capture back when its recording ends.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 #include "editors/macro_control.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_profile.h"
@@ -14,14 +14,14 @@ using namespace main_window;
 
 constexpr const char* kCaptureFailedTextId = "macro_capture_failed_text";
 
-CMacroControlUI* macroPageOf(CQuellonUSBDevice* device)
+CMacroControlUI* macroPageOf(PagedUSBDevice* device)
 {
     return device ? device->macroPage() : nullptr;
 }
 
 }  // namespace
 
-void CMainWnd::bindMacroPage(CQuellonUSBDevice& device)
+void CMainWnd::bindMacroPage(PagedUSBDevice& device)
 {
     CMacroControlUI* page = device.macroPage();
     if (!page)
@@ -66,7 +66,7 @@ void CMainWnd::lockForRecording(bool locked)
 {
     if (QWidget* selector = control(kSelectorContainer))
         selector->setEnabled(!locked);
-    CQuellonUSBDevice* device = selectedDevice();
+    PagedUSBDevice* device = selectedDevice();
     if (!device)
         return;
     if (ui::CDeviceProfileUI* profiles = device->profileSelector())

@@ -115,7 +115,7 @@ void CMainWnd::onValueChanged(const QString& name)
 
 void CMainWnd::showFunctionPage(int tab)
 {
-    if (CQuellonUSBDevice* device = selectedDevice())
+    if (PagedUSBDevice* device = selectedDevice())
         device->showFunctionPage(tab);
     if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
         selector->SelectTab(tab);
@@ -189,7 +189,7 @@ void CMainWnd::toggleLightControl()
 
 ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
 {
-    CQuellonUSBDevice* device = selectedDevice();
+    PagedUSBDevice* device = selectedDevice();
     return device ? device->profileSelector() : nullptr;
 }
 

@@ -32,7 +32,7 @@ constexpr const char* kSeeThroughRules =
     "\nQWidget#title_bar, QWidget#mouse_page_header { background: rgba(15, 18, 23, 150); }";
 
 // "V0104" for firmware 1.04; empty while the device's command link is closed.
-QString firmwareText(CQuellonUSBDevice& device)
+QString firmwareText(PagedUSBDevice& device)
 {
     if (!device.commandChannel().isOpen())
         return {};

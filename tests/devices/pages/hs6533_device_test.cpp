@@ -46,7 +46,7 @@ protected:
         setup.lightName = QStringLiteral("brylo_light");
         setup.dataFolder = dataFolder.path() + "/";
         device.setPageSetup(setup);
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
         device.setAudioEffects(std::move(effects));
         ASSERT_TRUE(device.buildPage(real.skin, real.factory));
@@ -116,7 +116,7 @@ TEST_F(HeadsetDevicePage, TabTitlesFollowALanguageSwitch)
 {
     device.setLanguage(&real.language);
     build(nullptr);
-    real.language.apply(&device);  // as the main window does with a page it built
+    real.language.apply(device.view());  // as the main window does with a page it built
     auto* tabs = find<QTabWidget>("hs_function_tabs");
     ASSERT_EQ(tabs->count(), 3);
     const auto titles = [&] { return QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}; };

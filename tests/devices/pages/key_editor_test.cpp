@@ -88,10 +88,10 @@ protected:
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
         writeMacroLibrary(folder(), {{"Reload", 4}, {"Combo", 6}});
         device.setPageSetup(test::mousePageSetup(folder()));
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setLanguage(&real.language);
         ASSERT_TRUE(device.buildPage(real.skin, real.factory));
-        real.language.apply(&device);
+        real.language.apply(device.view());
         editor = device.keyEditor();
         ASSERT_NE(editor, nullptr);
     }
@@ -498,9 +498,9 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
     sim.setLatency(3000, 0);
     device.saveKeysToDevice();
     // The busy strip says what is being written while it runs.
-    auto* busy = device.findChild<QWidget*>("device_busy_panel");
+    auto* busy = device.view()->findChild<QWidget*>("device_busy_panel");
     ASSERT_TRUE(waitFor([&] { return !busy->isHidden(); }));
-    EXPECT_EQ(device.findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
+    EXPECT_EQ(device.view()->findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
 
     device.closeLinks();
     ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }, 2000));

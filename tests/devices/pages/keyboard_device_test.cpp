@@ -49,7 +49,7 @@ protected:
         setup.lightName = QStringLiteral("brylo_light");
         setup.dataFolder = dataFolder.path() + "/";
         device.setPageSetup(setup);
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
         ASSERT_TRUE(device.buildPage(real.skin, real.factory));
         ASSERT_TRUE(sim.plug(devsim::Port::Keyboard));
@@ -91,7 +91,7 @@ TEST_F(KeyboardDevicePage, PageHasItsEditorSelectorKeysAndTheModesOfTheKeyboard)
 {
     ASSERT_NE(device.lightEditor(), nullptr);
     ASSERT_NE(device.profileSelector(), nullptr);
-    auto* view = device.findChild<KeyboardLayoutView*>();
+    auto* view = device.view()->findChild<KeyboardLayoutView*>();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(KeyboardLayoutView::keyCount(), 104u);
     EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 1, 2, 3, 4, 29, 30}));
@@ -196,7 +196,7 @@ TEST_F(KeyboardDevicePage, PerKeyModeStreamsTheLightTableAndAClickedKeyTakesTheC
     EXPECT_TRUE(waitFor([&] { return lastFrameStarts({0, 0, 0, 0x3F, 0x7F, 0xFE}); }, 5000))
         << "the second profile's table, at full brightness";
 
-    auto* view = device.findChild<KeyboardLayoutView*>();
+    auto* view = device.view()->findChild<KeyboardLayoutView*>();
     view->resize(600, 180);
     QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(0).center().toPoint());
     ASSERT_TRUE(settle());
@@ -338,7 +338,7 @@ TEST_F(KeyboardDevicePage, AMacroThatDoesNotFitIsToldAndNothingIsWritten)
     sim.readMemory(devsim::Product::Keyboard, devsim::Area::Macro, 0, 64, macrosBefore);
 
     device.showFunctionPage(2);
-    auto* view = device.findChild<KeyboardLayoutView*>();
+    auto* view = device.view()->findChild<KeyboardLayoutView*>();
     view->resize(900, 160);
     QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(3).center().toPoint());
     ASSERT_EQ(device.selectedKey(), 3);

@@ -38,7 +38,7 @@ protected:
     {
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
         device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setDeviceIndex(0);
         ASSERT_TRUE(device.buildPage(real.skin, real.factory));
         editor = device.lightEditor();
@@ -265,7 +265,7 @@ TEST_F(LightEditorPage, ADamagedLightConfigurationIsReplacedOnlyWhenTheUserAgree
     test::writeFile(configPath(), damaged);
     CQuellonMouseDevice second;
     second.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
-    second.setMainWindow(&mainWindow);
+    second.setHost(&mainWindow);
     ASSERT_TRUE(second.buildPage(real.skin, real.factory));
     EXPECT_TRUE(mainWindow.notices.contains("light_custom_damaged_text"));
     auto* name = second.lightEditor()->findChild<QLineEdit*>("light_custom_name_edit");

@@ -56,7 +56,7 @@ protected:
     {
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
         device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setDeviceIndex(0);
         device.setWireless(true);
         device.setSelectorEntry(&selector);
@@ -374,7 +374,7 @@ TEST_F(MousePage, ReadOfADeviceThatStopsAnsweringLeavesTheWindowFree)
     QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
     heartbeat.start(50);
     bool busyShown = false;
-    auto* busy = device.findChild<QWidget*>("device_busy_panel");
+    auto* busy = device.view()->findChild<QWidget*>("device_busy_panel");
     ASSERT_NE(busy, nullptr);
 
     device.readAll();
@@ -583,7 +583,7 @@ TEST_F(MousePage, ReassignedButtonStaysWritableAfterARestart)
 
     CQuellonMouseDevice again;
     again.setPageSetup(device.pageSetup());
-    again.setMainWindow(&mainWindow);
+    again.setHost(&mainWindow);
     ASSERT_TRUE(again.buildPage(real.skin, real.factory));
     ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Cable), kMouseKind));
     again.readAll();
@@ -623,7 +623,7 @@ TEST_F(MousePage, PendingChangeSurvivesARestartAndIsOffered)
     // The next run, with the mouse back, answering the offer.
     const auto restart = [&](bool accept, CQuellonMouseDevice& again) {
         again.setPageSetup(device.pageSetup());
-        again.setMainWindow(&mainWindow);
+        again.setHost(&mainWindow);
         ASSERT_TRUE(again.buildPage(real.skin, real.factory));
         ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Receiver), kReceiverKind));
         mainWindow.questions.clear();
@@ -687,7 +687,7 @@ TEST_F(MousePage, EditedShootPatternReachesTheMouseByteForByte)
     }
 
     sim.setLatency(15, 0);
-    auto* progress = device.findChild<QProgressBar*>("device_busy_progress");
+    auto* progress = device.view()->findChild<QProgressBar*>("device_busy_progress");
     ASSERT_NE(progress, nullptr);
     int highest = 0;
     control<QAbstractButton>("shootdate_save_btn")->click();

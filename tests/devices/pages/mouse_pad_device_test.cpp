@@ -39,7 +39,7 @@ protected:
         setup.lightName = QStringLiteral("brylo_light");
         setup.dataFolder = dataFolder.path() + "/";
         device.setPageSetup(setup);
-        device.setMainWindow(&mainWindow);
+        device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
         ASSERT_TRUE(device.buildPage(real.skin, real.factory));
         ASSERT_TRUE(sim.plug(devsim::Port::Pad));

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "devices/pages/usb_device.h"
+#include "devices/pages/paged_device.h"
 #include "ui/timer_set.h"
 #include "ui/main_window_sink.h"
 

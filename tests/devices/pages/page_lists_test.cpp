@@ -32,7 +32,7 @@ TEST(MousePageLists, MembersOfTheWrongTypeReadAsEmptyNames)
     test::RecordingMainWindow mainWindow;
     CQuellonMouseDevice device;
     device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
-    device.setMainWindow(&mainWindow);
+    device.setHost(&mainWindow);
     device.setDeviceIndex(0);
     ASSERT_TRUE(device.buildPage(real.skin, real.factory));
 

@@ -87,7 +87,7 @@ protected:
     CQuellonKeyboardDevice* keyboardOf() const
     {
         for (int i = 0; window.entry(i); ++i) {
-            if (auto* found = qobject_cast<CQuellonKeyboardDevice*>(window.entry(i)->device()))
+            if (auto* found = qobject_cast<CQuellonKeyboardDevice*>(window.deviceAt(i)))
                 return found;
         }
         return nullptr;
@@ -96,7 +96,7 @@ protected:
     template <typename T = QWidget>
     T* part(const char* name) const
     {
-        T* found = keyboard->findChild<T*>(QString::fromLatin1(name));
+        T* found = keyboard->view()->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
@@ -105,7 +105,7 @@ protected:
 
     void clickKey(int slot)
     {
-        auto* view = keyboard->findChild<KeyboardLayoutView*>();
+        auto* view = keyboard->view()->findChild<KeyboardLayoutView*>();
         QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(static_cast<std::size_t>(slot)).center().toPoint());
     }
 

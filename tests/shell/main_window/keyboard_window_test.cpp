@@ -25,7 +25,7 @@ constexpr int kLiveWave = 6;
 CQuellonKeyboardDevice* keyboardOf(const CMainWnd& window)
 {
     for (int i = 0; window.entry(i); ++i) {
-        if (auto* keyboard = qobject_cast<CQuellonKeyboardDevice*>(window.entry(i)->device()))
+        if (auto* keyboard = qobject_cast<CQuellonKeyboardDevice*>(window.deviceAt(i)))
             return keyboard;
     }
     return nullptr;
@@ -56,8 +56,8 @@ TEST_F(Application, KeyboardBesideTheMouseTakesItsLightingStreamsLiveModesAndLea
     sim.command("plug keyboard");
     ASSERT_TRUE(waitFor([&] { return keyboardOf(window) != nullptr; }, 3000));
     CQuellonKeyboardDevice* keyboard = keyboardOf(window);
-    ui::CDeviceOptionUI* keyboardEntry = entryOf(window, keyboard);
-    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse());
+    ui::CDeviceOptionUI* keyboardEntry = entryOf(window, keyboard->view());
+    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse()->view());
     ASSERT_TRUE(waitFor([&] { return keyboardEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
     EXPECT_TRUE(keyboardEntry->isVisible() && mouseEntry->isVisible()) << "both in the selector";
     ASSERT_TRUE(waitFor([&] { return keyboard->keySlots() > 0 && !keyboard->hasDeviceWork(); }, 5000));

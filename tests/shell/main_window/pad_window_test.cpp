@@ -23,7 +23,7 @@ constexpr int kPadRedByte = 6;
 CQuellonMousePadDevice* padOf(const CMainWnd& window)
 {
     for (int i = 0; window.entry(i); ++i) {
-        if (auto* pad = qobject_cast<CQuellonMousePadDevice*>(window.entry(i)->device()))
+        if (auto* pad = qobject_cast<CQuellonMousePadDevice*>(window.deviceAt(i)))
             return pad;
     }
     return nullptr;
@@ -48,8 +48,8 @@ TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled
     EXPECT_TRUE(waitFor([&] { return pad->lightButtons()[0]->lightColour().alpha() > 0; }, 2000))
         << pad->lightButtons()[0]->lightColour().name(QColor::HexArgb).toStdString();
     sim.command("plug cable");
-    ui::CDeviceOptionUI* padEntry = entryOf(window, pad);
-    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse());
+    ui::CDeviceOptionUI* padEntry = entryOf(window, pad->view());
+    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse()->view());
     ASSERT_TRUE(waitFor([&] { return padEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
     EXPECT_TRUE(padEntry->isVisible() && mouseEntry->isVisible()) << "both in the selector";
     ASSERT_TRUE(waitFor([&] { return !pad->profile().GetProfilePath().empty(); }, 3000));

@@ -1,11 +1,7 @@
-#include "devices/pages/usb_device.h"
+#include "devices/usb_device.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMetaObject>
-#include <QProgressBar>
-#include <QStackedWidget>
-#include <QTimer>
+#include <QVariant>
 
 #include <algorithm>
 #include <chrono>
@@ -13,12 +9,6 @@
 #include <utility>
 
 #include "platform/diagnostics.h"
-#include "ui/control_factory.h"
-#include "ui/device_key_button.h"
-#include "ui/family_name.h"
-#include "ui/language_manager.h"
-#include "ui/main_window_sink.h"
-#include "ui/skin.h"
 
 namespace kestrion {
 namespace {
@@ -42,33 +32,11 @@ constexpr int kKeepAliveLeadMs = 10000;
 constexpr int kReceiverTries = 26;
 constexpr auto kReceiverRetryPause = std::chrono::milliseconds(50);
 
-// The busy display shows once a job has run this long, and follows it at this pace.
-constexpr auto kBusyShowAfter = std::chrono::milliseconds(300);
-constexpr int kBusyPollMs = 100;
-constexpr int kBusyPanelHeight = 30;
-
 // Text ids of what the busy display says the device is doing.
 constexpr const char* kReadingLabel = "device_busy_reading_text";
 constexpr const char* kLinkLabel = "device_busy_link_text";
 constexpr const char* kPowerLabel = "device_busy_power_text";
 constexpr const char* kKeepAliveLabel = "device_busy_keepalive_text";
-
-constexpr const char* kKeyPrefix = "key_";
-constexpr const char* kLightPrefix = "light_";
-constexpr const char* kSelectPanelClass = "SelectPanel";
-constexpr const char* kFunctionPageProperty = "functionPage";
-
-void placeAt(QList<ui::CDeviceKeyButtonUI*>& list, int index, ui::CDeviceKeyButtonUI* button)
-{
-    if (list.size() <= index)
-        list.resize(index + 1);
-    list[index] = button;
-}
-
-QColor previewColour(std::uint32_t colour)
-{
-    return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF, colour >> 24);
-}
 
 }  // namespace
 
@@ -78,26 +46,10 @@ LinkKind linkKindOf(int deviceKind)
                                                                               : LinkKind::Wired;
 }
 
-CQuellonUSBDevice::CQuellonUSBDevice(QWidget* parent) : QWidget(parent)
+CQuellonUSBDevice::CQuellonUSBDevice(QObject* parent) : QObject(parent)
 {
     setProperty("controlClass", QStringLiteral("QuellonUSBDevice"));
     m_channel.setProgressObserver([this](std::size_t done, std::size_t total) { setJobProgress(done, total); });
-
-    m_busyPanel = new QWidget(this);
-    m_busyPanel->setObjectName(QStringLiteral("device_busy_panel"));
-    m_busyPanel->setAttribute(Qt::WA_StyledBackground);
-    auto* row = new QHBoxLayout(m_busyPanel);
-    m_busyLabel = new QLabel(m_busyPanel);
-    m_busyLabel->setObjectName(QStringLiteral("device_busy_label"));
-    m_busyProgress = new QProgressBar(m_busyPanel);
-    m_busyProgress->setObjectName(QStringLiteral("device_busy_progress"));
-    m_busyProgress->setTextVisible(false);
-    row->addWidget(m_busyLabel, 1);
-    row->addWidget(m_busyProgress);
-    m_busyPanel->hide();
-    m_busyTimer = new QTimer(this);
-    m_busyTimer->setInterval(kBusyPollMs);
-    connect(m_busyTimer, &QTimer::timeout, this, &CQuellonUSBDevice::showBusy);
 }
 
 CQuellonUSBDevice::~CQuellonUSBDevice()
@@ -238,9 +190,9 @@ void CQuellonUSBDevice::closeCommandLinks()
 {
     m_channel.setOpen(false);
     const std::size_t dropped = m_worker.cancelQueued();
-    m_jobsInFlight -= static_cast<int>(dropped);
-    if (m_jobsInFlight <= 0)
-        stopBusyDisplay();
+    m_jobsInFlight = std::max(0, m_jobsInFlight - static_cast<int>(dropped));
+    if (m_jobsInFlight == 0)
+        emit workDone();
     {
         std::lock_guard lock(m_keysLock);
         m_queuedKeys.clear();
@@ -290,61 +242,9 @@ void CQuellonUSBDevice::lightFrameReady()
         pushLightFrame();
 }
 
-bool CQuellonUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
-{
-    delete m_page;
-    m_page = skin.buildInto(m_setup.pageLayout, factory, *this);
-    if (!m_page)
-        return false;
-    initPage();
-    return true;
-}
-
-void CQuellonUSBDevice::showFunctionPage(int page)
-{
-    m_functionPage = page;
-    if (!m_page)
-        return;
-    for (QStackedWidget* pages : m_page->findChildren<QStackedWidget*>()) {
-        for (int i = 0; i < pages->count(); ++i) {
-            if (pages->widget(i)->property(kFunctionPageProperty).toInt() == page) {
-                pages->setCurrentIndex(i);
-                return;
-            }
-        }
-    }
-}
-
-void CQuellonUSBDevice::initPage()
-{
-    if (m_page)
-        bindKeyButtons(m_page);
-}
-
-void CQuellonUSBDevice::bindKeyButtons(QWidget* root)
-{
-    m_keyButtons.clear();
-    m_lightButtons.clear();
-    for (QWidget* panel : root->findChildren<QWidget*>()) {
-        if (panel->property("controlClass").toString() != kSelectPanelClass)
-            continue;
-        for (auto* button : panel->findChildren<ui::CDeviceKeyButtonUI*>()) {
-            const ui::FamilyName family = ui::splitFamilyName(button->objectName());
-            if (family.prefix == QLatin1String(kKeyPrefix))
-                placeAt(m_keyButtons, family.index, button);
-            else if (family.prefix == QLatin1String(kLightPrefix))
-                placeAt(m_lightButtons, family.index, button);
-        }
-    }
-    m_keyColours.assign(m_lightButtons.size(), 0);
-}
-
 void CQuellonUSBDevice::pushLightFrame()
 {
-    for (int i = 0; i < m_lightButtons.size(); ++i) {
-        if (m_lightButtons[i])
-            m_lightButtons[i]->setLightColour(previewColour(getKeyColour(i)));
-    }
+    emit frameReady();
 }
 
 void CQuellonUSBDevice::setKeyColour(int index, std::uint32_t colour)
@@ -493,7 +393,7 @@ void CQuellonUSBDevice::armKeepAlive()
 
 void CQuellonUSBDevice::reportOnline(bool online)
 {
-    sendToMainWindow(ui::WM_USB_MAINMESS_DEVICE_ONLINE, m_deviceIndex, online ? 1 : 0);
+    sendToMainWindow(WM_USB_MAINMESS_DEVICE_ONLINE, m_deviceIndex, online ? 1 : 0);
 }
 
 int CQuellonUSBDevice::lightFramePeriod() const
@@ -519,8 +419,7 @@ bool CQuellonUSBDevice::runJob(const char* labelId, Job job, const char* key)
             return false;
     }
     ++m_jobsInFlight;
-    if (!m_busyTimer->isActive())
-        m_busyTimer->start();
+    emit workQueued();
     m_worker.post(labelId, [this, job = std::move(job), keyName = std::move(keyName)] {
         if (!keyName.empty()) {
             std::lock_guard lock(m_keysLock);
@@ -536,54 +435,33 @@ bool CQuellonUSBDevice::runJob(const char* labelId, Job job, const char* key)
 
 void CQuellonUSBDevice::finishJob(const UiStep& step)
 {
-    --m_jobsInFlight;
+    m_jobsInFlight = std::max(0, m_jobsInFlight - 1);
     if (step)
         step();
-    if (m_jobsInFlight <= 0)
-        stopBusyDisplay();
-}
-
-void CQuellonUSBDevice::stopBusyDisplay()
-{
-    m_jobsInFlight = 0;
-    m_busyTimer->stop();
-    m_busyPanel->hide();
-}
-
-void CQuellonUSBDevice::showBusy()
-{
-    const DeviceWorker::Status status = m_worker.status();
-    if (!status.running || status.elapsed < kBusyShowAfter) {
-        m_busyPanel->hide();
-        return;
-    }
-    const QString id = QString::fromStdString(status.label);
-    m_busyLabel->setText(m_language ? m_language->text(id) : id);
-    m_busyProgress->setVisible(status.total > 0);
-    if (status.total > 0) {
-        m_busyProgress->setRange(0, static_cast<int>(status.total));
-        m_busyProgress->setValue(static_cast<int>(status.done));
-    }
-    m_busyPanel->setGeometry(0, height() - kBusyPanelHeight, width(), kBusyPanelHeight);
-    m_busyPanel->show();
-    m_busyPanel->raise();
+    if (m_jobsInFlight == 0)
+        emit workDone();
 }
 
 bool CQuellonUSBDevice::ask(const QString& textId)
 {
-    return m_mainWindow && m_mainWindow->ask(textId);
+    return m_host && m_host->ask(textId);
 }
 
 void CQuellonUSBDevice::showNotice(const QString& textId, std::optional<int> number)
 {
-    if (m_mainWindow)
-        m_mainWindow->showNotice(textId, number);
+    if (m_host)
+        m_host->showNotice(textId, number);
+}
+
+void CQuellonUSBDevice::showPower(const std::uint8_t* record, std::size_t length)
+{
+    emit powerRead(QByteArray(reinterpret_cast<const char*>(record), static_cast<qsizetype>(length)));
 }
 
 void CQuellonUSBDevice::sendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)
 {
-    if (m_mainWindow)
-        m_mainWindow->sendMessage(message, wParam, lParam);
+    if (m_host)
+        m_host->sendMessage(message, wParam, lParam);
 }
 
 void CQuellonUSBDevice::armSelectorTimer(int id, int ms, bool oneShot)

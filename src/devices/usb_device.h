@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QList>
-#include <QPointer>
+#include <QObject>
+#include <QByteArray>
 #include <QString>
-#include <QWidget>
 
 #include <array>
 #include <atomic>
@@ -14,39 +13,24 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "device_link/command_channel.h"
 #include "device_link/hid_device.h"
+#include "devices/device_host.h"
+#include "devices/device_selector.h"
 #include "devices/device_worker.h"
 #include "devices/lighting_preview.h"
 #include "devices/notification_reader.h"
-#include "devices/pages/device_selector.h"
-#include "ui/power_display.h"
-
-class QLabel;
-class QProgressBar;
-class QTimer;
 
 namespace kestrion {
-
-class CMacroControlUI;
-struct CapturedInput;
-
-namespace ui {
-class CDeviceKeyButtonUI;
-class CDeviceProfileUI;
-class ControlFactory;
-class LanguageManager;
-class MainWindowSink;
-class Skin;
-}  // namespace ui
 
 enum class LinkKind { Wired, Receiver };
 
 // The receiver kinds (6 and 9) use the receiver link; every other kind the wired one.
 LinkKind linkKindOf(int deviceKind);
 
-// What the device manager's model tables give a device page.
+// What the device manager's model tables give a device object and its page.
 struct DevicePageSetup {
     int deviceKind = 0;
     int lightCount = 0;
@@ -58,18 +42,18 @@ struct DevicePageSetup {
     std::string dataFolder;
 };
 
-// One attached product and, at the same time, its settings page in the main window. Owns the
-// command channel, the two notification links and their reader threads, and the worker thread
-// that carries every exchange on the command channel. Subclasses give the device's behaviour
-// through the virtual operations.
+// One attached product. Owns the command channel, the two notification links and their reader
+// threads, and the worker thread that carries every exchange on the command channel. Subclasses
+// give the device's behaviour through the virtual operations. It has no widgets: a page shows
+// what it announces, and it works the same whether or not a page is built or shown.
 //
-// The page lives on the UI thread; the operations marked "worker" run on the worker thread and
-// hand what the page must show back as a step for the UI thread. The UI thread never waits for the
-// device: while a job runs longer than a moment the page says what the device is busy with.
-class CQuellonUSBDevice : public QWidget {
+// The object lives on the UI thread; the operations marked "worker" run on the worker thread and
+// hand what must change back as a step for the UI thread. The UI thread never waits for the
+// device.
+class CQuellonUSBDevice : public QObject {
     Q_OBJECT
 public:
-    explicit CQuellonUSBDevice(QWidget* parent = nullptr);
+    explicit CQuellonUSBDevice(QObject* parent = nullptr);
     ~CQuellonUSBDevice() override;
 
     virtual QString controlClass() const;
@@ -96,16 +80,12 @@ public:
     // behind it); readable from any thread, 0 before any.
     int firmwareVersion() const { return m_firmwareVersion; }
 
-    void setMainWindow(ui::MainWindowSink* mainWindow) { m_mainWindow = mainWindow; }
-    void setLanguage(const ui::LanguageManager* language) { m_language = language; }
-    const ui::LanguageManager* language() const { return m_language; }
+    void setHost(DeviceHost* host) { m_host = host; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
     void setWireless(bool wireless) { m_wireless = wireless; }
     bool isWireless() const { return m_wireless; }
     void setSelectorEntry(DeviceSelector* entry) { m_selector = entry; }
-    void setPowerControl(ui::CMpDevicePowerUI* power) { m_powerControl = power; }
-    ui::CMpDevicePowerUI* powerControl() const { return m_powerControl; }
     DeviceSelector* selectorEntry() const { return m_selector; }
     void setPageSetup(const DevicePageSetup& setup) { m_setup = setup; }
     const DevicePageSetup& pageSetup() const { return m_setup; }
@@ -116,29 +96,28 @@ public:
     virtual void setWindowHidden(bool hidden);
     bool windowHidden() const { return m_windowHidden; }
 
-    // Builds the page layout named by the setup into this object and runs initPage; false when
-    // the layout is unknown or does not build.
-    bool buildPage(const ui::Skin& skin, ui::ControlFactory& factory);
-    QWidget* page() const { return m_page; }
-
     // One tick of a selector entry timer.
     void runSelectorTimer(int id);
 
     // The virtual operations; the base does what a device without the feature needs.
-    virtual void initPage();
     virtual void loadLightingPreview() {}
+    // A new preview frame: by default it is only announced (previewFrame).
     virtual void pushLightFrame();
-    // Preview colours: brightness in the top byte, then red, green, blue. An index past the
-    // light buttons changes nothing and reads 0.
+    // The preview's colours, one per LED: brightness in the top byte, then red, green, blue.
+    virtual std::vector<std::uint32_t> previewColours() const { return m_keyColours; }
+    // Preview colours of single LEDs, in the same form. An index past the LEDs changes nothing
+    // and reads 0.
     virtual void setKeyColour(int index, std::uint32_t colour);
     virtual std::uint32_t getKeyColour(int index) const;
+    // The number of LEDs the preview shows; set by whoever shows them.
+    void setPreviewLightCount(int count) { m_keyColours.assign(static_cast<std::size_t>(count > 0 ? count : 0), 0); }
     // Synchronised lighting's colour for every LED, or none to go back to the device's own
     // effect; called from the light-sync thread. A device without a preview thread shows nothing.
     virtual void showSyncColour(const std::optional<KeyColour>&) {}
     // Whether this tool drives the device's lighting (another program may take it).
     void setLightControl(bool on) { m_lightControl = on; }
     bool lightControl() const { return m_lightControl; }
-    // Device reads, queued to the worker; the page shows their results when they are done.
+    // Device reads, queued to the worker; their results are shown when they are done.
     void readAll();
     void rereadSettings();
     void readPowerStatus();
@@ -149,23 +128,16 @@ public:
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
     virtual void refreshPage() {}
-    // The page's profile selector, when the device keeps profiles and the skin shows one.
-    virtual ui::CDeviceProfileUI* profileSelector() const { return nullptr; }
-    // The key editor and the macro page of a device that has them, for the window's routing and
-    // input capture; the base has neither.
-    virtual CMacroControlUI* macroPage() const { return nullptr; }
-    // Handles a notification of the key editor's controls; false for any other control.
-    virtual bool routeKeyEditor(const QString&, const QString&) { return false; }
-    virtual void keyCaptured(const CapturedInput&) {}
-    virtual void setKeyCapturePaused(bool) {}
-    // The page's function tabs, kept still while a macro is recorded.
-    virtual QWidget* functionTabs() const { return nullptr; }
-    // Shows the function page that the page layout numbers n (its property "functionPage").
-    virtual void showFunctionPage(int page);
-    int functionPage() const { return m_functionPage; }
 
-    const QList<ui::CDeviceKeyButtonUI*>& keyButtons() const { return m_keyButtons; }
-    const QList<ui::CDeviceKeyButtonUI*>& lightButtons() const { return m_lightButtons; }
+signals:
+    // A job was queued; the busy display follows the worker from here until no work is left.
+    void workQueued();
+    // No work is left: every result was shown, or the links closed under the queued jobs.
+    void workDone();
+    // A new preview frame is ready (previewColours, or the device's own frame).
+    void frameReady();
+    // The device's power record was read.
+    void powerRead(const QByteArray& record);
 
 protected:
     // What a job hands back to the UI thread.
@@ -193,6 +165,7 @@ protected:
     void stopDeviceWork();
     void showNotice(const QString& textId, std::optional<int> number = std::nullopt);
     bool ask(const QString& textId);
+    void showPower(const std::uint8_t* record, std::size_t length);
 
     // Called on the link's reader thread for every report.
     virtual void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length);
@@ -204,8 +177,6 @@ protected:
     // Arms the next keep-alive, 10 s before the device would fall asleep.
     void armKeepAlive();
     void killSelectorTimer(int id);
-    // Binds "key_N" and "light_N" buttons of the "SelectPanel" containers under root.
-    void bindKeyButtons(QWidget* root);
     // A device whose preview runs on a lighting thread is told of each new frame and pushes it
     // then (lightFrameReady, posted by the thread); the others poll their preview on a timer.
     virtual bool lightFramesAnnounced() const { return false; }
@@ -233,31 +204,19 @@ private:
     // Pushes the current frame and follows the next ones, after the window shows or a first read.
     void resumeLightFrames();
     void finishJob(const UiStep& step);
-    void showBusy();
-    void stopBusyDisplay();
 
     CommandChannel m_channel;
     std::array<NotificationLink, 2> m_notify;
-    ui::MainWindowSink* m_mainWindow = nullptr;
+    DeviceHost* m_host = nullptr;
     DeviceSelector* m_selector = nullptr;
-    QPointer<ui::CMpDevicePowerUI> m_powerControl;
     DevicePageSetup m_setup;
-    QWidget* m_page = nullptr;
-    QList<ui::CDeviceKeyButtonUI*> m_keyButtons;
-    QList<ui::CDeviceKeyButtonUI*> m_lightButtons;
     std::vector<std::uint32_t> m_keyColours;
     int m_deviceIndex = -1;
     int m_modelValue = 0;
-    int m_functionPage = 1;
     bool m_wireless = false;
     bool m_windowHidden = false;
     std::atomic<bool> m_lightControl{true};
-    const ui::LanguageManager* m_language = nullptr;
     int m_jobsInFlight = 0;
-    QTimer* m_busyTimer = nullptr;
-    QWidget* m_busyPanel = nullptr;
-    QLabel* m_busyLabel = nullptr;
-    QProgressBar* m_busyProgress = nullptr;
     // Counts the closings of the command links; a switch queued before one does nothing.
     std::atomic<unsigned> m_linkGeneration{0};
     std::atomic<int> m_firmwareVersion{0};
