@@ -91,7 +91,6 @@ CSetWnd::CSetWnd(const UiResources& resources, LanguageSwitch& languages, const 
     m_hint->hide();
     showZoomButtons();
     bindModel();
-    m_model->check();
 }
 
 CSetWnd::~CSetWnd() = default;
@@ -288,6 +287,16 @@ void CSetWnd::reject()
 {
     if (m_model->closable())
         QDialog::reject();
+}
+
+// The first check waits for the window to show, so that its owner hears how it ends.
+void CSetWnd::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_checkStarted)
+        return;
+    m_checkStarted = true;
+    m_model->check();
 }
 
 void CSetWnd::closeEvent(QCloseEvent* event)

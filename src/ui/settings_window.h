@@ -33,7 +33,7 @@ public:
     static constexpr QSize kWindowSize{630, 500};
 
     // dataFolder holds the date file; the window remembers there the day it first showed. The
-    // window owns the model and starts its check.
+    // window owns the model and starts its check when it first shows.
     CSetWnd(const UiResources& resources, LanguageSwitch& languages, const std::string& dataFolder,
             std::unique_ptr<UpdateModel> model, QWidget* owner);
     ~CSetWnd() override;
@@ -56,6 +56,7 @@ signals:
     void updateSeen();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -92,6 +93,7 @@ private:
     std::vector<QWidget*> m_items;
     QString m_date;
     bool m_hintDismissed = false;
+    bool m_checkStarted = false;
     QPoint m_dragOffset;
 };
 

@@ -72,7 +72,8 @@ void UpdateModel::check()
     if (m_stopped || !closable())
         return;
     buildRows();
-    setStatus(kStatusChecking);
+    m_status = kStatusChecking;
+    emit statusChanged(m_status);
     emit rowsChanged();
     m_checksLeft = 0;
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
