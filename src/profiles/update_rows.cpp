@@ -69,6 +69,11 @@ bool rowIsSettled(int state)
         || state == kRowFinished;
 }
 
+bool rowOffersUpdate(int state)
+{
+    return state == kRowFirmwareUpdate || state == kRowApplicationUpdate;
+}
+
 std::optional<VersionParts> parseFirmwareVersion(std::string_view text)
 {
     text = withoutPrefix(trimmed(text));

@@ -54,6 +54,8 @@ inline constexpr std::array<std::string_view, 5> kUpdateStatusTextIds = {
 
 // Whether a row in this state may be left: every state but updating.
 bool rowIsSettled(int state);
+// Whether a row in this state offers an update (1 or 2), and so may be ticked.
+bool rowOffersUpdate(int state);
 
 // A version as compared, most significant number first.
 using VersionParts = std::vector<long>;

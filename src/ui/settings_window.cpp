@@ -51,11 +51,6 @@ constexpr int kListPage = 0;
 constexpr int kConfirmPage = 1;
 constexpr int kOwnerGap = 8;
 
-bool offersUpdate(int state)
-{
-    return state == kRowFirmwareUpdate || state == kRowApplicationUpdate;
-}
-
 template <typename T>
 T* child(QWidget* root, const char* name)
 {
@@ -209,7 +204,7 @@ void CSetWnd::showRow(int index)
     if (auto* tick = child<QCheckBox>(item, kTick)) {
         const QSignalBlocker quiet(tick);
         tick->setChecked(row.ticked);
-        tick->setVisible(offersUpdate(row.state));
+        tick->setVisible(rowOffersUpdate(row.state));
     }
     if (auto* name = child<QLabel>(item, kItemName))
         name->setText(QString::fromLatin1(row.entry.shortName.data(), static_cast<int>(row.entry.shortName.size())));

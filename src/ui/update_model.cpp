@@ -22,11 +22,6 @@ std::optional<VersionParts> currentVersion(const UpdateRow& row)
     return VersionParts{row.version};
 }
 
-bool offersUpdate(int state)
-{
-    return state == kRowFirmwareUpdate || state == kRowApplicationUpdate;
-}
-
 }  // namespace
 
 UpdateModel::UpdateModel(UpdateDevices& devices, std::vector<std::string> programFolders, QObject* parent)
@@ -117,7 +112,7 @@ void UpdateModel::finishCheck()
         row.state = offerState(row);
     }
     emit rowsChanged();
-    if (std::any_of(m_rows.begin(), m_rows.end(), [](const UpdateRow& row) { return offersUpdate(row.state); }))
+    if (std::any_of(m_rows.begin(), m_rows.end(), [](const UpdateRow& row) { return rowOffersUpdate(row.state); }))
         setStatus(kStatusAvailable);
     else
         setStatus(anyProgram && !anyAnswer ? kStatusNoInfo : kStatusLatest);
@@ -144,7 +139,7 @@ void UpdateModel::refreshVersions()
         const UpdateRow before = row;
         readVersion(row);
         row.state = offerState(row);
-        if (!offersUpdate(row.state))
+        if (!rowOffersUpdate(row.state))
             row.ticked = false;
         if (row.versionText != before.versionText || row.state != before.state || row.ticked != before.ticked)
             emit rowChanged(static_cast<int>(index));
@@ -158,7 +153,7 @@ void UpdateModel::setTicked(int row, bool ticked)
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
         return;
     UpdateRow& target = m_rows[static_cast<std::size_t>(row)];
-    const bool allowed = offersUpdate(target.state) && ticked;
+    const bool allowed = rowOffersUpdate(target.state) && ticked;
     if (target.ticked == allowed)
         return;
     target.ticked = allowed;
@@ -176,7 +171,7 @@ void UpdateModel::startUpdate()
         return;
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
         UpdateRow& row = m_rows[index];
-        if (row.ticked && offersUpdate(row.state)) {
+        if (row.ticked && rowOffersUpdate(row.state)) {
             row.state = kRowUpdating;
             row.progress = 0;
             row.failed = false;
@@ -262,7 +257,7 @@ void UpdateModel::settle()
     if (m_status == kStatusChecking)
         return;
     const bool offered =
-        std::any_of(m_rows.begin(), m_rows.end(), [](const UpdateRow& row) { return offersUpdate(row.state); });
+        std::any_of(m_rows.begin(), m_rows.end(), [](const UpdateRow& row) { return rowOffersUpdate(row.state); });
     if (offered)
         setStatus(kStatusAvailable);
     else if (m_status != kStatusNoInfo)

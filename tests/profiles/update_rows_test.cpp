@@ -61,11 +61,21 @@ TEST(UpdateVersions, ProgressLinesGiveAPercentage)
         EXPECT_EQ(progressOfLine(line), percent) << line;
 }
 
-TEST(UpdateVersions, ClosingIsRefusedOnlyWhileARowUpdates)
+TEST(UpdateRowStates, OnlyAnUpdatingRowHoldsTheWindowAndOnlyAnOfferCanBeTicked)
 {
-    for (int state : {kRowFirmwareUpdate, kRowApplicationUpdate, kRowUpToDate, kRowFinished})
-        EXPECT_TRUE(rowIsSettled(state)) << state;
-    EXPECT_FALSE(rowIsSettled(kRowUpdating));
+    struct Case {
+        int state;
+        bool settled;
+        bool offers;
+    };
+    const Case cases[] = {
+        {kRowFirmwareUpdate, true, true}, {kRowApplicationUpdate, true, true}, {kRowUpdating, false, false},
+        {kRowUpToDate, true, false},      {kRowFinished, true, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rowIsSettled(c.state), c.settled) << c.state;
+        EXPECT_EQ(rowOffersUpdate(c.state), c.offers) << c.state;
+    }
 }
 
 class UpdatePrograms : public ::testing::Test {
