@@ -462,6 +462,7 @@ TEST_F(TitleBarWindows, UpdatingTheMouseHoldsItsChannelAndRereadsItAfter)
     ui::UpdateModel& model = settingsWindow->model();
     ASSERT_TRUE(waitFor([&] { return model.status() == kStatusAvailable; }, 10000));
     EXPECT_EQ(model.rows()[0].state, kRowFirmwareUpdate);
+    EXPECT_TRUE(find("setbtn")->property("updateBadge").toBool());
 
     auto* list = settingsWindow->findChild<QWidget*>("device_update_list_info");
     list->layout()->itemAt(0)->widget()->findChild<QAbstractButton*>("check_name_select")->click();
@@ -478,6 +479,8 @@ TEST_F(TitleBarWindows, UpdatingTheMouseHoldsItsChannelAndRereadsItAfter)
     program.release(0);
     ASSERT_TRUE(waitFor([&] { return model.closable(); }, 5000));
     EXPECT_EQ(model.rows()[0].state, kRowFinished);
+    EXPECT_EQ(model.status(), kStatusLatest);
+    EXPECT_FALSE(find("setbtn")->property("updateBadge").toBool()) << "seen";
     EXPECT_FALSE(window.mouse()->commandChannel().isSuspended());
     const std::string option = "polling_rate_option_" + std::to_string(written);
     EXPECT_TRUE(waitFor([&] { return checked(option.c_str()); }, 5000)) << option;
