@@ -62,9 +62,10 @@ void UpdateModel::readVersion(UpdateRow& row) const
     row.versionText = version.number ? QString::fromStdString(firmwareVersionText(version.number)) : QString();
 }
 
+// A check already under way, or an update, is left to finish.
 void UpdateModel::check()
 {
-    if (m_stopped || !closable())
+    if (m_stopped || m_checksLeft > 0 || !closable())
         return;
     buildRows();
     m_status = kStatusChecking;
