@@ -200,8 +200,16 @@ void UpdateModel::runNext()
     }
     const std::size_t index = m_queue.front();
     m_queue.pop_front();
+    UpdateRow& row = m_rows[index];
+    readVersion(row);
+    // A device gone while earlier rows updated is not written blind.
+    if (row.entry.kind == kFirmwareRow && row.version == 0) {
+        offerAgain(row);
+        emit rowChanged(static_cast<int>(index));
+        runNext();
+        return;
+    }
     m_current = index;
-    const UpdateRow& row = m_rows[index];
     // The tool's own traffic must not mix with the firmware being written.
     if (row.entry.kind == kFirmwareRow)
         m_devices.suspend(row.entry.device, true);
@@ -234,14 +242,25 @@ void UpdateModel::onUpdated(std::size_t index, bool succeeded)
     m_current.reset();
     UpdateRow& row = m_rows[index];
     releaseDevice(row);
-    row.failed = !succeeded;
-    row.progress = succeeded ? 100 : 0;
-    row.state = succeeded ? kRowFinished : kRowUpToDate;
-    readVersion(row);
-    if (!succeeded)
-        row.state = offerState(row);
+    if (succeeded) {
+        row.state = kRowFinished;
+        row.progress = 100;
+        readVersion(row);
+    } else {
+        offerAgain(row);
+    }
     emit rowChanged(static_cast<int>(index));
     runNext();
+}
+
+// A row whose update did not happen offers it again when its device is still there.
+void UpdateModel::offerAgain(UpdateRow& row)
+{
+    row.failed = true;
+    row.progress = 0;
+    row.state = kRowUpToDate;
+    readVersion(row);
+    row.state = offerState(row);
 }
 
 void UpdateModel::releaseDevice(const UpdateRow& row)
@@ -279,11 +298,8 @@ void UpdateModel::stop()
     if (m_current)
         releaseDevice(m_rows[*m_current]);
     m_current.reset();
-    for (std::size_t index : interrupted) {
-        m_rows[index].state = kRowUpToDate;
-        m_rows[index].failed = true;
-        m_rows[index].state = offerState(m_rows[index]);
-    }
+    for (std::size_t index : interrupted)
+        offerAgain(m_rows[index]);
 }
 
 void UpdateModel::setStatus(int status)

@@ -90,6 +90,7 @@ private:
     void runNext();
     void onProgress(std::size_t row, int percent);
     void onUpdated(std::size_t row, bool succeeded);
+    void offerAgain(UpdateRow& row);
     void releaseDevice(const UpdateRow& row);
     void settle();
     void setStatus(int status);

@@ -162,6 +162,27 @@ TEST_F(UpdateModelTest, TickedRowsUpdateOneAtATimeWithTheDeviceHeldAndAFailureSt
     EXPECT_EQ(devices.calls.size(), 3u) << "the application holds no device";
 }
 
+TEST_F(UpdateModelTest, ADeviceGoneBeforeItsTurnIsNotUpdated)
+{
+    devices.versions[kKeyboard] = {0x0104, false};
+    addProgram("MS", updateProgram("0105", "MS"));
+    addProgram("KB", updateProgram("0105", "KB"));
+    UpdateModel model(devices, {folder.path()});
+    ASSERT_TRUE(checked(model));
+    model.setTicked(kMouseRow, true);
+    model.setTicked(kKeyboardRow, true);
+    model.startUpdate();
+    ASSERT_TRUE(running("MS"));
+    devices.versions.erase(kKeyboard);
+    release("MS", 0);
+
+    ASSERT_TRUE(waitFor([&] { return model.closable(); }, 5000));
+    EXPECT_FALSE(exists("KB.running"));
+    EXPECT_EQ(model.rows()[kKeyboardRow].state, kRowUpToDate);
+    EXPECT_TRUE(model.rows()[kKeyboardRow].failed);
+    EXPECT_EQ(devices.calls, (std::vector<std::string>{"hold 2", "release 2", "reread 2"}));
+}
+
 // A program that shrugs off the request to end is killed; the device is let go and the row
 // offers its update again.
 TEST_F(UpdateModelTest, StoppingEndsEvenAProgramThatIgnoresTheRequest)
