@@ -39,7 +39,8 @@ constexpr const char* kUsageText =
     "  light-control [on|off]   whether this tool drives the lights; another program may take them\n\n"
     "Options:\n"
     "  --json                   list as JSON\n"
-    "  -h, --help               show this text\n\n"
+    "  -h, --help               show this text\n"
+    "  --version                show the version of Kestrion Config\n\n"
     "Exit status: 0 done, 1 refused by the tool, 2 bad usage, 3 the tool is not running.\n";
 
 void print(const QString& text)
@@ -235,6 +236,10 @@ int main(int argc, char** argv)
     if (words.isEmpty() || words.contains(QLatin1String("-h")) || words.contains(QLatin1String("--help"))) {
         std::fputs(kUsageText, words.isEmpty() ? stderr : stdout);
         return words.isEmpty() ? kUsage : kDone;
+    }
+    if (words == QStringList{QStringLiteral("--version")}) {
+        std::puts("kestrion-ctl " KESTRION_VERSION);
+        return kDone;
     }
     const bool json = words.removeAll(QStringLiteral("--json")) > 0;
     Client client(json);

@@ -17,6 +17,7 @@
 
 #include "audio/companion_link.h"
 #include "profiles/program_folders.h"
+#include "profiles/update_rows.h"
 #include "shell/bus/config_bus.h"
 #include "shell/battery_notifier.h"
 #include "shell/main_window/main_window.h"
@@ -79,10 +80,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrion-config"));
+    QApplication::setApplicationVersion(QString::fromStdString(kestrion::applicationVersion()));
     QApplication::setQuitOnLastWindowClosed(false);
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Configures Kestrion gaming peripherals."));
     options.addHelpOption();
+    options.addVersionOption();
     const QCommandLineOption trayOption(QStringLiteral("tray"), QStringLiteral("Start hidden in the tray."));
     const QCommandLineOption shotOption(QStringLiteral("screenshot"),
                                         QStringLiteral("Save the window as a picture once it shows, then exit."),
@@ -136,7 +139,7 @@ int main(int argc, char** argv)
                      &kestrion::BatteryNotifier::onBattery);
     QObject::connect(&tray, &kestrion::ui::Tray::aboutRequested, &window, [&resources, &window] {
         kestrion::ui::AboutWnd about(resources, &window);
-        about.setVersionText(QString::fromLatin1(kestrion::ui::kApplicationVersionText));
+        about.setVersionText(QString::fromStdString(kestrion::applicationVersionText()));
         about.run();
     });
     const auto quit = [&window] {

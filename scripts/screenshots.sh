@@ -128,7 +128,8 @@ stop_simulator
 start_simulator "latency 300" "plug cable"
 shot mouse-device-busy.png
 
-# Windows and pages drawn from the skin alone: the settings window in both languages, the skin
+# Windows and pages drawn from the skin alone: the settings window and its update page (an update
+# found, the confirmation, one running, one done and one failed) in both languages, the skin
 # pop-up, the shoot page with its pattern picture, the prompt.
 QT_QPA_PLATFORM=offscreen "$build_dir/src/ui/kestrion-skinshot" "$out"
 echo "written: the skin's windows in $out"

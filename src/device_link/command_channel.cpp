@@ -318,6 +318,9 @@ int CommandChannel::awaitReply(const Packet& request, Packet& reply, int timeout
 
 int CommandChannel::fastExchange(const Packet& request, Packet& reply)
 {
+    // Light frames too stay off a device whose firmware another program is writing.
+    if (m_suspended)
+        return kCommandOk;
     BusyMark busy(m_busy);
     if (!m_open)
         return kCommandReadFailed;

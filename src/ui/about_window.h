@@ -16,7 +16,7 @@ public:
 
     // False when the skin could not build the window; run() then returns at once.
     bool isBuilt() const { return m_built; }
-    // The version text of the program (the update list's application row, "V0101").
+    // The version text of the program (the update page's application row, "V0.1.0").
     void setVersionText(const QString& text);
     int run();
 

@@ -134,6 +134,13 @@ int CMsgWnd::run()
     return exec();
 }
 
+void CMsgWnd::openOverParent()
+{
+    centreOnParent();
+    setWindowModality(Qt::WindowModal);
+    open();
+}
+
 void CMsgWnd::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
@@ -157,6 +164,23 @@ int showPrompt(const UiResources& resources, QWidget* parent, const QString& tit
     box.setDpi(dpi);
     box.setMode(mode);
     return box.run();
+}
+
+void showPromptLater(const UiResources& resources, QWidget* parent, const QString& title, const QString& text,
+                     bool textIsId, int mode, std::function<void(int)> answered)
+{
+    auto* box = new CMsgWnd(resources, parent);
+    if (!box->isBuilt()) {
+        delete box;
+        answered(0);
+        return;
+    }
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTitle(title);
+    box->setMessage(text, textIsId);
+    box->setMode(mode);
+    QObject::connect(box, &QDialog::finished, box, [answered = std::move(answered)](int result) { answered(result); });
+    box->openOverParent();
 }
 
 }  // namespace kestrion::ui

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include <functional>
+
 class QAbstractButton;
 class QLabel;
 
@@ -39,6 +41,8 @@ public:
     void setDpi(int dpi);
     int dpi() const { return m_dpi; }
     int run();
+    // Shows the box modal to its parent window and returns at once; finished() brings the answer.
+    void openOverParent();
 
     static int acceptedDpi(int dpi);
 
@@ -65,5 +69,11 @@ private:
 // text keeps the layout's own; textIsId tells whether text is a language text id.
 int showPrompt(const UiResources& resources, QWidget* parent, const QString& title, const QString& text,
                int dpi, bool textIsId, int mode);
+
+// Shows a prompt without waiting for it: answered gets 1 when it is confirmed, 0 when cancelled
+// or closed (at once when the skin cannot build the box). For answers that a device result, a
+// timer or start-up asks for: the UI thread runs on meanwhile.
+void showPromptLater(const UiResources& resources, QWidget* parent, const QString& title, const QString& text,
+                     bool textIsId, int mode, std::function<void(int)> answered);
 
 }  // namespace kestrion::ui

@@ -6,7 +6,5 @@ namespace kestrion::ui {
 inline constexpr const char* kProductString = "Kestrion Kestrion Z880-ZIR Gaming Mouse";
 // The main window's title and the tray icon's tool tip.
 inline constexpr const char* kWindowTitle = "Kestrion Z880-ZIR Gaming Mouse";
-// The program's version as the settings and about windows show it.
-inline constexpr const char* kApplicationVersionText = "V0101";
 
 }  // namespace kestrion::ui

@@ -1,8 +1,11 @@
-// Renders the mouse page, its profile selector, its shoot page, a question prompt, the settings window in each
-// language, the skin pop-up and the main window with no device from the skin into PNG files, for the
+// Renders the mouse page, its profile selector, its shoot page, a question prompt, the settings window and its
+// update page's states in each language, the skin pop-up and the main window with no device from the skin into PNG files, for the
 // documentation: kestrion-skinshot <output folder> [language name] [skin folder].
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QDir>
 #include <QPixmap>
 #include <QSettings>
@@ -19,12 +22,12 @@
 #include "ui/language_manager.h"
 #include "ui/language_switch.h"
 #include "ui/message_box.h"
-#include "ui/product_names.h"
 #include "ui/settings_window.h"
 #include "ui/shoot_control.h"
 #include "ui/skin.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_settings.h"
+#include "ui/update_model.h"
 
 namespace {
 
@@ -41,6 +44,8 @@ constexpr const char* kShootPage = "ShootControlItem";
 constexpr const char* kMacroTab = "macro_Op_tab";
 constexpr int kShownGun = 1;
 constexpr int kShownBullet = 6;
+constexpr int kShownFirmware = 0x0104;
+constexpr int kShotWaitMs = 10000;
 
 bool save(QWidget& widget, const QString& file)
 {
@@ -103,24 +108,113 @@ bool saveShootPage(QWidget& page, const QString& factory, kestrion::ui::Language
     return save(page, file);
 }
 
-// The settings window in each language of the list, from a scratch settings file and data folder.
+// The devices the update page shows in the pictures: the mouse on firmware 0104.
+class ShownDevices : public kestrion::ui::UpdateDevices {
+public:
+    Version version(int deviceKind) const override
+    {
+        return deviceKind == kMouseKind ? Version{kShownFirmware, false} : Version{};
+    }
+    void suspend(int, bool) override {}
+    void reread(int) override {}
+};
+
+// Update programs for the pictures: the mouse's offers 0105 and stops at 40 % until released, the
+// program's own offers 0.2.0 and fails.
+bool writeShownPrograms(const QString& folder)
+{
+    const std::pair<const char*, const char*> programs[] = {
+        {"MS", "#!/bin/sh\n[ \"$1\" = --version ] && { echo 0105; exit 0; }\n"
+               "echo 40\nwhile [ ! -e release ]; do sleep 0.02; done\necho 100\n"},
+        {"AP", "#!/bin/sh\n[ \"$1\" = --version ] && { echo 0.2.0; exit 0; }\nexit 1\n"},
+    };
+    for (const auto& [name, script] : programs) {
+        QFile file(folder + "/" + name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(script) < 0)
+            return false;
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    return true;
+}
+
+template <typename Condition>
+bool waitFor(Condition condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > kShotWaitMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void click(QWidget& window, const char* name)
+{
+    if (auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name)))
+        button->click();
+}
+
+// The update page through its states: an update found and ticked, the confirmation, one row
+// updating, and the end with one row updated and one failed. File names end in the language.
+bool saveUpdatePage(const kestrion::ui::UiResources& resources, kestrion::ui::LanguageSwitch& languages,
+                    const QString& dataFolder, const QString& output, const QString& suffix)
+{
+    QTemporaryDir programs;
+    ShownDevices devices;
+    if (!programs.isValid() || !writeShownPrograms(programs.path()))
+        return false;
+    auto model = std::make_unique<kestrion::ui::UpdateModel>(
+        devices, std::vector<std::string>{programs.path().toStdString()});
+    kestrion::ui::UpdateModel& state = *model;
+    kestrion::ui::CSetWnd window(resources, languages, dataFolder.toStdString(), std::move(model), nullptr);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    if (!waitFor([&] { return state.status() == kestrion::kStatusAvailable; })) {
+        std::fprintf(stderr, "the update page found no update to show\n");
+        return false;
+    }
+    for (QCheckBox* tick : window.findChildren<QCheckBox*>("check_name_select")) {
+        if (tick->isVisibleTo(&window))
+            tick->click();
+    }
+    bool saved = save(window, output + "/settings-update-available-" + suffix + ".png");
+    click(window, "update_fw_and_ap");
+    saved = save(window, output + "/settings-update-confirm-" + suffix + ".png") && saved;
+    click(window, "update_OK_btn");
+    saved = waitFor([&] { return state.rows()[0].progress == 40; })
+        && save(window, output + "/settings-update-running-" + suffix + ".png") && saved;
+    QFile(programs.filePath("release")).open(QIODevice::WriteOnly);
+    saved = waitFor([&] { return state.closable(); })
+        && save(window, output + "/settings-update-done-" + suffix + ".png") && saved;
+    return saved;
+}
+
+// The settings window in each language of the list, from a scratch settings file and data folder:
+// up to date, and the update page's states.
 bool saveSettingsWindows(const kestrion::ui::UiResources& resources, kestrion::ui::LanguageManager& texts,
                          const QString& factory, const QString& output)
 {
     QTemporaryDir folder;
     QSettings settings(folder.filePath("settings.conf"), QSettings::IniFormat);
     kestrion::ui::LanguageSwitch languages(texts, settings, (factory + "/Language.config").toStdString());
-    static constexpr const char* kFiles[] = {"settings-window-en.png", "settings-window-zh.png"};
+    static constexpr const char* kSuffixes[] = {"en", "zh"};
     bool saved = true;
-    for (int i = 0; i < static_cast<int>(std::size(kFiles)); ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(kSuffixes)); ++i) {
         if (!languages.setLanguage(i)) {
             std::fprintf(stderr, "language %d of the list does not load\n", i);
             return false;
         }
-        kestrion::ui::CSetWnd window(resources, languages, folder.path().toStdString(), nullptr);
-        window.setAttribute(Qt::WA_DeleteOnClose, false);
-        window.setVersionRows({{"MS", "V0104"}, {"AP", kestrion::ui::kApplicationVersionText}});
-        saved = save(window, output + "/" + kFiles[i]) && saved;
+        const QString suffix = QString::fromLatin1(kSuffixes[i]);
+        {
+            ShownDevices devices;
+            auto model = std::make_unique<kestrion::ui::UpdateModel>(devices, std::vector<std::string>{});
+            kestrion::ui::CSetWnd window(resources, languages, folder.path().toStdString(), std::move(model), nullptr);
+            window.setAttribute(Qt::WA_DeleteOnClose, false);
+            saved = save(window, output + "/settings-window-" + suffix + ".png") && saved;
+        }
+        saved = saveUpdatePage(resources, languages, folder.path(), output, suffix) && saved;
     }
     return saved;
 }

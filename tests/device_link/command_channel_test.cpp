@@ -223,6 +223,7 @@ TEST_F(CommandChannelTest, RefusedRequestsSendNothing)
     channel.setSuspended(true);
     EXPECT_EQ(channel.readDeviceInfo(buffer.data()), kCommandOk);
     EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + 34, [](auto b) { return b == 0; }));
+    EXPECT_EQ(channel.streamLightFrame(buffer.data(), 60), kCommandOk);
     EXPECT_TRUE(sent().empty());
 }
 

@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <utility>
+#include <vector>
+
 #include "ui/message_box.h"
 #include "ui/qt_app.h"
 
@@ -100,6 +103,27 @@ TEST_F(PromptTest, TextsAreIdsOnlyWhenSaidSoAndEmptyOnesKeepTheLayout)
     ui::showPrompt(resources(), &owner, "", "", 96, true, ui::CMsgWnd::Notice);
     EXPECT_EQ(empty.title, "Kestrion Config");
     EXPECT_EQ(empty.text, "");
+}
+
+// The question asked for a device result: the caller goes on at once and the answer comes later.
+TEST_F(PromptTest, APromptAskedLaterReturnsAtOnceAndAnswersWhenClosed)
+{
+    owner.show();
+    for (const auto& [button, result] : {std::pair{"confirm_btn", 1}, std::pair{"cancel_btn", 0}, std::pair{"", 0}}) {
+        std::vector<int> answers;
+        ui::showPromptLater(resources(), &owner, "UpdateTiShi", "UpdateTiShiText", true, ui::CMsgWnd::Question,
+                            [&answers](int answer) { answers.push_back(answer); });
+        EXPECT_TRUE(answers.empty()) << button;
+        auto* box = owner.findChild<ui::CMsgWnd*>();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        if (*button)
+            QTest::mouseClick(box->findChild<QAbstractButton*>(button), Qt::LeftButton);
+        else
+            box->close();
+        EXPECT_EQ(answers, std::vector<int>{result}) << button;
+        EXPECT_TRUE(waitFor([&] { return owner.findChild<ui::CMsgWnd*>() == nullptr; })) << "the box stays";
+    }
 }
 
 TEST_F(PromptTest, OnlyListedDpiValuesAreTaken)

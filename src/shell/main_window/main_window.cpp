@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -18,6 +17,7 @@
 #include "devices/pages/mouse_device.h"
 #include "platform/diagnostics.h"
 #include "platform/log.h"
+#include "profiles/update_rows.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
 #include "ui/display_scale.h"
@@ -25,6 +25,7 @@
 #include "ui/language_manager.h"
 #include "ui/notification_bridge.h"
 #include "ui/product_names.h"
+#include "ui/settings_window.h"
 #include "ui/skin.h"
 #include "shell/tray.h"
 
@@ -35,7 +36,7 @@ using namespace main_window;
 
 constexpr auto kHandOverPoll = std::chrono::milliseconds(20);
 constexpr int kCurrentFirmware = 0x0104;
-constexpr const char* kUpdater = "QXTRAM-V0104-20260129.exe";
+constexpr const char* kUpdater = "QXTRAM-V0104-20260129";
 constexpr const char* kUpdaterArgument = "On the upgrade";
 constexpr const char* kUpdatePromptTitle = "UpdateTiShi";
 constexpr const char* kUpdatePromptText = "UpdateTiShiText";
@@ -59,6 +60,8 @@ CMainWnd::~CMainWnd()
     // window that is half gone.
     delete m_bridge;
     m_bridge = nullptr;
+    // The settings window's update page holds the devices: it goes while they are all there.
+    delete m_settingsWindow;
     stopThreads();
     for (DeviceRecord& record : m_devices)
         record.device->setSelectorEntry(nullptr);
@@ -172,6 +175,9 @@ void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::int
         break;
     case ui::WM_USB_MAINMESS_HOOK_SWITCH:
         switchCapture(wParam == 1);
+        break;
+    case ui::WM_USB_MAINMESS_UPDATE_SEEN:
+        showUpdateBadge(false);
         break;
     default:
         break;
@@ -375,22 +381,24 @@ void CMainWnd::onFirmwareVersion(int version)
         error->hide();
     showNoDeviceLayout(true, "UpdateMacroKbDevice>pNoDeviceLinkLyout    true");
     const QString folder = updaterFolder();
-    const QString updater = folder + QString::fromLatin1(kUpdater);
+    const QString updater =
+        QString::fromStdString(findUpdateProgram({folder.toStdString()}, kUpdater));
     // Without the maker's updater beside the program the prompt says so instead of promising
     // an update; confirming then keeps the tool running on the old firmware.
-    const bool present = QFileInfo(updater).isFile();
-    const QString text = QString::fromLatin1(present ? kUpdatePromptText : kNoUpdaterPromptText);
-    if (prompt(QString::fromLatin1(kUpdatePromptTitle), text) == 1) {
-        if (present)
+    const QString text = QString::fromLatin1(updater.isEmpty() ? kNoUpdaterPromptText : kUpdatePromptText);
+    promptLater(QString::fromLatin1(kUpdatePromptTitle), text, [this, updater, folder](int answer) {
+        if (answer != 1) {
+            emit exitRequested();
+            return;
+        }
+        if (!updater.isEmpty())
             QProcess::startDetached(updater, {QString::fromLatin1(kUpdaterArgument)}, folder);
-        return;
-    }
-    emit exitRequested();
+    });
 }
 
 QString CMainWnd::updaterFolder() const
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Update/");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Update");
 }
 
 void CMainWnd::onDeviceState(bool usable)
@@ -406,6 +414,16 @@ int CMainWnd::prompt(const QString& titleId, const QString& textId)
         return m_prompt(titleId, textId);
     const QString title = titleId.isEmpty() ? QString() : m_resources.language.text(titleId);
     return ui::showPrompt(m_resources, this, title, textId, 96, true, ui::CMsgWnd::Question);
+}
+
+void CMainWnd::promptLater(const QString& titleId, const QString& textId, std::function<void(int)> answered)
+{
+    if (m_prompt) {
+        answered(m_prompt(titleId, textId));
+        return;
+    }
+    const QString title = titleId.isEmpty() ? QString() : m_resources.language.text(titleId);
+    ui::showPromptLater(m_resources, this, title, textId, true, ui::CMsgWnd::Question, std::move(answered));
 }
 
 QWidget* CMainWnd::control(const QString& name) const

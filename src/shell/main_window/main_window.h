@@ -23,6 +23,7 @@
 #include "shell/device_manager/device_discovery.h"
 #include "ui/main_window_sink.h"
 #include "ui/message_box.h"
+#include "ui/update_model.h"
 
 namespace kestrion {
 
@@ -44,14 +45,13 @@ class LanguageSwitch;
 class CSetWnd;
 class SkinSettings;
 struct SkinChange;
-struct VersionRow;
 class TimerSet;
 }  // namespace ui
 
 // The main window: the frame built from the skin's "XML_MAIN", the device manager (discovery,
 // device objects, their selector entries and battery displays, the link switch between the
 // mouse's cable and receiver) and the routing of the pages' notifications to the devices.
-class CMainWnd : public QWidget, public ui::MainWindowSink {
+class CMainWnd : public QWidget, public ui::MainWindowSink, private ui::UpdateDevices {
     Q_OBJECT
 public:
     // Answers a prompt: title and text ids; 1 confirmed, 0 declined. Tests replace the dialog.
@@ -85,10 +85,10 @@ public:
     // The language list behind the settings window; the title bar's settings button shows once
     // it is given.
     void setLanguageSwitch(ui::LanguageSwitch* languages);
-    // Opens the settings window beside this one, or raises the open one.
+    // Opens the settings window beside this one, or raises the open one and checks for updates
+    // again.
     void openSettings();
-    // The settings window's version lines: each device's firmware, then the program.
-    std::vector<ui::VersionRow> versionRows() const;
+    ui::CSetWnd* settingsWindow() const;
     // The background choices; the title bar's skin button shows once they are given, and every
     // change repaints the window.
     void setSkinSettings(ui::SkinSettings* settings);
@@ -282,7 +282,16 @@ private:
     void onCapturePaused(bool paused);
     bool routeToKeyEditor(const ui::UiNotification& notification);
 
+    // The update page's view of the devices (main_window_settings.cpp).
+    Version version(int deviceKind) const override;
+    void suspend(int deviceKind, bool suspended) override;
+    void reread(int deviceKind) override;
+    const DeviceRecord* recordOfKind(int deviceKind) const;
+    void showUpdateBadge(bool shown);
+
     int prompt(const QString& titleId, const QString& textId);
+    // The same question without waiting for the answer.
+    void promptLater(const QString& titleId, const QString& textId, std::function<void(int)> answered);
     void chooseOwnSkinImage();
     void applySkin(const ui::SkinChange& change);
     QWidget* control(const QString& name) const;

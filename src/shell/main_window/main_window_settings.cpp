@@ -1,14 +1,17 @@
-// The title bar's settings window (the language switch and the version list) and its skin pop-up.
+// The title bar's settings window (the language switch and the update page) and its skin pop-up.
 #include "shell/main_window/main_window.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStyle>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/pages/usb_device.h"
 #include "profiles/program_folders.h"
+#include "profiles/update_rows.h"
+#include "ui/device_option.h"
 #include "ui/language_manager.h"
 #include "ui/language_switch.h"
-#include "ui/product_names.h"
 #include "ui/settings_window.h"
 #include "ui/skin.h"
 #include "ui/skin_frame.h"
@@ -18,8 +21,7 @@ namespace kestrion {
 namespace {
 
 constexpr const char* kSettingsButton = "setbtn";
-constexpr const char* kMouseShortName = "MS";
-constexpr const char* kProgramShortName = "AP";
+constexpr const char* kUpdateBadge = "updateBadge";
 
 constexpr const char* kSkinButton = "skinbtn";
 constexpr const char* kRootName = "root";
@@ -30,14 +32,6 @@ constexpr const char* kImagePatterns = " (*.png *.jpg *.jpeg *.bmp *.gif *.webp)
 constexpr const char* kSeeThroughRules =
     "\nQWidget[controlClass=\"QuellonMouseDevice\"] { background: transparent; }"
     "\nQWidget#title_bar, QWidget#mouse_page_header { background: rgba(15, 18, 23, 150); }";
-
-// "V0104" for firmware 1.04; empty while the device's command link is closed.
-QString firmwareText(PagedUSBDevice& device)
-{
-    if (!device.commandChannel().isOpen())
-        return {};
-    return QStringLiteral("V%1").arg(device.firmwareVersion(), 4, 16, QLatin1Char('0'));
-}
 
 // A path as a quoted style-sheet string.
 QString quotedUrl(const QString& path)
@@ -56,31 +50,80 @@ void CMainWnd::setLanguageSwitch(ui::LanguageSwitch* languages)
         button->setVisible(m_languages != nullptr);
 }
 
-std::vector<ui::VersionRow> CMainWnd::versionRows() const
-{
-    std::vector<ui::VersionRow> rows;
-    for (const DeviceRecord& record : m_devices) {
-        if (qobject_cast<CQuellonMouseDevice*>(record.device))
-            rows.push_back({QString::fromLatin1(kMouseShortName), firmwareText(*record.device)});
-    }
-    rows.push_back({QString::fromLatin1(kProgramShortName), QString::fromLatin1(ui::kApplicationVersionText)});
-    return rows;
-}
-
 void CMainWnd::openSettings()
 {
     if (!m_languages)
         return;
-    if (!m_settingsWindow) {
-        auto* window = new ui::CSetWnd(m_resources, *m_languages, userDataFolder(), this);
-        if (!window->isBuilt()) {
-            delete window;
-            return;
-        }
-        m_settingsWindow = window;
+    if (m_settingsWindow) {
+        m_settingsWindow->recheck();
+        m_settingsWindow->showBesideOwner();
+        return;
     }
-    m_settingsWindow->setVersionRows(versionRows());
+    ui::UpdateDevices& devices = *this;
+    auto model = std::make_unique<ui::UpdateModel>(
+        devices, updateProgramFolders(QCoreApplication::applicationDirPath().toStdString()));
+    auto* window = new ui::CSetWnd(m_resources, *m_languages, userDataFolder(), std::move(model), this);
+    if (!window->isBuilt()) {
+        delete window;
+        return;
+    }
+    connect(window, &ui::CSetWnd::updatesOffered, this, [this] { showUpdateBadge(true); });
+    connect(window, &ui::CSetWnd::updateSeen, this, [this] { sendMessage(ui::WM_USB_MAINMESS_UPDATE_SEEN, 0, 0); });
+    m_settingsWindow = window;
     m_settingsWindow->showBesideOwner();
+}
+
+ui::CSetWnd* CMainWnd::settingsWindow() const
+{
+    return m_settingsWindow;
+}
+
+// The settings button wears a mark while an update waits.
+void CMainWnd::showUpdateBadge(bool shown)
+{
+    QWidget* button = control(kSettingsButton);
+    if (!button || button->property(kUpdateBadge).toBool() == shown)
+        return;
+    button->setProperty(kUpdateBadge, shown);
+    button->style()->unpolish(button);
+    button->style()->polish(button);
+}
+
+// The update page's devices: a row shows the device of its own kind, wherever its selector entry
+// stands, so that one device's firmware is never offered to another.
+
+const CMainWnd::DeviceRecord* CMainWnd::recordOfKind(int deviceKind) const
+{
+    for (const DeviceRecord& record : m_devices) {
+        if (record.device->pageSetup().deviceKind == deviceKind)
+            return &record;
+    }
+    return nullptr;
+}
+
+// Behind the receiver the version counts only while the device answers there.
+ui::UpdateDevices::Version CMainWnd::version(int deviceKind) const
+{
+    const DeviceRecord* record = recordOfKind(deviceKind);
+    if (!record || !record->device->commandChannel().isOpen())
+        return {};
+    const bool throughReceiver = record->device->commandChannel().receiverMode();
+    if (throughReceiver && !(record->entry && record->entry->isOnline()))
+        return {};
+    return {record->device->firmwareVersion(), throughReceiver};
+}
+
+void CMainWnd::suspend(int deviceKind, bool suspended)
+{
+    if (const DeviceRecord* record = recordOfKind(deviceKind))
+        record->device->commandChannel().setSuspended(suspended);
+}
+
+void CMainWnd::reread(int deviceKind)
+{
+    const DeviceRecord* record = recordOfKind(deviceKind);
+    if (record && record->device->commandChannel().isOpen())
+        record->device->readAll();
 }
 
 // The title bar's skin pop-up and the background it changes.

@@ -205,7 +205,7 @@ public:
         QFile::setPermissions(QString::fromStdString(program()), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
     ~Updater() { QDir(m_folder).removeRecursively(); }
-    std::string program() const { return (m_folder + "/QXTRAM-V0104-20260129.exe").toStdString(); }
+    std::string program() const { return (m_folder + "/QXTRAM-V0104-20260129").toStdString(); }
     std::string startedFile() const { return (m_folder + "/started").toStdString(); }
 
 private:

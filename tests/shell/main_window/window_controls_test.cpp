@@ -8,11 +8,15 @@
 #include <QComboBox>
 #include <QSettings>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "shell/main_window/window_fixture.h"
 #include "shell/tray.h"
@@ -20,6 +24,8 @@
 #include "ui/focus_ring.h"
 #include "ui/language_switch.h"
 #include "ui/settings_window.h"
+#include "ui/update_fakes.h"
+#include "ui/update_model.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_settings.h"
 #include "support/temp_dir.h"
@@ -34,6 +40,7 @@ using test::waitFor;
 constexpr int kLightingTab = 1;
 constexpr int kKeysTab = 2;
 constexpr int kPerformanceTab = 4;
+constexpr int kReportRateByte = 11;
 
 class WindowControls : public Application {
 protected:
@@ -401,10 +408,13 @@ TEST_F(TitleBarWindows, SettingsButtonOpensTheWindowWhoseLanguageSwitchesEveryth
     auto* settingsWindow = window.findChild<ui::CSetWnd*>();
     ASSERT_NE(settingsWindow, nullptr);
     EXPECT_TRUE(settingsWindow->isVisible());
-    const std::vector<ui::VersionRow> rows = window.versionRows();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].shortName + " " + rows[0].version, "MS V0104");
-    EXPECT_EQ(rows[1].shortName + " " + rows[1].version, "AP V0101");
+    ASSERT_TRUE(waitFor([&] { return settingsWindow->model().status() != kStatusChecking; }));
+    const std::vector<ui::UpdateRow>& rows = settingsWindow->model().rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].entry.shortName, "MS");
+    EXPECT_EQ(rows[0].versionText, "V0104");
+    EXPECT_EQ(rows[3].entry.shortName, "AP");
+    EXPECT_EQ(rows[3].versionText.toStdString(), applicationVersionText());
     auto* combo = settingsWindow->findChild<QComboBox*>("Language_combox_info");
     ASSERT_NE(combo, nullptr);
     combo->setCurrentIndex(1);
@@ -418,6 +428,70 @@ TEST_F(TitleBarWindows, SettingsButtonOpensTheWindowWhoseLanguageSwitchesEveryth
     // A second click raises the same window.
     QTest::mouseClick(find("setbtn"), Qt::LeftButton);
     EXPECT_EQ(window.findChildren<ui::CSetWnd*>().size(), 1);
+}
+
+// The mouse's update program in the user's runtime folder, as a script the test releases.
+class MouseUpdateProgram {
+public:
+    MouseUpdateProgram() : m_folder(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/UpdateData")
+    {
+        std::filesystem::create_directories(m_folder);
+        const std::string path = m_folder + "/MS";
+        test::writeFile(path, test::updateProgram("0105", "MS"));
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
+    ~MouseUpdateProgram() { std::filesystem::remove_all(m_folder); }
+    bool running() const { return std::filesystem::exists(m_folder + "/MS.running"); }
+    void release(int exitCode) const { test::writeFile(m_folder + "/MS.release", std::to_string(exitCode) + "\n"); }
+
+private:
+    std::string m_folder;
+};
+
+// While the program writes the firmware the tool keeps off the mouse; afterwards it reads the
+// whole mouse again (a setting the update changed shows) and the row follows the new firmware.
+TEST_F(TitleBarWindows, UpdatingTheMouseHoldsItsChannelAndRereadsItAfter)
+{
+    const MouseUpdateProgram program;
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(plugCable());
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 5000));
+    QTest::mouseClick(find("setbtn"), Qt::LeftButton);
+    ui::CSetWnd* settingsWindow = window.settingsWindow();
+    ASSERT_NE(settingsWindow, nullptr);
+    ui::UpdateModel& model = settingsWindow->model();
+    ASSERT_TRUE(waitFor([&] { return model.status() == kStatusAvailable; }, 10000));
+    EXPECT_EQ(model.rows()[0].state, kRowFirmwareUpdate);
+    EXPECT_TRUE(find("setbtn")->property("updateBadge").toBool());
+
+    auto* list = settingsWindow->findChild<QWidget*>("device_update_list_info");
+    list->layout()->itemAt(0)->widget()->findChild<QAbstractButton*>("check_name_select")->click();
+    settingsWindow->findChild<QAbstractButton*>("update_fw_and_ap")->click();
+    settingsWindow->findChild<QAbstractButton*>("update_OK_btn")->click();
+    ASSERT_TRUE(waitFor([&] { return program.running(); }, 5000));
+    EXPECT_TRUE(window.mouse()->commandChannel().isSuspended());
+    const int rate = sim.dump("settings", kReportRateByte, 1).at(0);
+    const int written = rate == 2 ? 1 : 2;
+    sim.command("poke mouse settings " + std::to_string(kReportRateByte) + " 0" + std::to_string(written));
+    settingsWindow->close();
+    EXPECT_TRUE(settingsWindow->isVisible()) << "closed while updating";
+
+    program.release(0);
+    ASSERT_TRUE(waitFor([&] { return model.closable(); }, 5000));
+    EXPECT_EQ(model.rows()[0].state, kRowFinished);
+    EXPECT_EQ(model.status(), kStatusLatest);
+    EXPECT_FALSE(find("setbtn")->property("updateBadge").toBool()) << "seen";
+    EXPECT_FALSE(window.mouse()->commandChannel().isSuspended());
+    const std::string option = "polling_rate_option_" + std::to_string(written);
+    EXPECT_TRUE(waitFor([&] { return checked(option.c_str()); }, 5000)) << option;
+
+    // The mouse comes back on its new firmware.
+    sim.command("unplug cable");
+    EXPECT_TRUE(waitFor([&] { return model.rows()[0].versionText.isEmpty(); }, 5000));
+    sim.command("firmware 0105");
+    sim.command("plug cable");
+    EXPECT_TRUE(waitFor([&] { return model.rows()[0].versionText == "V0105"; }, 5000));
+    EXPECT_TRUE(prompts.empty());
 }
 
 TEST_F(TitleBarWindows, SkinButtonRepaintsTheWindowAndRefusesAFileThatIsNoImage)
