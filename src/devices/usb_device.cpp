@@ -220,7 +220,8 @@ void CQuellonUSBDevice::setWindowHidden(bool hidden)
 {
     const bool changed = hidden != m_windowHidden;
     m_windowHidden = hidden;
-    if (!changed)
+    // Lights the device shows from the host's frames go on whatever the window does.
+    if (!changed || drivesDeviceLights())
         return;
     if (hidden)
         killSelectorTimer(kTimerLightFrame);
@@ -236,9 +237,14 @@ void CQuellonUSBDevice::resumeLightFrames()
         armSelectorTimer(kTimerLightFrame, lightFramePeriod(), false);
 }
 
+bool CQuellonUSBDevice::framesWanted() const
+{
+    return !m_windowHidden || drivesDeviceLights();
+}
+
 void CQuellonUSBDevice::lightFrameReady()
 {
-    if (!m_windowHidden && m_channel.isOpen())
+    if (framesWanted() && m_channel.isOpen())
         pushLightFrame();
 }
 
@@ -342,7 +348,7 @@ CQuellonUSBDevice::UiStep CQuellonUSBDevice::firstReadOnWorker(bool wasOnline)
     return [this, shown] {
         if (shown)
             shown();
-        if (!m_windowHidden)
+        if (framesWanted())
             resumeLightFrames();
         if (m_channel.receiverMode())
             armSelectorTimer(kTimerLinkWatch, kLinkWatchFirstMs, true);

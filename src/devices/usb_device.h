@@ -92,7 +92,7 @@ public:
     virtual void setModelValue(int value) { m_modelValue = value; }
     int modelValue() const { return m_modelValue; }
     // The main window hid to the tray (true) or showed again. Nobody sees the preview while
-    // hidden, so its frame timer rests.
+    // hidden, so its frame timer rests, unless the frames also light the device.
     virtual void setWindowHidden(bool hidden);
     bool windowHidden() const { return m_windowHidden; }
 
@@ -128,6 +128,10 @@ public:
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
     virtual void refreshPage() {}
+    // The selected profile's lighting, for a device with lights of its own.
+    virtual std::optional<LightInfo> lightRecord() { return std::nullopt; }
+    // A lighting record for the selected profile: stored, saved, previewed and written.
+    virtual void applyLight(const LightInfo&) {}
 
 signals:
     // A job was queued; the busy display follows the worker from here until no work is left.
@@ -184,6 +188,8 @@ protected:
     virtual bool drivesDeviceLights() const { return false; }
     void lightFrameReady();
     int lightFramePeriod() const;
+    // Somebody sees the frames: the window, or the device's own lights.
+    bool framesWanted() const;
 
 private:
     struct NotificationLink {

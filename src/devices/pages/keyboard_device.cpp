@@ -314,13 +314,17 @@ bool CQuellonKeyboardDevice::streaming()
 
 void CQuellonKeyboardDevice::pushLightFrame()
 {
+    const bool toKeyboard = streaming() && lightControl();
+    // Hidden, a frame is only worth its work when the keyboard shows it.
+    if (windowHidden() && !toKeyboard)
+        return;
     const std::size_t slotCount = std::max(keySlots(), KeyboardLayoutView::keyCount());
     const std::vector<KeyColour> keys = currentModeCode() == kPerKeyModeCode
                                             ? perKeyFrame(activeLightTable(), m_light, slotCount)
                                             : keyboardEffectFrame(currentModeCode(), m_light, slotCount, steadyMs());
     if (m_layoutView)
         m_layoutView->showColours(keys);
-    if (streaming() && lightControl())
+    if (toKeyboard)
         m_streamer.offer(keyboardFrame(keys, keySlots()));
 }
 
@@ -356,6 +360,11 @@ void CQuellonKeyboardDevice::refreshPage()
 ui::CDeviceProfileUI* CQuellonKeyboardDevice::profileSelector() const
 {
     return control<ui::CDeviceProfileUI>(kProfileSelector);
+}
+
+std::optional<LightInfo> CQuellonKeyboardDevice::lightRecord()
+{
+    return m_record.GetLightInfo();
 }
 
 void CQuellonKeyboardDevice::applyLight(const LightInfo& light)

@@ -49,7 +49,8 @@ public:
     ui::CDeviceProfileUI* profileSelector() const override;
 
     // A lighting record edited on the page: stored, saved, previewed and written to the keyboard.
-    void applyLight(const LightInfo& light);
+    void applyLight(const LightInfo& light) override;
+    std::optional<LightInfo> lightRecord() override;
     // Queues the page image to the keyboard as page n; writes queued while one waits become one.
     void writeSettingsPage(int page);
     // The selected profile changed: loaded, shown and written to the keyboard with its keys.
@@ -80,7 +81,7 @@ public:
     // The record's key list, one entry per key slot.
     std::vector<KeyEntry> keyList();
 
-    ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
+    ui::CLightControlUI* lightEditor() const override { return m_lightEditor; }
     CKeyboardProfiledata& profile() { return m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }
     const KeyboardPage& pageImage() const { return m_page; }

@@ -467,6 +467,11 @@ void CQuellonMouseDevice::reloadCustomLists()
 }
 
 // The preview shows the change at once; the write to the mouse follows on its worker.
+std::optional<LightInfo> CQuellonMouseDevice::lightRecord()
+{
+    return m_record.GetLightInfo();
+}
+
 void CQuellonMouseDevice::applyLight(const LightInfo& light)
 {
     m_record.SetLightInfo(light);

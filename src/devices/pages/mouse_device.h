@@ -88,9 +88,10 @@ public:
     void applyDpiEdit(int stage);
 
     // The lighting editor on the page, when the skin has one.
-    ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
+    ui::CLightControlUI* lightEditor() const override { return m_lightEditor; }
     // A lighting record edited on the page: stored, saved, written to the mouse and previewed.
-    void applyLight(const LightInfo& light);
+    void applyLight(const LightInfo& light) override;
+    std::optional<LightInfo> lightRecord() override;
     // An audio-light record edited on the page: stored, saved and shown by the preview.
     void applyAudioLight(const AudioLightInfo& light);
     // A block of the audio companion's band levels: in an audio mode of the profile's

@@ -81,7 +81,7 @@ void CQuellonMousePadDevice::setModelValue(int value)
 void CQuellonMousePadDevice::setWindowHidden(bool hidden)
 {
     PagedUSBDevice::setWindowHidden(hidden);
-    if (hidden)
+    if (hidden && !drivesDeviceLights())
         m_lighting.stop();
     else if (m_lightingWanted && !m_lighting.isRunning())
         m_lighting.start();
@@ -191,7 +191,7 @@ void CQuellonMousePadDevice::startLighting()
 {
     m_lighting.setFramePeriod(lightFramePeriod());
     m_lightingWanted = true;
-    if (!windowHidden())
+    if (framesWanted())
         m_lighting.start();
 }
 
@@ -251,6 +251,11 @@ void CQuellonMousePadDevice::refreshPage()
 ui::CDeviceProfileUI* CQuellonMousePadDevice::profileSelector() const
 {
     return control<ui::CDeviceProfileUI>(kProfileSelector);
+}
+
+std::optional<LightInfo> CQuellonMousePadDevice::lightRecord()
+{
+    return m_record->GetLightInfo();
 }
 
 void CQuellonMousePadDevice::applyLight(const LightInfo& light)

@@ -47,14 +47,15 @@ public:
     ui::CDeviceProfileUI* profileSelector() const override;
 
     // A lighting record edited on the page: stored, saved, previewed and written to the pad.
-    void applyLight(const LightInfo& light);
+    void applyLight(const LightInfo& light) override;
+    std::optional<LightInfo> lightRecord() override;
     // Queues the page image to the pad as page n. Writes queued while an earlier one waits
     // become one, with the latest image; a failure on an open link is told.
     void writeSettingsPage(int page);
     // The selected profile changed: loaded, shown and written to the pad.
     void applySelectedProfile();
 
-    ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
+    ui::CLightControlUI* lightEditor() const override { return m_lightEditor; }
     CBasicProfiledata& profile() { return *m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }
     const PadPage& pageImage() const { return m_page; }

@@ -6,6 +6,10 @@
 #include "devices/usb_device.h"
 #include "pages/device_view.h"
 
+namespace kestrion::ui {
+class CLightControlUI;
+}
+
 namespace kestrion {
 
 // A device object that still binds its page's controls itself. It builds a page of its own and
@@ -36,6 +40,8 @@ public:
     virtual void keyCaptured(const CapturedInput&) {}
     virtual void setKeyCapturePaused(bool) {}
     virtual QWidget* functionTabs() const { return nullptr; }
+    // The page's lighting editor, when the device has lights of its own.
+    virtual ui::CLightControlUI* lightEditor() const { return nullptr; }
 
 private:
     QPointer<DeviceView> m_view;

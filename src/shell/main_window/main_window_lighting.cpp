@@ -108,21 +108,22 @@ void CMainWnd::openStageColour(int stage)
 // effect, and synchronised lighting plays that effect.
 void CMainWnd::applySameLighting()
 {
-    auto* source = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (!source)
+    PagedUSBDevice* source = selectedDevice();
+    const std::optional<LightInfo> sourceLight = source ? source->lightRecord() : std::nullopt;
+    if (!sourceLight)
         return;
-    const LightInfo light = source->profile().GetLightInfo();
+    const LightInfo light = *sourceLight;
     const int sourceKind = source->pageSetup().deviceKind;
     const auto column = rules::columnOfKind(sourceKind);
     const auto effect = column ? rules::commonEffectOf(*column, light.mode) : std::nullopt;
     if (!effect)
         return;
     for (DeviceRecord& record : m_devices) {
-        auto* target = qobject_cast<CQuellonMouseDevice*>(record.device);
-        if (!target || target == source || !record.entry->isOnline())
+        PagedUSBDevice* target = record.device;
+        const std::optional<LightInfo> targetLight = target->lightRecord();
+        if (target == source || !targetLight || !record.entry->isOnline())
             continue;
-        const auto same = rules::sameLightingFor(light, sourceKind, target->profile().GetLightInfo(),
-                                                 target->pageSetup().deviceKind);
+        const auto same = rules::sameLightingFor(light, sourceKind, *targetLight, target->pageSetup().deviceKind);
         if (same) {
             target->applyLight(*same);
             target->refreshPage();
@@ -152,8 +153,8 @@ void CMainWnd::refreshLightSync()
         taking.clear();
     }
     for (DeviceRecord& record : m_devices) {
-        if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(record.device); mouse && mouse->lightEditor())
-            mouse->lightEditor()->setSameModeOffered(online > 1);
+        if (ui::CLightControlUI* editor = record.device->lightEditor())
+            editor->setSameModeOffered(online > 1);
         const bool takesPart = std::find(taking.begin(), taking.end(), record.device) != taking.end();
         if (!takesPart)
             record.device->showSyncColour(std::nullopt);

@@ -7,6 +7,7 @@
 #include <QStackedWidget>
 #include <QTest>
 
+#include "devices/pages/hs6533_device.h"
 #include "devices/pages/mouse_pad_device.h"
 #include "shell/main_window/window_fixture.h"
 #include "ui/device_key_button.h"
@@ -20,13 +21,40 @@ using test::waitFor;
 
 constexpr int kPadRedByte = 6;
 
+template <typename Device>
+Device* deviceOf(const CMainWnd& window)
+{
+    for (int i = 0; window.entry(i); ++i) {
+        if (auto* device = qobject_cast<Device*>(window.deviceAt(i)))
+            return device;
+    }
+    return nullptr;
+}
+
+// The pad alone: the headset shares its class.
 CQuellonMousePadDevice* padOf(const CMainWnd& window)
 {
     for (int i = 0; window.entry(i); ++i) {
-        if (auto* pad = qobject_cast<CQuellonMousePadDevice*>(window.deviceAt(i)))
+        auto* pad = qobject_cast<CQuellonMousePadDevice*>(window.deviceAt(i));
+        if (pad && !qobject_cast<CQuellonHS6533Device*>(pad))
             return pad;
     }
     return nullptr;
+}
+
+// The lighting reports the simulated headset has taken so far; -1 when it does not say.
+long headsetReports(test::SimulatorProcess& sim)
+{
+    const std::string reply = sim.command("headset-reports");
+    if (reply.rfind("ok ", 0) != 0)
+        return -1;
+    return std::stol(reply.substr(3));
+}
+
+// Waits until the device read its profile after arriving.
+bool profileRead(CQuellonMousePadDevice& device)
+{
+    return waitFor([&] { return !device.profile().GetProfilePath().empty(); }, 3000);
 }
 
 ui::CDeviceOptionUI* entryOf(const CMainWnd& window, const QWidget* device)
@@ -101,6 +129,64 @@ TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled
     EXPECT_EQ(window.selectedDevice(), window.mouse());
     EXPECT_FALSE(window.isControlShown("No_device_Link"));
     EXPECT_TRUE(prompts.empty());
+}
+
+TEST_F(Application, HeadsetLightsTheToolDrivesGoOnWhileTheWindowIsAway)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug headset");
+    ASSERT_TRUE(waitFor([&] { return deviceOf<CQuellonHS6533Device>(window) != nullptr; }, 3000));
+    auto* headset = deviceOf<CQuellonHS6533Device>(window);
+    ASSERT_TRUE(profileRead(*headset));
+    // A changing effect: every frame is a new set of reports for the ear cups.
+    LightInfo light = *headset->lightRecord();
+    light.mode = 2;
+    headset->applyLight(light);
+    ASSERT_TRUE(waitFor([&] { return headsetReports(sim) > 0; }, 3000));
+
+    window.hideToTray();
+    ASSERT_TRUE(headset->windowHidden());
+    const long whenHidden = headsetReports(sim);
+    EXPECT_TRUE(waitFor([&] { return headsetReports(sim) > whenHidden + 20; }, 3000))
+        << whenHidden << " then " << headsetReports(sim);
+}
+
+TEST_F(Application, SameLightingFromTheMouseReachesThePadAndTheHeadset)
+{
+    ASSERT_TRUE(start());
+    sim.command("plug cable,pad,headset");
+    ASSERT_TRUE(mouseOnline(true));
+    ASSERT_TRUE(waitFor([&] { return padOf(window) && deviceOf<CQuellonHS6533Device>(window); }, 3000));
+    CQuellonMousePadDevice* pad = padOf(window);
+    auto* headset = deviceOf<CQuellonHS6533Device>(window);
+    ASSERT_TRUE(profileRead(*pad) && profileRead(*headset));
+    ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 5000));
+
+    // The mouse steady in one colour.
+    LightInfo light = *window.mouse()->lightRecord();
+    light.mode = 3;
+    light.red = 17;
+    light.green = 34;
+    light.blue = 51;
+    window.mouse()->applyLight(light);
+    window.mouse()->refreshPage();
+    ASSERT_NE(window.mouse()->lightEditor(), nullptr);
+    auto* same = window.mouse()->lightEditor()->findChild<QAbstractButton*>("deng_same_mode");
+    ASSERT_NE(same, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !same->isHidden(); }, 2000)) << "offered with three devices online";
+    QTest::mouseClick(entryOf(window, window.mouse()->view())->findChild<QAbstractButton*>("device_select"),
+                      Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == window.mouse(); }));
+    QTest::mouseClick(same, Qt::LeftButton);
+    ASSERT_EQ(window.mouse()->lightRecord()->red, 17);
+
+    for (const char* device : {"pad", "headset"}) {
+        EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kPadRedByte, 3, device) == std::vector<int>{17, 34, 51}; },
+                            3000))
+            << device;
+    }
+    EXPECT_EQ(pad->lightRecord()->red, 17);
+    EXPECT_EQ(headset->lightRecord()->blue, 51);
 }
 
 }  // namespace
