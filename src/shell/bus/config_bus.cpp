@@ -67,12 +67,13 @@ QList<QVariantMap> ConfigBus::ListDevices()
 
 QStringList ConfigBus::ListProfiles()
 {
-    return m_window.profileNames();
+    return m_window.profileNamesOf(m_window.scriptDevice());
 }
 
 QString ConfigBus::SelectedProfile()
 {
-    return m_window.profileNames().value(m_window.selectedProfile());
+    const PagedUSBDevice* device = m_window.scriptDevice();
+    return m_window.profileNamesOf(device).value(m_window.selectedProfileOf(device));
 }
 
 void ConfigBus::SelectProfile(const QString& name)

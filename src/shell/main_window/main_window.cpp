@@ -151,13 +151,13 @@ void CMainWnd::notify(const ui::UiNotification& notification)
     else if (type == QLatin1String("selectchanged"))
         onSelectChanged(notification.sender, notification.control);
     else if (type == QLatin1String("valuechanged"))
-        onValueChanged(notification.sender);
+        onValueChanged(notification.sender, notification.control);
     else if (type == QLatin1String("killfocus"))
-        onKillFocus(notification.sender);
+        onKillFocus(notification.sender, notification.control);
     else if (type == QLatin1String("return"))
-        onReturn(notification.sender);
+        onReturn(notification.sender, notification.control);
     else if (type == QLatin1String("itemselect"))
-        onItemSelect(notification.sender);
+        onItemSelect(notification.sender, notification.control);
 }
 
 void CMainWnd::sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)

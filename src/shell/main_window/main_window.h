@@ -113,6 +113,13 @@ public:
     int selectedProfile() const;
     // Selects a profile as choosing it in the page's profile list does.
     void chooseProfile(int index);
+    // The same for one device, shown or not.
+    QStringList profileNamesOf(const PagedUSBDevice* device) const;
+    int selectedProfileOf(const PagedUSBDevice* device) const;
+    void chooseProfileOf(PagedUSBDevice* device, int index);
+    // The device scripts act on when they name none: the mouse, else the first device; whatever
+    // page the window shows.
+    PagedUSBDevice* scriptDevice() const;
 
     // What scripts see and change (the D-Bus interface). Changes take the same path as the page's
     // controls, so the page, the profile document and the device agree. A returned text says why
@@ -237,16 +244,20 @@ private:
     // Routing.
     void onClick(const QString& name);
     void onSelectChanged(const QString& name, QWidget* control);
-    void onValueChanged(const QString& name);
-    void onKillFocus(const QString& name);
+    // A control's device: the one whose page holds it; the selected one for no control.
+    PagedUSBDevice* deviceOf(const QWidget* control) const;
+    CQuellonMouseDevice* mouseOf(const QWidget* control) const;
+    void onValueChanged(const QString& name, const QWidget* control);
+    void onKillFocus(const QString& name, const QWidget* control);
     void showFunctionPage(int tab);
-    void onReturn(const QString& name);
-    void onItemSelect(const QString& name);
-    void applyAndSave();
-    void saveToProfile();
+    void onReturn(const QString& name, const QWidget* control);
+    void onItemSelect(const QString& name, const QWidget* control);
+    void applyAndSave(CQuellonMouseDevice& mouse);
+    void saveToProfile(CQuellonMouseDevice& mouse);
     void saveProfileOf(CQuellonMouseDevice& mouse);
     void selectNeighbour(int step);
     ui::CDeviceProfileUI* selectedProfileSelector() const;
+    static ui::CDeviceProfileUI* profileSelectorOf(const PagedUSBDevice* device);
     // A profile button of the selected device's page; false for any other name.
     bool runProfileCommand(const QString& name);
     void toggleLightControl();

@@ -64,9 +64,26 @@ void CMainWnd::onClick(const QString& name)
     }
 }
 
+PagedUSBDevice* CMainWnd::deviceOf(const QWidget* control) const
+{
+    if (!control)
+        return selectedDevice();
+    for (const DeviceRecord& record : m_devices) {
+        const QWidget* view = record.device->view();
+        if (view && (view == control || view->isAncestorOf(control)))
+            return record.device;
+    }
+    return nullptr;
+}
+
+CQuellonMouseDevice* CMainWnd::mouseOf(const QWidget* control) const
+{
+    return qobject_cast<CQuellonMouseDevice*>(deviceOf(control));
+}
+
 void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
 {
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    CQuellonMouseDevice* mouse = mouseOf(control);
     if (const int tab = ui::CDeviceProfileUI::tabNumber(name); tab > 0) {
         showFunctionPage(tab);
         return;
@@ -87,30 +104,32 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
     const ui::FamilyName family = ui::splitFamilyName(name);
     if (family.prefix == QLatin1String("DPI_select_check_")) {
         mouse->selectStage(family.index);
-        applyAndSave();
+        applyAndSave(*mouse);
         return;
     }
     if (ui::isOneOf(family.prefix, kAppliedOptionFamilies))
-        applyAndSave();
+        applyAndSave(*mouse);
     else if (ui::isOneOf(name, kProfileOnlyChecks))
-        saveToProfile();
+        saveToProfile(*mouse);
 }
 
-void CMainWnd::onValueChanged(const QString& name)
+void CMainWnd::onValueChanged(const QString& name, const QWidget* control)
 {
+    CQuellonMouseDevice* mouse = mouseOf(control);
+    if (!mouse)
+        return;
     if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_")) {
-        applyAndSave();
+        applyAndSave(*mouse);
         return;
     }
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (!mouse || !ui::isOneOf(name, kProfileOnlySliders))
+    if (!ui::isOneOf(name, kProfileOnlySliders))
         return;
     // Choosing a number of lines turns scrolling by page off.
     if (name == QLatin1String("scroll_speed_slider")) {
         if (auto* byPage = mouse->page()->findChild<QAbstractButton*>(QStringLiteral("scrolls_page_check")))
             byPage->setChecked(false);
     }
-    saveToProfile();
+    saveToProfile(*mouse);
 }
 
 void CMainWnd::showFunctionPage(int tab)
@@ -121,47 +140,47 @@ void CMainWnd::showFunctionPage(int tab)
         selector->SelectTab(tab);
 }
 
-void CMainWnd::onKillFocus(const QString& name)
+void CMainWnd::onKillFocus(const QString& name, const QWidget* control)
 {
     const ui::FamilyName family = ui::splitFamilyName(name);
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    CQuellonMouseDevice* mouse = mouseOf(control);
     if (mouse && family.prefix == QLatin1String("DPI_edit_")) {
         mouse->applyDpiEdit(family.index);
-        applyAndSave();
+        applyAndSave(*mouse);
     }
 }
 
 // A DPI confirmed with Enter counts as much as one confirmed by leaving the box.
-void CMainWnd::onReturn(const QString& name)
+void CMainWnd::onReturn(const QString& name, const QWidget* control)
 {
     if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_edit_"))
-        onKillFocus(name);
+        onKillFocus(name, control);
 }
 
-void CMainWnd::onItemSelect(const QString& name)
+void CMainWnd::onItemSelect(const QString& name, const QWidget* control)
 {
+    PagedUSBDevice* device = deviceOf(control);
     if (name == QLatin1String("device_profile_combo")) {
-        if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
+        if (ui::CDeviceProfileUI* selector = profileSelectorOf(device))
             selector->selectProfile(selector->selector()->currentIndex());
         return;
     }
-    if (ui::isOneOf(name, kAppliedCombos))
-        applyAndSave();
+    auto* mouse = qobject_cast<CQuellonMouseDevice*>(device);
+    if (mouse && ui::isOneOf(name, kAppliedCombos))
+        applyAndSave(*mouse);
     if (name.startsWith(QLatin1String("device_sleep"))) {
         for (DeviceRecord& record : m_devices) {
-            if (record.device == selectedDevice())
+            if (record.device == device)
                 record.entry->timers().setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
         }
     }
 }
 
 // Values the device does not hold (the desktop-pointer ones): into the record and onto the disk.
-void CMainWnd::saveToProfile()
+void CMainWnd::saveToProfile(CQuellonMouseDevice& mouse)
 {
-    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice())) {
-        mouse->collectPage();
-        saveProfileOf(*mouse);
-    }
+    mouse.collectPage();
+    saveProfileOf(mouse);
 }
 
 // A change the profile file did not take is told: the user would lose it at the next start.
@@ -172,14 +191,11 @@ void CMainWnd::saveProfileOf(CQuellonMouseDevice& mouse)
 }
 
 // The page already shows the change: into the record, onto the disk, then to the device.
-void CMainWnd::applyAndSave()
+void CMainWnd::applyAndSave(CQuellonMouseDevice& mouse)
 {
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
-    if (!mouse)
-        return;
-    mouse->collectPage();
-    saveProfileOf(*mouse);
-    mouse->writeSettingsToDevice();
+    mouse.collectPage();
+    saveProfileOf(mouse);
+    mouse.writeSettingsToDevice();
 }
 
 void CMainWnd::toggleLightControl()
@@ -189,14 +205,23 @@ void CMainWnd::toggleLightControl()
 
 ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
 {
-    PagedUSBDevice* device = selectedDevice();
+    return profileSelectorOf(selectedDevice());
+}
+
+ui::CDeviceProfileUI* CMainWnd::profileSelectorOf(const PagedUSBDevice* device)
+{
     return device ? device->profileSelector() : nullptr;
 }
 
 QStringList CMainWnd::profileNames() const
 {
+    return profileNamesOf(selectedDevice());
+}
+
+QStringList CMainWnd::profileNamesOf(const PagedUSBDevice* device) const
+{
     QStringList names;
-    if (ui::CDeviceProfileUI* selector = selectedProfileSelector()) {
+    if (ui::CDeviceProfileUI* selector = profileSelectorOf(device)) {
         for (int i = 0; i < selector->selector()->count(); ++i)
             names.append(selector->selector()->itemText(i));
     }
@@ -205,17 +230,27 @@ QStringList CMainWnd::profileNames() const
 
 int CMainWnd::selectedProfile() const
 {
-    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    return selectedProfileOf(selectedDevice());
+}
+
+int CMainWnd::selectedProfileOf(const PagedUSBDevice* device) const
+{
+    ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     return selector ? selector->selectedIndex() : -1;
 }
 
 void CMainWnd::chooseProfile(int index)
 {
-    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    chooseProfileOf(selectedDevice(), index);
+}
+
+void CMainWnd::chooseProfileOf(PagedUSBDevice* device, int index)
+{
+    ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector || index < 0 || index >= selector->selector()->count())
         return;
     selector->selector()->setCurrentIndex(index);
-    onItemSelect(QStringLiteral("device_profile_combo"));
+    selector->selectProfile(index);
 }
 
 bool CMainWnd::runProfileCommand(const QString& name)

@@ -72,6 +72,13 @@ QString noMouse()
 
 }  // namespace
 
+PagedUSBDevice* CMainWnd::scriptDevice() const
+{
+    if (PagedUSBDevice* found = mouse())
+        return found;
+    return m_devices.empty() ? nullptr : m_devices.front().device;
+}
+
 std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
 {
     std::vector<DeviceReport> reports;
@@ -101,21 +108,23 @@ std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
 
 QString CMainWnd::selectProfileNamed(const QString& name)
 {
-    const int index = profileNames().indexOf(name);
-    if (!selectedProfileSelector())
+    PagedUSBDevice* device = scriptDevice();
+    const int index = profileNamesOf(device).indexOf(name);
+    if (!profileSelectorOf(device))
         return QStringLiteral("no device with profiles is selected");
     if (index < 0)
         return QStringLiteral("no profile is named \"%1\"").arg(name);
-    chooseProfile(index);
+    chooseProfileOf(device, index);
     return {};
 }
 
 QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
 {
-    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    PagedUSBDevice* device = scriptDevice();
+    ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector)
         return QStringLiteral("no device with profiles is selected");
-    const QStringList before = profileNames();
+    const QStringList before = profileNamesOf(device);
     switch (selector->importFile(path)) {
     case ProfileImportResult::Imported:
         break;
@@ -129,7 +138,7 @@ QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
         return QStringLiteral("the profile could not be written");
     }
     if (importedName) {
-        for (const QString& name : profileNames()) {
+        for (const QString& name : profileNamesOf(device)) {
             if (!before.contains(name))
                 *importedName = name;
         }
@@ -139,7 +148,7 @@ QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
 
 QString CMainWnd::exportSelectedProfile(const QString& path)
 {
-    ui::CDeviceProfileUI* selector = selectedProfileSelector();
+    ui::CDeviceProfileUI* selector = profileSelectorOf(scriptDevice());
     if (!selector)
         return QStringLiteral("no device with profiles is selected");
     return selector->exportFile(path) ? QString() : QStringLiteral("%1 could not be written").arg(path);
@@ -148,7 +157,7 @@ QString CMainWnd::exportSelectedProfile(const QString& path)
 std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages() const
 {
     std::vector<DpiStageReport> stages;
-    CQuellonMouseDevice* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    CQuellonMouseDevice* device = mouse();
     if (!device)
         return stages;
     const int current = device->profile().GetCurrentStage();
@@ -160,7 +169,7 @@ std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages() const
 
 QString CMainWnd::setDpiStage(int stage, int dpi)
 {
-    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    auto* device = mouse();
     if (!device)
         return noMouse();
     const int row = stage - 1;
@@ -173,14 +182,14 @@ QString CMainWnd::setDpiStage(int stage, int dpi)
     if (dpi < lowest || dpi > highest)
         return QStringLiteral("%1 DPI is outside %2..%3").arg(dpi).arg(lowest).arg(highest);
     edit->setText(QString::number(dpi));
-    onKillFocus(edit->objectName());
+    onKillFocus(edit->objectName(), edit);
     return {};
 }
 
 QVariantMap CMainWnd::performanceSettings() const
 {
     QVariantMap settings;
-    CQuellonMouseDevice* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    CQuellonMouseDevice* device = mouse();
     if (!device)
         return settings;
     for (const ScriptOption& option : kScriptOptions) {
@@ -201,7 +210,7 @@ QVariantMap CMainWnd::performanceSettings() const
 
 QString CMainWnd::setPerformanceSetting(const QString& name, int value)
 {
-    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    auto* device = mouse();
     if (!device)
         return noMouse();
     for (const ScriptOption& option : kScriptOptions) {
@@ -228,7 +237,7 @@ QString CMainWnd::setPerformanceSetting(const QString& name, int value)
         if (index < 0)
             return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
         combo->setCurrentIndex(index);
-        onItemSelect(combo->objectName());
+        onItemSelect(combo->objectName(), combo);
         return {};
     }
     return QStringLiteral("there is no setting named \"%1\"").arg(name);
@@ -236,7 +245,7 @@ QString CMainWnd::setPerformanceSetting(const QString& name, int value)
 
 QString CMainWnd::applySelectedProfile()
 {
-    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    auto* device = mouse();
     if (!device)
         return noMouse();
     device->applyProfileToDevice();
@@ -246,14 +255,14 @@ QString CMainWnd::applySelectedProfile()
 // Each event restarts the wait, so a burst of events ends 5 s after its last one.
 bool CMainWnd::gameEvent(int field, int value)
 {
-    auto* device = qobject_cast<CQuellonMouseDevice*>(selectedDevice());
+    auto* device = mouse();
     const bool shown = device && device->showGameLight(field, value);
     if (!m_gameLightTimer) {
         m_gameLightTimer = new QTimer(this);
         m_gameLightTimer->setSingleShot(true);
         connect(m_gameLightTimer, &QTimer::timeout, this, [this] {
-            if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(selectedDevice()))
-                mouse->writeSettingsToDevice();
+            if (CQuellonMouseDevice* target = mouse())
+                target->writeSettingsToDevice();
         });
     }
     m_gameLightTimer->start(kGameLightMs);

@@ -13,12 +13,14 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTest>
 
 #include <filesystem>
 
 #include "shell/bus/config_bus.h"
 #include "shell/main_window/window_fixture.h"
 #include "support/temp_dir.h"
+#include "ui/device_option.h"
 #include "ui/device_profile.h"
 
 namespace kestrion {
@@ -120,6 +122,39 @@ TEST_F(ScriptedApplication, ListsTheMouseSetsADpiStageAndSwitchesProfiles)
     EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider1600; }, 5000));
     EXPECT_EQ(shownDpi(1), "1600");
     EXPECT_TRUE(ctl({"profiles"}).out.contains("* Game"));
+}
+
+// Scripts name no device: they act on the mouse whatever page the window shows.
+TEST_F(ScriptedApplication, ScriptsActOnTheMouseWhileAnotherDevicesPageIsShown)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    sim.command("plug headset");
+    ui::CDeviceOptionUI* headsetEntry = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        for (int i = 0; window.entry(i); ++i) {
+            if (window.deviceAt(i) != window.mouse() && window.entry(i)->isOnline())
+                headsetEntry = window.entry(i);
+        }
+        return headsetEntry != nullptr;
+    }, 3000));
+    QTest::mouseClick(headsetEntry->findChild<QAbstractButton*>("device_select"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return window.selectedDevice() && window.selectedDevice() != window.mouse(); }));
+    const int headsetProfiles = window.profileNames().size();
+
+    const CtlRun set = ctl({"set", "report-rate", "500"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{2}; }, 5000));
+    EXPECT_TRUE(ctl({"settings"}).out.contains("report-rate=500"));
+
+    const QString file = QString::fromStdString(files.file("Mouse copy.json"));
+    ASSERT_EQ(ctl({"profile", "export", file}).exitCode, 0);
+    ASSERT_EQ(ctl({"profile", "import", file}).exitCode, 0);
+    ASSERT_EQ(ctl({"profile", "select", "Mouse copy"}).exitCode, 0);
+    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), "Mouse copy");
+    EXPECT_TRUE(ctl({"profiles"}).out.contains("* Mouse copy"));
+    EXPECT_EQ(window.profileNames().size(), headsetProfiles) << "the shown headset's profiles are left alone";
+    EXPECT_NE(window.selectedDevice(), window.mouse()) << "the window stays on the page it shows";
 }
 
 TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
