@@ -17,6 +17,7 @@ struct CapturedInput;
 namespace ui {
 class CDeviceKeyButtonUI;
 class CDeviceProfileUI;
+class CLightControlUI;
 class ControlFactory;
 class LanguageManager;
 class Skin;
@@ -57,6 +58,8 @@ public:
     virtual void setKeyCapturePaused(bool) {}
     // The page's function tabs, kept still while a macro is recorded.
     virtual QWidget* functionTabs() const { return nullptr; }
+    // The page's lighting editor, when the device has lights of its own.
+    virtual ui::CLightControlUI* lightEditor() const { return nullptr; }
 
 protected:
     // The layout is built: bind its controls to the device.

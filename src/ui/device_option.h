@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "ui/timer_set.h"
+#include "platform/timer_set.h"
 
 class QAbstractButton;
 class QStackedWidget;

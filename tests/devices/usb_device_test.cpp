@@ -2,9 +2,6 @@
 // socket transport, real threads.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -13,6 +10,7 @@
 #include "devices/usb_device.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
+#include "support/device_doubles.h"
 #include "support/request_log.h"
 
 namespace kestrion {
@@ -20,28 +18,6 @@ namespace {
 
 constexpr int kMouseKind = 2;
 constexpr int kBegin = 0x01, kEnd = 0x02;
-
-template <typename Condition>
-bool waitFor(Condition condition, int timeoutMs = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-QCoreApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "usb_device_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    return app ? *app : *QCoreApplication::instance();
-}
 
 // A device whose reads are one configuration exchange and a power record of its own.
 class PlainDevice : public CQuellonUSBDevice {
@@ -72,7 +48,7 @@ class DriverWithoutWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        application();
+        test::ensureCoreApp();
         sim.setLogSink(requests.sink());
         ASSERT_TRUE(sim.plug(devsim::Port::Cable));
         ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Cable), kMouseKind));
@@ -94,7 +70,7 @@ TEST_F(DriverWithoutWindow, ReadsTheDeviceAndAnnouncesItsWorkAndPower)
     device.readAll();
     device.readPowerStatus();
     EXPECT_EQ(queued, 2);
-    ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !device.hasDeviceWork(); }));
     EXPECT_EQ(done, 1) << "once, when the last result was shown";
     EXPECT_EQ(requests.commands(), (std::vector<int>{kBegin, kEnd}));
     EXPECT_EQ(power, QByteArray("\x57\x02\x00\x01", 4));
@@ -109,7 +85,7 @@ TEST_F(DriverWithoutWindow, LinksClosedUnderQueuedJobsEndTheWork)
     ASSERT_TRUE(device.hasDeviceWork());
     device.closeCommandLinks();
     device.hold = false;
-    ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !device.hasDeviceWork(); }));
     EXPECT_EQ(done, 1) << "the queued reads were dropped; the page's busy strip goes";
     EXPECT_TRUE(requests.commands().empty()) << "nothing reached the device after its links closed";
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
 
+#include "support/device_doubles.h"
 #include "ui/control_factory.h"
 #include "ui/language_manager.h"
 #include "ui/skin.h"
@@ -32,19 +31,5 @@ struct RealSkin {
 std::unique_ptr<QWidget> buildMousePage(RealSkin& real);
 
 QString uiTestData(const QString& relative);
-
-// Runs the event loop until condition() holds; false when it still does not after timeoutMs.
-template <typename Condition>
-bool waitFor(Condition condition, int timeoutMs = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 }  // namespace kestrion::test

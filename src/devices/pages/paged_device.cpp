@@ -17,6 +17,7 @@ public:
     void keyCaptured(const CapturedInput& input) override { m_paged.keyCaptured(input); }
     void setKeyCapturePaused(bool paused) override { m_paged.setKeyCapturePaused(paused); }
     QWidget* functionTabs() const override { return m_paged.functionTabs(); }
+    ui::CLightControlUI* lightEditor() const override { return m_paged.lightEditor(); }
 
 protected:
     void initPage() override { m_paged.initPage(); }
@@ -35,12 +36,17 @@ PagedUSBDevice::~PagedUSBDevice()
     delete m_view;
 }
 
-bool PagedUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
+DeviceView* PagedUSBDevice::createView()
 {
     delete m_view;
     m_view = new ForwardingPage(*this);
     m_view->setLanguage(m_language);
-    return m_view->build(skin, factory);
+    return m_view;
+}
+
+bool PagedUSBDevice::buildPage(const ui::Skin& skin, ui::ControlFactory& factory)
+{
+    return createView()->build(skin, factory);
 }
 
 void PagedUSBDevice::setLanguage(const ui::LanguageManager* language)

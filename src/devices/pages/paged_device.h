@@ -20,14 +20,18 @@ public:
     explicit PagedUSBDevice(QObject* parent = nullptr);
     ~PagedUSBDevice() override;
 
+    // A new page forwarding its questions to this object, not yet built; it goes with this object
+    // unless its owner deletes it first.
+    DeviceView* createView();
     // Builds the page named by the setup and runs initPage; false when the layout is unknown or
-    // does not build. The page goes with this object.
+    // does not build.
     bool buildPage(const ui::Skin& skin, ui::ControlFactory& factory);
     DeviceView* view() const { return m_view; }
     // The built layout; null before buildPage.
     QWidget* page() const { return m_view ? m_view->content() : nullptr; }
     void setLanguage(const ui::LanguageManager* language);
-    const ui::LanguageManager* language() const { return m_language; }
+    // The language of its page, as whoever built the page set it.
+    const ui::LanguageManager* language() const { return m_view ? m_view->language() : m_language; }
     const QList<ui::CDeviceKeyButtonUI*>& keyButtons() const;
     const QList<ui::CDeviceKeyButtonUI*>& lightButtons() const;
     void showFunctionPage(int page);

@@ -72,7 +72,7 @@ QStringList ConfigBus::ListProfiles()
 
 QString ConfigBus::SelectedProfile()
 {
-    const PagedUSBDevice* device = m_window.scriptDevice();
+    const CQuellonUSBDevice* device = m_window.scriptDevice();
     return m_window.profileNamesOf(device).value(m_window.selectedProfileOf(device));
 }
 

@@ -293,13 +293,22 @@ ui::CDeviceOptionUI* CMainWnd::entry(int index) const
     return index >= 0 && index < static_cast<int>(m_devices.size()) ? m_devices[index].entry : nullptr;
 }
 
-PagedUSBDevice* CMainWnd::deviceAt(int index) const
+CQuellonUSBDevice* CMainWnd::deviceAt(int index) const
 {
     return index >= 0 && index < static_cast<int>(m_devices.size()) ? m_devices[static_cast<std::size_t>(index)].device
                                                                     : nullptr;
 }
 
-PagedUSBDevice* CMainWnd::selectedDevice() const
+DeviceView* CMainWnd::viewOf(const CQuellonUSBDevice* device) const
+{
+    for (const DeviceRecord& record : m_devices) {
+        if (device && record.device == device)
+            return record.view;
+    }
+    return nullptr;
+}
+
+CQuellonUSBDevice* CMainWnd::selectedDevice() const
 {
     for (const DeviceRecord& record : m_devices) {
         if (record.entry->isOnline() && record.entry->isSelected())

@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "devices/device_selector.h"
-#include "devices/pages/paged_device.h"
+#include "devices/usb_device.h"
+#include "pages/device_view.h"
 #include "platform/input_capture.h"
 #include "editors/audio_styles.h"
 #include "editors/light_sync.h"
@@ -45,7 +46,6 @@ class LanguageSwitch;
 class CSetWnd;
 class SkinSettings;
 struct SkinChange;
-class TimerSet;
 }  // namespace ui
 
 // The main window: the frame built from the skin's "XML_MAIN", the device manager (discovery,
@@ -114,12 +114,12 @@ public:
     // Selects a profile as choosing it in the page's profile list does.
     void chooseProfile(int index);
     // The same for one device, shown or not.
-    QStringList profileNamesOf(const PagedUSBDevice* device) const;
-    int selectedProfileOf(const PagedUSBDevice* device) const;
-    void chooseProfileOf(PagedUSBDevice* device, int index);
+    QStringList profileNamesOf(const CQuellonUSBDevice* device) const;
+    int selectedProfileOf(const CQuellonUSBDevice* device) const;
+    void chooseProfileOf(CQuellonUSBDevice* device, int index);
     // The device scripts act on when they name none: the mouse, else the first device; whatever
     // page the window shows.
-    PagedUSBDevice* scriptDevice() const;
+    CQuellonUSBDevice* scriptDevice() const;
 
     // What scripts see and change (the D-Bus interface). Changes take the same path as the page's
     // controls, so the page, the profile document and the device agree. A returned text says why
@@ -153,8 +153,11 @@ public:
     CQuellonMouseDevice* mouse() const;
     ui::CDeviceOptionUI* entry(int index) const;
     // The device object behind selector entry n; null past the last.
-    PagedUSBDevice* deviceAt(int index) const;
-    PagedUSBDevice* selectedDevice() const;
+    CQuellonUSBDevice* deviceAt(int index) const;
+    CQuellonUSBDevice* selectedDevice() const;
+    // The page showing a device; null for none.
+    DeviceView* viewOf(const CQuellonUSBDevice* device) const;
+    DeviceView* selectedView() const { return viewOf(selectedDevice()); }
     bool isControlShown(const QString& name) const;
     const DeviceDiscovery& discovery() const { return *m_discovery; }
     // Key and mouse-button capture for the key editor and the macro recorder.
@@ -203,7 +206,8 @@ protected:
 
 private:
     struct DeviceRecord {
-        PagedUSBDevice* device = nullptr;
+        CQuellonUSBDevice* device = nullptr;
+        DeviceView* view = nullptr;
         ui::CDeviceOptionUI* entry = nullptr;
         ui::CMpDevicePowerUI* power = nullptr;
         std::unique_ptr<DeviceSelector> selector;
@@ -233,7 +237,7 @@ private:
     void showNoDeviceTexts();
     bool receiverWaitsForMouse() const;
     void followRemainingLink();
-    void onPowerShown(const PagedUSBDevice* device, int percent, bool onBattery);
+    void onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery);
 
     // Messages from the device objects.
     void onDeviceOnline(int index, bool online);
@@ -245,7 +249,7 @@ private:
     void onClick(const QString& name);
     void onSelectChanged(const QString& name, QWidget* control);
     // A control's device: the one whose page holds it; the selected one for no control.
-    PagedUSBDevice* deviceOf(const QWidget* control) const;
+    CQuellonUSBDevice* deviceOf(const QWidget* control) const;
     CQuellonMouseDevice* mouseOf(const QWidget* control) const;
     void onValueChanged(const QString& name, const QWidget* control);
     void onKillFocus(const QString& name, const QWidget* control);
@@ -257,7 +261,7 @@ private:
     void saveProfileOf(CQuellonMouseDevice& mouse);
     void selectNeighbour(int step);
     ui::CDeviceProfileUI* selectedProfileSelector() const;
-    static ui::CDeviceProfileUI* profileSelectorOf(const PagedUSBDevice* device);
+    ui::CDeviceProfileUI* profileSelectorOf(const CQuellonUSBDevice* device) const;
     // A profile button of the selected device's page; false for any other name.
     bool runProfileCommand(const QString& name);
     void toggleLightControl();
@@ -280,7 +284,7 @@ private:
 
     // Macro recording: the page asks for the capture, which sends it the keys and buttons; the
     // device selector and the profile control wait meanwhile.
-    void bindMacroPage(PagedUSBDevice& device);
+    void bindMacroPage(DeviceView& view);
     void startMacroCapture(int mode);
     void endMacroCapture();
     void onMacroCaptured(const CapturedInput& input);
@@ -335,7 +339,7 @@ private:
     QPointer<ui::MusicWnd> m_audioStyleWindow;
     // The devices the light-sync thread colours, as last counted on the UI thread.
     std::mutex m_syncLock;
-    std::vector<PagedUSBDevice*> m_syncDevices;
+    std::vector<CQuellonUSBDevice*> m_syncDevices;
     std::atomic<bool> m_syncTakingPart{false};
 };
 

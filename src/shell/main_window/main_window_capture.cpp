@@ -1,14 +1,14 @@
 // The input capture of the main window: the editors start and stop it, its events go to them.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/paged_device.h"
+#include "pages/device_view.h"
 
 namespace kestrion {
 
 bool CMainWnd::routeToKeyEditor(const ui::UiNotification& notification)
 {
-    PagedUSBDevice* device = selectedDevice();
-    return device && device->routeKeyEditor(notification.type, notification.sender);
+    DeviceView* view = selectedView();
+    return view && view->routeKeyEditor(notification.type, notification.sender);
 }
 
 // The key edit losing the focus ends only its own capture, never a recording.
@@ -29,8 +29,8 @@ void CMainWnd::onCaptured(CaptureMode mode, const CapturedInput& input)
         onMacroCaptured(input);
         return;
     }
-    if (PagedUSBDevice* device = selectedDevice())
-        device->keyCaptured(input);
+    if (DeviceView* view = selectedView())
+        view->keyCaptured(input);
 }
 
 void CMainWnd::onCapturePaused(bool paused)
@@ -39,8 +39,8 @@ void CMainWnd::onCapturePaused(bool paused)
         onMacroCapturePaused(paused);
         return;
     }
-    if (PagedUSBDevice* device = selectedDevice())
-        device->setKeyCapturePaused(paused);
+    if (DeviceView* view = selectedView())
+        view->setKeyCapturePaused(paused);
 }
 
 }  // namespace kestrion

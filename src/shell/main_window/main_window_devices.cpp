@@ -5,10 +5,12 @@
 #include <QLayout>
 #include <QStackedWidget>
 
-#include "devices/pages/hs6533_device.h"
+#include "devices/hs6533_device.h"
+#include "devices/mouse_pad_device.h"
 #include "devices/pages/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
-#include "devices/pages/mouse_pad_device.h"
+#include "pages/headset_view.h"
+#include "pages/pad_view.h"
 #include "platform/audio/system_audio_effects.h"
 #include "platform/log.h"
 #include "profiles/program_folders.h"
@@ -51,38 +53,62 @@ private:
     ui::CDeviceOptionUI& m_entry;
 };
 
+// A device object, once its setup is given, and the page that shows it.
+struct DeviceMaker {
+    DeviceKind kind;
+    std::unique_ptr<CQuellonUSBDevice> (*make)();
+    void (*prepare)(CQuellonUSBDevice& device);
+    DeviceView* (*view)(CQuellonUSBDevice& device);
+};
+
 template <typename Device>
-std::unique_ptr<PagedUSBDevice> makeDevice()
+std::unique_ptr<CQuellonUSBDevice> makeDevice()
 {
     return std::make_unique<Device>();
 }
 
 // The headset's audio side is the system's sound cards and equaliser; none found, its page says so.
-std::unique_ptr<PagedUSBDevice> makeHeadset()
+std::unique_ptr<CQuellonUSBDevice> makeHeadset()
 {
     auto headset = std::make_unique<CQuellonHS6533Device>();
     headset->setAudioEffects(audio::openSystemAudioEffects());
     return headset;
 }
 
-struct DeviceMaker {
-    DeviceKind kind;
-    std::unique_ptr<PagedUSBDevice> (*make)();
-};
+void prepareNothing(CQuellonUSBDevice&) {}
+
+template <typename Device>
+void prepare(CQuellonUSBDevice& device)
+{
+    static_cast<Device&>(device).prepare();
+}
+
+// A device that still binds its own page builds it.
+DeviceView* pagedView(CQuellonUSBDevice& device)
+{
+    return static_cast<PagedUSBDevice&>(device).createView();
+}
+
+template <typename View, typename Device>
+DeviceView* pageOf(CQuellonUSBDevice& device)
+{
+    return new View(static_cast<Device&>(device));
+}
 
 // The products that have a page so far; others are found but get no object.
 constexpr DeviceMaker kDeviceMakers[] = {
-    {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>},
-    {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>},
-    {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>},
-    {DeviceKind::Headset, makeHeadset},
+    {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>, prepareNothing, pagedView},
+    {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>, prepare<CQuellonMousePadDevice>,
+     pageOf<PadView, CQuellonMousePadDevice>},
+    {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>, prepareNothing, pagedView},
+    {DeviceKind::Headset, makeHeadset, prepare<CQuellonHS6533Device>, pageOf<HeadsetView, CQuellonHS6533Device>},
 };
 
-std::unique_ptr<PagedUSBDevice> makeDeviceOf(DeviceKind kind)
+const DeviceMaker* makerOf(DeviceKind kind)
 {
     for (const DeviceMaker& maker : kDeviceMakers) {
         if (maker.kind == kind)
-            return maker.make();
+            return &maker;
     }
     return nullptr;
 }
@@ -93,9 +119,10 @@ bool CMainWnd::createDevice(int modelIndex)
 {
     const DeviceModel& model = kDeviceModelTable[modelIndex];
     const DevicePage& pageRow = kDevicePageTable[modelIndex];
-    std::unique_ptr<PagedUSBDevice> device = makeDeviceOf(model.deviceKind);
-    if (!device)
+    const DeviceMaker* maker = makerOf(model.deviceKind);
+    if (!maker)
         return false;
+    std::unique_ptr<CQuellonUSBDevice> device = maker->make();
     auto* pages = qobject_cast<QStackedWidget*>(control(kPageContainer));
     auto* powers = qobject_cast<QStackedWidget*>(control(kPowerContainer));
     QWidget* selector = control(kSelectorContainer);
@@ -115,15 +142,17 @@ bool CMainWnd::createDevice(int modelIndex)
     setup.dataFolder = deviceDataFolder(setup.deviceKind);
     device->setPageSetup(setup);
     device->setHost(this);
-    device->setLanguage(&m_resources.language);
     // Messages about the device name it by its place in the device list.
     device->setDeviceIndex(static_cast<int>(m_devices.size()));
     device->setWireless(pageRow.wireless != 0);
     device->setModelValue(model.deviceParameter);
-    if (!power->isBuilt() || !option->isBuilt() || !device->buildPage(m_resources.skin, m_resources.factory))
+    maker->prepare(*device);
+    std::unique_ptr<DeviceView> view(maker->view(*device));
+    view->setLanguage(&m_resources.language);
+    if (!power->isBuilt() || !option->isBuilt() || !view->build(m_resources.skin, m_resources.factory))
         return false;
-    m_resources.language.apply(device->view());
-    if (ui::CDeviceProfileUI* selector = device->profileSelector())
+    m_resources.language.apply(view.get());
+    if (ui::CDeviceProfileUI* selector = view->profileSelector())
         selector->setResources(m_resources);
 
     power->setKind(setup.deviceKind, static_cast<int>(model.interfaceRole));
@@ -137,7 +166,7 @@ bool CMainWnd::createDevice(int modelIndex)
                 onPowerShown(deviceObject, percent, onBattery);
             });
     const int powerIndex = powers->addWidget(power.get());
-    const int pageIndex = pages->addWidget(device->view());
+    const int pageIndex = pages->addWidget(view.get());
 
     option->showSynchroOption(false);
     option->setGroup(QString::fromUtf8(model.selectorGroup.data(), model.selectorGroup.size()));
@@ -147,8 +176,8 @@ bool CMainWnd::createDevice(int modelIndex)
     const std::optional<SelectorIcons> icons = selectorIcons(setup.deviceKind, static_cast<int>(model.interfaceRole));
     option->setName(m_resources.language.text(QString::fromStdString(icons ? icons->tooltipTextId : "")));
     option->setOnline(false);
-    option->setDevice(device->view());
-    PagedUSBDevice* deviceObject = device.get();
+    option->setDevice(view.get());
+    CQuellonUSBDevice* deviceObject = device.get();
     option->setTimerHandler([deviceObject](int id) { deviceObject->runSelectorTimer(id); });
     if (selector->layout())
         selector->layout()->addWidget(option.get());
@@ -156,13 +185,14 @@ bool CMainWnd::createDevice(int modelIndex)
         option->setParent(selector);
     auto selectorLink = std::make_unique<EntrySelector>(*option);
     device->setSelectorEntry(selectorLink.get());
-    m_bridge->attach(device->view());
+    m_bridge->attach(view.get());
     m_bridge->attach(option.get());
-    bindMacroPage(*device);
+    bindMacroPage(*view);
 
-    // The device object goes with the window, after its page.
+    // The device object goes with the window, after its page (the page container's child).
     device->setParent(this);
-    m_devices.push_back({device.release(), option.release(), power.release(), std::move(selectorLink), modelIndex});
+    m_devices.push_back({device.release(), view.release(), option.release(), power.release(), std::move(selectorLink),
+                         modelIndex});
     return true;
 }
 
@@ -297,7 +327,7 @@ void CMainWnd::removeCommand(int slot)
 // `slot` is the mouse's cable: it arrived (to the cable) or went (back to its receiver).
 void CMainWnd::switchLink(int slot, LinkKind target)
 {
-    PagedUSBDevice& device = *recordForSlot(slot)->device;
+    CQuellonUSBDevice& device = *recordForSlot(slot)->device;
     const int chosenSlot = target == LinkKind::Wired ? slot : kSupportedDeviceTable[slot].partnerIndex;
     if (const std::optional<DeviceSlot> chosen = m_discovery->slot(chosenSlot))
         device.switchCommandLink(chosen->devicePath, target);
@@ -319,7 +349,7 @@ void CMainWnd::selectDevice(int index, bool show, bool select)
                     powers->setCurrentIndex(option->powerIndex());
             }
             emit batteryChanged(-1, false);
-            PagedUSBDevice* device = m_devices[index].device;
+            CQuellonUSBDevice* device = m_devices[index].device;
             if (device->isWireless() && device->commandChannel().isOpen()) {
                 device->commandChannel().setSuspended(false);
                 option->timers().setTimer(kTimerPower, kKeepAliveRestartMs, true);
@@ -371,7 +401,7 @@ void CMainWnd::refreshDeviceLayout()
         showNoDeviceLayout(false, "Open>pNoDeviceLinkLyout    false");
         if (m_firmwarePromptShown) {
             m_firmwarePromptShown = false;
-            if (PagedUSBDevice* device = selectedDevice(); device && !m_lastNotificationPath.empty())
+            if (CQuellonUSBDevice* device = selectedDevice(); device && !m_lastNotificationPath.empty())
                 device->attachNotificationLink(m_lastNotificationPath, kMouseKind);
         }
     } else {
@@ -416,7 +446,7 @@ bool CMainWnd::receiverWaitsForMouse() const
     return false;
 }
 
-void CMainWnd::onPowerShown(const PagedUSBDevice* device, int percent, bool onBattery)
+void CMainWnd::onPowerShown(const CQuellonUSBDevice* device, int percent, bool onBattery)
 {
     if (device == selectedDevice())
         emit batteryChanged(percent, onBattery);

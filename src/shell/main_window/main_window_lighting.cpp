@@ -108,7 +108,7 @@ void CMainWnd::openStageColour(int stage)
 // effect, and synchronised lighting plays that effect.
 void CMainWnd::applySameLighting()
 {
-    PagedUSBDevice* source = selectedDevice();
+    CQuellonUSBDevice* source = selectedDevice();
     const std::optional<LightInfo> sourceLight = source ? source->lightRecord() : std::nullopt;
     if (!sourceLight)
         return;
@@ -119,7 +119,7 @@ void CMainWnd::applySameLighting()
     if (!effect)
         return;
     for (DeviceRecord& record : m_devices) {
-        PagedUSBDevice* target = record.device;
+        CQuellonUSBDevice* target = record.device;
         const std::optional<LightInfo> targetLight = target->lightRecord();
         if (target == source || !targetLight || !record.entry->isOnline())
             continue;
@@ -138,7 +138,7 @@ void CMainWnd::applySameLighting()
 // lighting command makes sense (more than one device online).
 void CMainWnd::refreshLightSync()
 {
-    std::vector<PagedUSBDevice*> taking;
+    std::vector<CQuellonUSBDevice*> taking;
     int online = 0;
     for (DeviceRecord& record : m_devices) {
         if (!record.entry->isOnline())
@@ -153,7 +153,7 @@ void CMainWnd::refreshLightSync()
         taking.clear();
     }
     for (DeviceRecord& record : m_devices) {
-        if (ui::CLightControlUI* editor = record.device->lightEditor())
+        if (ui::CLightControlUI* editor = record.view->lightEditor())
             editor->setSameModeOffered(online > 1);
         const bool takesPart = std::find(taking.begin(), taking.end(), record.device) != taking.end();
         if (!takesPart)
@@ -173,7 +173,7 @@ void CMainWnd::startLightSync()
     auto participants = [this] { return m_syncTakingPart.load(); };
     auto sink = [this](const KeyColour& colour) {
         std::lock_guard lock(m_syncLock);
-        for (PagedUSBDevice* device : m_syncDevices) {
+        for (CQuellonUSBDevice* device : m_syncDevices) {
             if (device->lightControl())
                 device->showSyncColour(colour);
         }

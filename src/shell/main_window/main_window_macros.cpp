@@ -2,7 +2,6 @@
 // the captured keys and buttons, and gives the capture back when its recording ends.
 #include "shell/main_window/main_window.h"
 
-#include "devices/pages/paged_device.h"
 #include "editors/macro_control.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_profile.h"
@@ -14,16 +13,16 @@ using namespace main_window;
 
 constexpr const char* kCaptureFailedTextId = "macro_capture_failed_text";
 
-CMacroControlUI* macroPageOf(PagedUSBDevice* device)
+CMacroControlUI* macroPageOf(DeviceView* view)
 {
-    return device ? device->macroPage() : nullptr;
+    return view ? view->macroPage() : nullptr;
 }
 
 }  // namespace
 
-void CMainWnd::bindMacroPage(PagedUSBDevice& device)
+void CMainWnd::bindMacroPage(DeviceView& view)
 {
-    CMacroControlUI* page = device.macroPage();
+    CMacroControlUI* page = view.macroPage();
     if (!page)
         return;
     connect(page, &CMacroControlUI::captureRequested, this, &CMainWnd::startMacroCapture);
@@ -34,7 +33,7 @@ void CMainWnd::startMacroCapture(int mode)
 {
     if (!m_capture.start(static_cast<CaptureMode>(mode), this)) {
         showNotice(QString::fromLatin1(kCaptureFailedTextId), std::nullopt);
-        if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+        if (CMacroControlUI* page = macroPageOf(selectedView()))
             page->stopRecording();
         return;
     }
@@ -50,13 +49,13 @@ void CMainWnd::endMacroCapture()
 
 void CMainWnd::onMacroCaptured(const CapturedInput& input)
 {
-    if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+    if (CMacroControlUI* page = macroPageOf(selectedView()))
         page->recordCaptured(input);
 }
 
 void CMainWnd::onMacroCapturePaused(bool paused)
 {
-    if (CMacroControlUI* page = macroPageOf(selectedDevice()))
+    if (CMacroControlUI* page = macroPageOf(selectedView()))
         page->setCapturePaused(paused);
 }
 
@@ -66,12 +65,12 @@ void CMainWnd::lockForRecording(bool locked)
 {
     if (QWidget* selector = control(kSelectorContainer))
         selector->setEnabled(!locked);
-    PagedUSBDevice* device = selectedDevice();
-    if (!device)
+    DeviceView* view = selectedView();
+    if (!view)
         return;
-    if (ui::CDeviceProfileUI* profiles = device->profileSelector())
+    if (ui::CDeviceProfileUI* profiles = view->profileSelector())
         profiles->setEnabled(!locked);
-    if (QWidget* tabs = device->functionTabs())
+    if (QWidget* tabs = view->functionTabs())
         tabs->setEnabled(!locked);
 }
 

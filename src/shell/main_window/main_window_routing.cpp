@@ -64,12 +64,12 @@ void CMainWnd::onClick(const QString& name)
     }
 }
 
-PagedUSBDevice* CMainWnd::deviceOf(const QWidget* control) const
+CQuellonUSBDevice* CMainWnd::deviceOf(const QWidget* control) const
 {
     if (!control)
         return selectedDevice();
     for (const DeviceRecord& record : m_devices) {
-        const QWidget* view = record.device->view();
+        const QWidget* view = record.view;
         if (view && (view == control || view->isAncestorOf(control)))
             return record.device;
     }
@@ -134,8 +134,8 @@ void CMainWnd::onValueChanged(const QString& name, const QWidget* control)
 
 void CMainWnd::showFunctionPage(int tab)
 {
-    if (PagedUSBDevice* device = selectedDevice())
-        device->showFunctionPage(tab);
+    if (DeviceView* view = selectedView())
+        view->showFunctionPage(tab);
     if (ui::CDeviceProfileUI* selector = selectedProfileSelector())
         selector->SelectTab(tab);
 }
@@ -159,7 +159,7 @@ void CMainWnd::onReturn(const QString& name, const QWidget* control)
 
 void CMainWnd::onItemSelect(const QString& name, const QWidget* control)
 {
-    PagedUSBDevice* device = deviceOf(control);
+    CQuellonUSBDevice* device = deviceOf(control);
     if (name == QLatin1String("device_profile_combo")) {
         if (ui::CDeviceProfileUI* selector = profileSelectorOf(device))
             selector->selectProfile(selector->selector()->currentIndex());
@@ -208,9 +208,10 @@ ui::CDeviceProfileUI* CMainWnd::selectedProfileSelector() const
     return profileSelectorOf(selectedDevice());
 }
 
-ui::CDeviceProfileUI* CMainWnd::profileSelectorOf(const PagedUSBDevice* device)
+ui::CDeviceProfileUI* CMainWnd::profileSelectorOf(const CQuellonUSBDevice* device) const
 {
-    return device ? device->profileSelector() : nullptr;
+    const DeviceView* view = viewOf(device);
+    return view ? view->profileSelector() : nullptr;
 }
 
 QStringList CMainWnd::profileNames() const
@@ -218,7 +219,7 @@ QStringList CMainWnd::profileNames() const
     return profileNamesOf(selectedDevice());
 }
 
-QStringList CMainWnd::profileNamesOf(const PagedUSBDevice* device) const
+QStringList CMainWnd::profileNamesOf(const CQuellonUSBDevice* device) const
 {
     QStringList names;
     if (ui::CDeviceProfileUI* selector = profileSelectorOf(device)) {
@@ -233,7 +234,7 @@ int CMainWnd::selectedProfile() const
     return selectedProfileOf(selectedDevice());
 }
 
-int CMainWnd::selectedProfileOf(const PagedUSBDevice* device) const
+int CMainWnd::selectedProfileOf(const CQuellonUSBDevice* device) const
 {
     ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     return selector ? selector->selectedIndex() : -1;
@@ -244,7 +245,7 @@ void CMainWnd::chooseProfile(int index)
     chooseProfileOf(selectedDevice(), index);
 }
 
-void CMainWnd::chooseProfileOf(PagedUSBDevice* device, int index)
+void CMainWnd::chooseProfileOf(CQuellonUSBDevice* device, int index)
 {
     ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector || index < 0 || index >= selector->selector()->count())

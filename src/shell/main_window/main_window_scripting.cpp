@@ -72,9 +72,9 @@ QString noMouse()
 
 }  // namespace
 
-PagedUSBDevice* CMainWnd::scriptDevice() const
+CQuellonUSBDevice* CMainWnd::scriptDevice() const
 {
-    if (PagedUSBDevice* found = mouse())
+    if (CQuellonUSBDevice* found = mouse())
         return found;
     return m_devices.empty() ? nullptr : m_devices.front().device;
 }
@@ -108,7 +108,7 @@ std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
 
 QString CMainWnd::selectProfileNamed(const QString& name)
 {
-    PagedUSBDevice* device = scriptDevice();
+    CQuellonUSBDevice* device = scriptDevice();
     const int index = profileNamesOf(device).indexOf(name);
     if (!profileSelectorOf(device))
         return QStringLiteral("no device with profiles is selected");
@@ -120,7 +120,7 @@ QString CMainWnd::selectProfileNamed(const QString& name)
 
 QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
 {
-    PagedUSBDevice* device = scriptDevice();
+    CQuellonUSBDevice* device = scriptDevice();
     ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector)
         return QStringLiteral("no device with profiles is selected");

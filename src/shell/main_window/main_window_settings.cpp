@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QStyle>
 
-#include "devices/pages/paged_device.h"
 #include "profiles/program_folders.h"
 #include "profiles/update_rows.h"
 #include "ui/device_option.h"

@@ -29,7 +29,7 @@
 #include "ui/main_window_sink.h"
 #include "ui/shoot_control.h"
 #include "ui/qt_app.h"
-#include "ui/timer_set.h"
+#include "platform/timer_set.h"
 #include "support/temp_dir.h"
 
 namespace kestrion {

@@ -7,8 +7,8 @@
 #include <QStackedWidget>
 #include <QTest>
 
-#include "devices/pages/hs6533_device.h"
-#include "devices/pages/mouse_pad_device.h"
+#include "devices/hs6533_device.h"
+#include "devices/mouse_pad_device.h"
 #include "shell/main_window/window_fixture.h"
 #include "ui/device_key_button.h"
 #include "ui/light_control.h"
@@ -72,29 +72,31 @@ TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled
     sim.command("plug pad");
     ASSERT_TRUE(waitFor([&] { return padOf(window) != nullptr; }, 3000));
     CQuellonMousePadDevice* pad = padOf(window);
+    DeviceView* padView = window.viewOf(pad);
+    ASSERT_NE(padView, nullptr);
     // The factory profile's spectrum lights the zones at once.
-    EXPECT_TRUE(waitFor([&] { return pad->lightButtons()[0]->lightColour().alpha() > 0; }, 2000))
-        << pad->lightButtons()[0]->lightColour().name(QColor::HexArgb).toStdString();
+    EXPECT_TRUE(waitFor([&] { return padView->lightButtons()[0]->lightColour().alpha() > 0; }, 2000))
+        << padView->lightButtons()[0]->lightColour().name(QColor::HexArgb).toStdString();
     sim.command("plug cable");
-    ui::CDeviceOptionUI* padEntry = entryOf(window, pad->view());
-    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse()->view());
+    ui::CDeviceOptionUI* padEntry = entryOf(window, padView);
+    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.viewOf(window.mouse()));
     ASSERT_TRUE(waitFor([&] { return padEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
     EXPECT_TRUE(padEntry->isVisible() && mouseEntry->isVisible()) << "both in the selector";
     ASSERT_TRUE(waitFor([&] { return !pad->profile().GetProfilePath().empty(); }, 3000));
     EXPECT_TRUE(padEntry->timers().isActive(kTimerKeepAlive));
-    EXPECT_EQ(pad->lightButtons().size(), 15);
+    EXPECT_EQ(padView->lightButtons().size(), 15);
 
     // The pad's own page, through its selector entry.
     QTest::mouseClick(padEntry->findChild<QAbstractButton*>("device_select"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == pad; }));
-    ASSERT_TRUE(pad->lightEditor() && pad->lightEditor()->isVisible());
+    ASSERT_TRUE(padView->lightEditor() && padView->lightEditor()->isVisible());
 
     // Static in the user's red: on the pad (page 0, its mode code 0), on disk, in the preview.
-    auto* modes = pad->lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
+    auto* modes = padView->lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
     modes->setCurrentIndex(0);
     emit modes->activated(0);
-    auto* red = pad->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
-    auto* green = pad->lightEditor()->findChild<QLineEdit*>("deng_edit_G");
+    auto* red = padView->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
+    auto* green = padView->lightEditor()->findChild<QLineEdit*>("deng_edit_G");
     for (QLineEdit* edit : {green, red}) {
         edit->setFocus();
         edit->selectAll();
@@ -107,7 +109,7 @@ TEST_F(Application, PadBesideTheMouseTakesItsLightingAndLeavesTheMouseWhenPulled
     stored.LoadProfile(pad->profile().GetProfilePath());
     EXPECT_EQ(stored.GetLightInfo().red, 201);
     EXPECT_TRUE(waitFor([&] {
-        const QColor shown = pad->lightButtons()[7]->lightColour();
+        const QColor shown = padView->lightButtons()[7]->lightColour();
         return shown.red() == 201 && shown.green() == 0;
     }));
 
@@ -174,7 +176,7 @@ TEST_F(Application, SameLightingFromTheMouseReachesThePadAndTheHeadset)
     auto* same = window.mouse()->lightEditor()->findChild<QAbstractButton*>("deng_same_mode");
     ASSERT_NE(same, nullptr);
     ASSERT_TRUE(waitFor([&] { return !same->isHidden(); }, 2000)) << "offered with three devices online";
-    QTest::mouseClick(entryOf(window, window.mouse()->view())->findChild<QAbstractButton*>("device_select"),
+    QTest::mouseClick(entryOf(window, window.viewOf(window.mouse()))->findChild<QAbstractButton*>("device_select"),
                       Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == window.mouse(); }));
     QTest::mouseClick(same, Qt::LeftButton);

@@ -10,19 +10,22 @@
 
 #include "devices/lighting_thread.h"
 #include "devices/pad_settings.h"
-#include "devices/pages/paged_device.h"
+#include "devices/usb_device.h"
 #include "profiles/basic_profile_data.h"
 #include "profiles/profile_list_store.h"
 
-namespace kestrion::ui {
-class CLightControlUI;
-}
-
 namespace kestrion {
 
+// One lighting mode as "default_light.json" lists it for a product.
+struct LightModeEntry {
+    QString name;
+    bool visible = false;
+    int code = 0;
+};
+
 // The lit mouse pad (wired only): its lighting page read from and written to the pad, its
-// profiles, and the preview of its zones on the page. The headset shares this HID side.
-class CQuellonMousePadDevice : public PagedUSBDevice {
+// profiles, and the preview of its zones. The headset shares this HID side.
+class CQuellonMousePadDevice : public CQuellonUSBDevice {
     Q_OBJECT
 public:
     static constexpr std::uint16_t kSynchroniseCode = 0x0401;
@@ -36,7 +39,9 @@ public:
     void setModelValue(int value) override;
     void setWindowHidden(bool hidden) override;
 
-    void initPage() override;
+    // Opens the profiles kept in the setup's data folder and loads the product's lighting modes;
+    // once, after the setup and the model value are given and before any link.
+    virtual void prepare();
     void loadLightingPreview() override;
     std::vector<std::uint32_t> previewColours() const override;
     void setKeyColour(int index, std::uint32_t colour) override;
@@ -44,7 +49,6 @@ public:
     void showSyncColour(const std::optional<KeyColour>& colour) override;
     void loadProfile() override;
     void refreshPage() override;
-    ui::CDeviceProfileUI* profileSelector() const override;
 
     // A lighting record edited on the page: stored, saved, previewed and written to the pad.
     void applyLight(const LightInfo& light) override;
@@ -55,14 +59,20 @@ public:
     // The selected profile changed: loaded, shown and written to the pad.
     void applySelectedProfile();
 
-    ui::CLightControlUI* lightEditor() const override { return m_lightEditor; }
     CBasicProfiledata& profile() { return *m_record; }
+    const CBasicProfiledata& profile() const { return *m_record; }
     ProfileListStore* profileList() const { return m_profiles.get(); }
     const PadPage& pageImage() const { return m_page; }
     const std::array<std::uint8_t, pad_page::kInfoLength>& deviceInfo() const { return m_info; }
     const std::array<std::uint8_t, pad_page::kPowerLength>& powerRecord() const { return m_power; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }
+    const std::vector<LightModeEntry>& lightModes() const { return m_modes; }
+    int deviceKind() const { return m_kind; }
     int countedNotices() const { return m_countedNotices; }
+
+signals:
+    // The selected profile was loaded or changed as a whole: whatever shows it shows it again.
+    void profileLoaded();
 
 protected:
     bool lightFramesAnnounced() const override { return true; }
@@ -78,11 +88,6 @@ protected:
 
     // The preview's current frame, as the lighting thread last painted it.
     LightFrame previewFrame() const { return m_lighting.snapshot(); }
-    template <typename T>
-    T* control(const QString& name) const
-    {
-        return page() ? page()->findChild<T*>(name) : nullptr;
-    }
     void saveRecord();
 
     UiStep readAllOnWorker() override;
@@ -92,8 +97,6 @@ protected:
 
 private:
     LightInfo previewLightOf(LightInfo light) const;
-    void bindLightEditor();
-    void bindProfileSelector();
     void loadLightModes();
     void startLighting();
     void pageWritten(int result);
@@ -113,10 +116,10 @@ private:
     LightingThread m_lighting;
     bool m_lightingWanted = false;
     std::unique_ptr<ProfileListStore> m_profiles;
-    // Set once when the page is built, before any job runs; the worker reads it from then on.
+    // Set once by prepare, before any job runs; the worker reads it from then on.
     std::vector<int> m_modeCodes;
+    std::vector<LightModeEntry> m_modes;
     std::atomic<int> m_countedNotices{0};
-    ui::CLightControlUI* m_lightEditor = nullptr;
 };
 
 }  // namespace kestrion

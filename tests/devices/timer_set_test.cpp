@@ -6,8 +6,8 @@
 
 #include <map>
 
-#include "ui/qt_app.h"
-#include "ui/timer_set.h"
+#include "support/device_doubles.h"
+#include "platform/timer_set.h"
 
 namespace kestrion::test {
 namespace {
@@ -17,14 +17,14 @@ constexpr int kWaitMs = 5000;
 
 class TimerSetTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureQtApp(); }
+    void SetUp() override { ensureCoreApp(); }
 
     std::map<int, int> fired;
 };
 
 TEST_F(TimerSetTest, OneShotFiresOnceWithItsId)
 {
-    ui::TimerSet timers([this](int id) { ++fired[id]; });
+    TimerSet timers([this](int id) { ++fired[id]; });
     timers.setTimer(1011, 1, true);
     EXPECT_TRUE(timers.isActive(1011));
     EXPECT_TRUE(QTest::qWaitFor([this] { return fired[1011] == 1; }, kWaitMs));
@@ -35,7 +35,7 @@ TEST_F(TimerSetTest, OneShotFiresOnceWithItsId)
 
 TEST_F(TimerSetTest, PeriodicFiresUntilKilled)
 {
-    ui::TimerSet timers([this](int id) { ++fired[id]; });
+    TimerSet timers([this](int id) { ++fired[id]; });
     timers.setTimer(1000, 1, false);
     EXPECT_TRUE(QTest::qWaitFor([this] { return fired[1000] >= 3; }, kWaitMs));
     timers.killTimer(1000);
@@ -48,8 +48,8 @@ TEST_F(TimerSetTest, PeriodicFiresUntilKilled)
 // The main window's pattern: every timer is killed first, then handled and perhaps re-armed.
 TEST_F(TimerSetTest, HandlerMayKillAndRearmItsOwnTimer)
 {
-    ui::TimerSet* self = nullptr;
-    ui::TimerSet timers([&](int id) {
+    TimerSet* self = nullptr;
+    TimerSet timers([&](int id) {
         self->killTimer(id);
         if (++fired[id] < 3)
             self->setTimer(id, 1, false);
@@ -63,7 +63,7 @@ TEST_F(TimerSetTest, HandlerMayKillAndRearmItsOwnTimer)
 
 TEST_F(TimerSetTest, TimersAreIndependentAndResettingRestarts)
 {
-    ui::TimerSet timers([this](int id) { ++fired[id]; });
+    TimerSet timers([this](int id) { ++fired[id]; });
     timers.setTimer(1, 60000, true);
     timers.setTimer(2, 1, true);
     EXPECT_TRUE(QTest::qWaitFor([this] { return fired[2] == 1; }, kWaitMs));
@@ -75,7 +75,7 @@ TEST_F(TimerSetTest, TimersAreIndependentAndResettingRestarts)
 
 TEST_F(TimerSetTest, NegativePeriodStopsInsteadOfSpinning)
 {
-    ui::TimerSet timers([this](int id) { ++fired[id]; });
+    TimerSet timers([this](int id) { ++fired[id]; });
     timers.setTimer(1008, 60000, false);
     timers.setTimer(1008, -10000, false);
     EXPECT_FALSE(timers.isActive(1008));
@@ -86,7 +86,7 @@ TEST_F(TimerSetTest, NegativePeriodStopsInsteadOfSpinning)
 TEST_F(TimerSetTest, NothingFiresAfterTheSetIsGone)
 {
     {
-        ui::TimerSet timers([this](int id) { ++fired[id]; });
+        TimerSet timers([this](int id) { ++fired[id]; });
         timers.setTimer(5, 0, false);
         timers.setTimer(6, 1, true);
     }

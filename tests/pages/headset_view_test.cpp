@@ -1,4 +1,4 @@
-// The headset's page over the in-process simulator and a recording audio back end: real sockets,
+// The headset's page over its device object, the in-process simulator and a recording audio back end: real sockets,
 // real threads, real skin.
 #include <gtest/gtest.h>
 
@@ -12,10 +12,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "devices/pages/hs6533_device.h"
+#include "devices/hs6533_device.h"
 #include "devices/pages/page_fixture.h"
 #include "devices/recording_audio_effects.h"
 #include "devsim/simulator.h"
+#include "pages/headset_view.h"
 #include "platform/paths.h"
 #include "profiles/profile_list_store.h"
 #include "profiles/program_folders.h"
@@ -38,18 +39,14 @@ protected:
     void build(std::unique_ptr<audio::AudioEffects> effects)
     {
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
-        DevicePageSetup setup;
-        setup.deviceKind = kHeadsetKind;
-        setup.lightCount = 13;
-        setup.pageLayout = QStringLiteral("XML\\DeviceXml\\hs6533device.xml");
-        setup.kindName = QStringLiteral("HD");
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::pageSetupOf(kHeadsetKind, dataFolder.path() + "/"));
         device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
         device.setAudioEffects(std::move(effects));
-        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+        device.prepare();
+        view = std::make_unique<HeadsetView>(device);
+        view->setLanguage(language);
+        ASSERT_TRUE(view->build(real.skin, real.factory));
         ASSERT_TRUE(settle());
     }
 
@@ -69,7 +66,7 @@ protected:
     template <typename T>
     T* find(const QString& name) const
     {
-        return device.page()->findChild<T*>(name);
+        return view->content()->findChild<T*>(name);
     }
 
     test::QtApp app;
@@ -79,15 +76,18 @@ protected:
     test::RecordingMainWindow mainWindow;
     CQuellonHS6533Device device;
     test::TestSelector selector{device};
+    const ui::LanguageManager* language = nullptr;
+    // Goes before the device it shows.
+    std::unique_ptr<HeadsetView> view;
 };
 
 TEST_F(HeadsetDevicePage, WithoutAudioTheHidSideStandsAloneAndThePageSaysSo)
 {
     build(nullptr);
     plug();
-    EXPECT_EQ(device.lightButtons().size(), 13);
-    ASSERT_NE(device.lightEditor(), nullptr);
-    ASSERT_NE(device.profileSelector(), nullptr);
+    EXPECT_EQ(view->lightButtons().size(), 13);
+    ASSERT_NE(view->lightEditor(), nullptr);
+    ASSERT_NE(view->profileSelector(), nullptr);
     EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_FALSE(device.audioAvailable());
     EXPECT_FALSE(find<QLabel>("audio_unavailable_label")->isHidden());
@@ -114,9 +114,9 @@ TEST_F(HeadsetDevicePage, NoticeOfAChangeRereadsTheSettingsHalfASecondLater)
 
 TEST_F(HeadsetDevicePage, TabTitlesFollowALanguageSwitch)
 {
-    device.setLanguage(&real.language);
+    language = &real.language;
     build(nullptr);
-    real.language.apply(device.view());  // as the main window does with a page it built
+    real.language.apply(view.get());  // as the main window does with a page it built
     auto* tabs = find<QTabWidget>("hs_function_tabs");
     ASSERT_EQ(tabs->count(), 3);
     const auto titles = [&] { return QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}; };
@@ -148,7 +148,7 @@ TEST_F(HeadsetDevicePage, LightingChangedOnThePageReachesTheHeadsetAsTwelveRepor
     light.red = 200;
     light.green = 0;
     light.blue = 90;
-    device.lightEditor()->showLight(light);
+    view->lightEditor()->showLight(light);
     device.applyLight(light);
 
     // The frame the preview paints once the lighting thread took the change: every LED the same.
@@ -321,7 +321,7 @@ TEST_F(HeadsetAudioPage, FirstReadAndEveryProfileChoiceSendTheProfilesSoundSetti
     other.SaveProfile();
 
     fake->writes.clear();
-    device.profileSelector()->selectProfile(1);
+    view->profileSelector()->selectProfile(1);
     ASSERT_TRUE(settle());
     EXPECT_EQ(fake->writes, profileWrites({-6, 0, 1, 2, 3, 4, 5, 6, 7, 8},
                                           {{"VolumeScalarControl", {0.3, -1}}, {"MuteControl", {1, -1}},
@@ -331,7 +331,7 @@ TEST_F(HeadsetAudioPage, FirstReadAndEveryProfileChoiceSendTheProfilesSoundSetti
 
     fake->failing = {"AAMuteControl"};
     fake->writes.clear();
-    device.profileSelector()->selectProfile(0);
+    view->profileSelector()->selectProfile(0);
     ASSERT_TRUE(settle());
     EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("audio_write_failed_text")});
     EXPECT_EQ(fake->writes.size(), 15u) << "the rest of the profile still went";

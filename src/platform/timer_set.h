@@ -6,7 +6,7 @@
 
 class QTimer;
 
-namespace kestrion::ui {
+namespace kestrion {
 
 // The timers of one owner, by numeric id. Each fires the owner's handler with its id, once or
 // periodically. The handler may set or kill any timer, its own included. Destroying the set
@@ -33,4 +33,4 @@ private:
     std::map<int, std::unique_ptr<QTimer>> m_timers;
 };
 
-}  // namespace kestrion::ui
+}  // namespace kestrion

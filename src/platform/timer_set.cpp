@@ -1,8 +1,8 @@
-#include "ui/timer_set.h"
+#include "platform/timer_set.h"
 
 #include <QTimer>
 
-namespace kestrion::ui {
+namespace kestrion {
 
 TimerSet::TimerSet(Handler handler) : m_handler(std::move(handler)) {}
 
@@ -37,4 +37,4 @@ bool TimerSet::isActive(int id) const
     return found != m_timers.end() && found->second->isActive();
 }
 
-}  // namespace kestrion::ui
+}  // namespace kestrion

@@ -1,4 +1,4 @@
-#include "devices/pages/mouse_pad_device.h"
+#include "devices/mouse_pad_device.h"
 
 #include <climits>
 
@@ -6,22 +6,13 @@
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
-#include "ui/device_key_button.h"
-#include "ui/device_profile.h"
-#include "ui/language_manager.h"
-#include "ui/light_control.h"
-#include "ui/main_window_sink.h"
-#include "ui/power_display.h"
 
 namespace kestrion {
 namespace {
 
 constexpr int kPadKind = 3;
 constexpr int kPadModelValue = 2;
-constexpr int kLightLevels = 4;
 
-constexpr const char* kLightEditor = "LightControlItem";
-constexpr const char* kProfileSelector = "DeviceProfileItem";
 constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
@@ -42,7 +33,7 @@ CQuellonMousePadDevice::CQuellonMousePadDevice(QObject* parent)
 }
 
 CQuellonMousePadDevice::CQuellonMousePadDevice(QObject* parent, Product product)
-    : PagedUSBDevice(parent),
+    : CQuellonUSBDevice(parent),
       m_link(commandChannel()),
       m_kind(product.kind),
       m_previewStepOfMode(std::move(product.previewStepOfMode)),
@@ -50,7 +41,6 @@ CQuellonMousePadDevice::CQuellonMousePadDevice(QObject* parent, Product product)
       m_lighting([this] { return commandChannel().isOpen(); })
 {
     m_lighting.setFrameListener([this] { runOnUiThread([this] { lightFrameReady(); }); });
-    setProperty("controlClass", controlClass());
     setModelValue(product.modelValue);
 }
 
@@ -74,50 +64,27 @@ QString CQuellonMousePadDevice::controlClass() const
 
 void CQuellonMousePadDevice::setModelValue(int value)
 {
-    PagedUSBDevice::setModelValue(value);
+    CQuellonUSBDevice::setModelValue(value);
     m_record->SetDeviceIndex(0);
 }
 
 void CQuellonMousePadDevice::setWindowHidden(bool hidden)
 {
-    PagedUSBDevice::setWindowHidden(hidden);
+    CQuellonUSBDevice::setWindowHidden(hidden);
     if (hidden && !drivesDeviceLights())
         m_lighting.stop();
     else if (m_lightingWanted && !m_lighting.isRunning())
         m_lighting.start();
 }
 
-void CQuellonMousePadDevice::initPage()
+void CQuellonMousePadDevice::prepare()
 {
-    if (!page())
-        return;
     const std::string& folder = pageSetup().dataFolder;
     if (!folder.empty()) {
         m_profiles = std::make_unique<ProfileListStore>(m_kind, folder, defaultDocumentPath(m_kind));
         m_profiles->init();
     }
-    bindLightEditor();
-    bindProfileSelector();
     loadLightModes();
-}
-
-void CQuellonMousePadDevice::bindLightEditor()
-{
-    m_lightEditor = control<ui::CLightControlUI>(kLightEditor);
-    if (!m_lightEditor)
-        return;
-    m_lightEditor->setDeviceKind(m_kind);
-    connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonMousePadDevice::applyLight);
-}
-
-void CQuellonMousePadDevice::bindProfileSelector()
-{
-    ui::CDeviceProfileUI* selector = profileSelector();
-    if (!selector)
-        return;
-    selector->setStore(m_profiles.get());
-    selector->InitProfileList();
-    connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonMousePadDevice::applySelectedProfile);
 }
 
 void CQuellonMousePadDevice::loadLightModes()
@@ -126,24 +93,21 @@ void CQuellonMousePadDevice::loadLightModes()
     const Json::Value& lists = memberOf(document, "DefaultLightName");
     if (!lists.isArray() || modelValue() < 0 || modelValue() >= static_cast<int>(lists.size()))
         return;
-    std::vector<QString> names;
-    std::vector<bool> visible;
+    m_modes.clear();
     m_modeCodes.clear();
     for (const Json::Value& mode : lists[modelValue()]) {
-        names.push_back(QString::fromStdString(textOf(memberOf(mode, "LightName"))));
-        visible.push_back(truthOf(memberOf(mode, "visible")));
-        m_modeCodes.push_back(static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0)));
-    }
-    if (m_lightEditor) {
-        m_lightEditor->fillModes(names, visible, kLightLevels, kLightLevels);
-        if (language())
-            language()->apply(m_lightEditor);
+        LightModeEntry entry;
+        entry.name = QString::fromStdString(textOf(memberOf(mode, "LightName")));
+        entry.visible = truthOf(memberOf(mode, "visible"));
+        entry.code = static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0));
+        m_modes.push_back(entry);
+        m_modeCodes.push_back(entry.code);
     }
 }
 
 // Worker. The page is read here too: a write carries the bytes the tool does not edit, and
 // before any read it would set them to zero on the pad.
-PagedUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
 {
     std::array<std::uint8_t, pad_page::kInfoLength> info{};
     const bool infoRead = m_link.readDeviceInfo(info) == kCommandOk;
@@ -164,7 +128,7 @@ PagedUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
 }
 
 // Worker. The page image follows the pad; the profile stays as the user left it.
-PagedUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
 {
     PadPage page{};
     if (m_link.readPage(m_modeCodes, page) != kCommandOk)
@@ -176,7 +140,7 @@ PagedUSBDevice::UiStep CQuellonMousePadDevice::rereadOnWorker()
 }
 
 // Worker.
-PagedUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
+CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readPowerOnWorker()
 {
     std::array<std::uint8_t, pad_page::kPowerLength> power{};
     if (m_link.readPower(power) != kCommandOk)
@@ -244,13 +208,7 @@ void CQuellonMousePadDevice::loadProfile()
 
 void CQuellonMousePadDevice::refreshPage()
 {
-    if (m_lightEditor)
-        m_lightEditor->showLight(m_record->GetLightInfo());
-}
-
-ui::CDeviceProfileUI* CQuellonMousePadDevice::profileSelector() const
-{
-    return control<ui::CDeviceProfileUI>(kProfileSelector);
+    emit profileLoaded();
 }
 
 std::optional<LightInfo> CQuellonMousePadDevice::lightRecord()
