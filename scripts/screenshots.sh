@@ -131,5 +131,5 @@ shot mouse-device-busy.png
 # Windows and pages drawn from the skin alone: the settings window and its update page (an update
 # found, the confirmation, one running, one done and one failed) in both languages, the skin
 # pop-up, the shoot page with its pattern picture, the prompt.
-QT_QPA_PLATFORM=offscreen "$build_dir/src/ui/kestrion-skinshot" "$out"
+QT_QPA_PLATFORM=offscreen "$build_dir/bin/kestrion-skinshot" "$out"
 echo "written: the skin's windows in $out"

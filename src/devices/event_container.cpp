@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 namespace kestrion {
 namespace {

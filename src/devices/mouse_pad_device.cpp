@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "devices/mouse_settings.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 

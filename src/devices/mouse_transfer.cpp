@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "editors/macro_library.h"
-#include "profiles/json_access.h"
+#include "profiles/macro_library.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 

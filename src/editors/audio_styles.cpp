@@ -1,6 +1,6 @@
 #include "editors/audio_styles.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 
 namespace kestrion {

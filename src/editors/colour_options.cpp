@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 
 namespace kestrion {

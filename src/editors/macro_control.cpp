@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "editors/macro_key_names.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "ui/language_manager.h"
 
 namespace kestrion {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "editors/macro_recorder.h"
 #include "editors/macro_rows.h"
 #include "platform/input_capture.h"

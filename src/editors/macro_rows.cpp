@@ -1,6 +1,6 @@
 #include "editors/macro_rows.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 #include <algorithm>
 #include <charconv>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "profiles/atomic_file.h"
-#include "profiles/json_access.h"
+#include "platform/atomic_file.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 
 namespace kestrion {

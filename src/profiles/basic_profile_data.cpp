@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_names.h"
 

@@ -1,6 +1,6 @@
 #include "profiles/hs6533_profile_data.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/file_read.h"
-#include "profiles/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "profiles/keyboard_profile_data.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "profiles/language_list.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 
 namespace kestrion {

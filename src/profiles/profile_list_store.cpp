@@ -1,7 +1,7 @@
 #include "profiles/profile_list_store.h"
 
 #include "profiles/basic_profile_data.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_names.h"
 

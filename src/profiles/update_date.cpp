@@ -1,6 +1,6 @@
 #include "profiles/update_date.h"
 
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 
 namespace kestrion {

@@ -1,4 +1,4 @@
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "profiles/json_file.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"

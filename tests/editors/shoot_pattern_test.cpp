@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "editors/shoot_pattern.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "support/temp_dir.h"
 

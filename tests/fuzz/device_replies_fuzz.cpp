@@ -6,7 +6,7 @@
 #include "devices/mouse_memory.h"
 #include "devices/mouse_settings.h"
 #include "devices/mouse_transfer.h"
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "ui/power_record.h"
 
 #include <algorithm>

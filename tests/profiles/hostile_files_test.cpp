@@ -1,7 +1,7 @@
 // Every file kind the tool reads, replaced one at a time by something hostile: wrong types in every
 // member, huge numbers, deep nesting, special files, links, empty and oversized files. Nothing may
 // crash or hang, a damaged file reads as its defaults, and the user's other files keep their bytes.
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "profiles/json_file.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"

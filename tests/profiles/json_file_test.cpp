@@ -1,4 +1,4 @@
-#include "profiles/atomic_file.h"
+#include "platform/atomic_file.h"
 #include "profiles/json_file.h"
 #include "support/temp_dir.h"
 

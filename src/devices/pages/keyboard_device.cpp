@@ -7,7 +7,7 @@
 #include "devices/keyboard_effects.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/keyboard_layout_view.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/device_profile.h"

@@ -8,7 +8,7 @@
 #include "devices/pages/keyboard_layout_view.h"
 #include "editors/key_set_control.h"
 #include "editors/macro_control.h"
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "ui/family_name.h"
 #include "ui/main_window_sink.h"
 

@@ -17,7 +17,7 @@
 
 #include "editors/key_set_control.h"
 #include "platform/diagnostics.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 #include "ui/device_key_button.h"

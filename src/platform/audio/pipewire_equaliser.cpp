@@ -1,6 +1,6 @@
 #include "platform/audio/pipewire_equaliser.h"
 
-#include "profiles/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <array>
 #include <cmath>

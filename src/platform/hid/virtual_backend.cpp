@@ -15,7 +15,7 @@
 #include "platform/file_read.h"
 #include "platform/hid/hid_path.h"
 #include "platform/hid/virtual_folder.h"
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 namespace kestrion {
 namespace fs = std::filesystem;

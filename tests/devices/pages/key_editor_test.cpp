@@ -20,7 +20,7 @@
 #include "devices/pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "editors/key_set_control.h"
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "platform/paths.h"
 #include "profiles/json_file.h"
 #include "profiles/program_folders.h"

@@ -14,7 +14,7 @@
 #include "devices/pages/keyboard_layout_view.h"
 #include "devices/pages/page_fixture.h"
 #include "editors/key_set_control.h"
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "profiles/program_folders.h"

@@ -1,8 +1,8 @@
-#include "editors/macro_library.h"
+#include "profiles/macro_library.h"
 
 #include "platform/file_read.h"
-#include "profiles/atomic_file.h"
-#include "profiles/json_access.h"
+#include "platform/atomic_file.h"
+#include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_names.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/picture_writer.h"
+#include "pictures/picture_writer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include "ui/picture_writer.h"
+#include "pictures/picture_writer.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "profiles/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include "platform/diagnostics.h"
 #include "platform/file_descriptor.h"

@@ -1,4 +1,4 @@
-#include "profiles/json_access.h"
+#include "platform/json_access.h"
 
 #include <cmath>
 #include <json/reader.h>
