@@ -23,11 +23,11 @@ using kestrion::ConfigBus;
 enum Exit { kDone = 0, kRefused = 1, kUsage = 2, kNotRunning = 3 };
 
 constexpr const char* kUsageText =
-    "Usage: kestrion-ctl [--json] COMMAND [ARGUMENTS]\n"
+    "Usage: kestrion-ctl [--json] [--device INDEX] COMMAND [ARGUMENTS]\n"
     "Talks to the running Kestrion Config.\n\n"
     "Commands:\n"
     "  devices                  list the devices: index, kind, link, online, battery, name\n"
-    "  profiles                 list the selected device's profiles (* marks the selected one)\n"
+    "  profiles                 list the device's profiles (* marks the selected one)\n"
     "  profile select NAME      select a profile; the device is set to it\n"
     "  profile export FILE      write the selected profile to FILE\n"
     "  profile import FILE      add the profile in FILE; prints its name\n"
@@ -39,6 +39,8 @@ constexpr const char* kUsageText =
     "  light-control [on|off]   whether this tool drives the lights; another program may take them\n\n"
     "Options:\n"
     "  --json                   list as JSON\n"
+    "  --device INDEX           act on the device of that index (see devices); without it, on the\n"
+    "                           mouse, else the first device\n"
     "  -h, --help               show this text\n"
     "  --version                show the version of Kestrion Config\n\n"
     "Exit status: 0 done, 1 refused by the tool, 2 bad usage, 3 the tool is not running.\n";
@@ -61,16 +63,35 @@ int usage()
     return kUsage;
 }
 
+QString objectPath(int device)
+{
+    return device < 0 ? QLatin1String(ConfigBus::kPath) : QLatin1String(ConfigBus::kDevicePath) + QString::number(device);
+}
+
 class Client {
 public:
-    explicit Client(bool json)
-        : m_json(json), m_tool(QLatin1String(ConfigBus::kService), QLatin1String(ConfigBus::kPath),
+    // `device` -1: the tool's default device.
+    Client(bool json, int device)
+        : m_json(json), m_tool(QLatin1String(ConfigBus::kService), objectPath(device),
                                QLatin1String(ConfigBus::kInterface), QDBusConnection::sessionBus())
     {
         qDBusRegisterMetaType<QList<QVariantMap>>();
     }
 
     bool reachable() const { return m_tool.isValid(); }
+
+    // Whether the tool lists a device of that index.
+    bool knows(int device)
+    {
+        QDBusReply<QList<QVariantMap>> reply = m_tool.call(QStringLiteral("ListDevices"));
+        if (!reply.isValid())
+            return false;
+        for (const QVariantMap& row : reply.value()) {
+            if (row.value(QStringLiteral("index")).toInt() == device)
+                return true;
+        }
+        return false;
+    }
 
     int devices()
     {
@@ -242,10 +263,23 @@ int main(int argc, char** argv)
         return kDone;
     }
     const bool json = words.removeAll(QStringLiteral("--json")) > 0;
-    Client client(json);
-    if (!client.reachable()) {
+    int device = -1;
+    if (const qsizetype at = words.indexOf(QStringLiteral("--device")); at >= 0) {
+        if (!toNumber(words.value(at + 1), device) || device < 0)
+            return usage();
+        words.remove(at, 2);
+    }
+    Client tool(json, -1);
+    if (!tool.reachable()) {
         std::fputs("kestrion-ctl: Kestrion Config is not running on this session bus\n", stderr);
         return kNotRunning;
+    }
+    if (device < 0)
+        return run(tool, words);
+    Client client(json, device);
+    if (!tool.knows(device)) {
+        std::fprintf(stderr, "kestrion-ctl: there is no device %d (see kestrion-ctl devices)\n", device);
+        return kRefused;
     }
     return run(client, words);
 }

@@ -16,13 +16,29 @@ ConfigBus::ConfigBus(CMainWnd& window, QObject* parent) : QObject(parent), m_win
     connect(&m_window, &CMainWnd::lightControlChanged, this, &ConfigBus::LightControlState);
 }
 
+ConfigBus::ConfigBus(CMainWnd& window, int index) : m_window(window), m_index(index) {}
+
 ConfigBus::~ConfigBus()
 {
     if (m_connection.isEmpty())
         return;
     QDBusConnection connection(m_connection);
-    connection.unregisterObject(QLatin1String(kPath));
+    connection.unregisterObject(QLatin1String(kPath), QDBusConnection::UnregisterTree);
     connection.unregisterService(QLatin1String(kService));
+}
+
+CQuellonUSBDevice* ConfigBus::target() const
+{
+    return m_index < 0 ? m_window.scriptDevice() : m_window.deviceAt(m_index);
+}
+
+void ConfigBus::publishDevice(int index)
+{
+    auto object = std::unique_ptr<ConfigBus>(new ConfigBus(m_window, index));
+    QDBusConnection connection(m_connection);
+    if (connection.registerObject(QLatin1String(kDevicePath) + QString::number(index), object.get(),
+                                  QDBusConnection::ExportScriptableSlots))
+        m_deviceObjects.push_back(std::move(object));
 }
 
 bool ConfigBus::publish(QDBusConnection connection)
@@ -39,6 +55,9 @@ bool ConfigBus::publish(QDBusConnection connection)
         return false;
     }
     m_connection = connection.name();
+    for (int index = 0; index < m_window.deviceCount(); ++index)
+        publishDevice(index);
+    connect(&m_window, &CMainWnd::deviceCreated, this, &ConfigBus::publishDevice);
     emit LightControlState(m_window.lightControl());
     return true;
 }
@@ -67,29 +86,29 @@ QList<QVariantMap> ConfigBus::ListDevices()
 
 QStringList ConfigBus::ListProfiles()
 {
-    return m_window.profileNamesOf(m_window.scriptDevice());
+    return m_window.profileNamesOf(target());
 }
 
 QString ConfigBus::SelectedProfile()
 {
-    const CQuellonUSBDevice* device = m_window.scriptDevice();
+    const CQuellonUSBDevice* device = target();
     return m_window.profileNamesOf(device).value(m_window.selectedProfileOf(device));
 }
 
 void ConfigBus::SelectProfile(const QString& name)
 {
-    answer(m_window.selectProfileNamed(name));
+    answer(m_window.selectProfileNamed(target(), name));
 }
 
 void ConfigBus::ExportProfile(const QString& path)
 {
-    answer(m_window.exportSelectedProfile(path), kFailed);
+    answer(m_window.exportSelectedProfile(target(), path), kFailed);
 }
 
 QString ConfigBus::ImportProfile(const QString& path)
 {
     QString name;
-    answer(m_window.importProfileFrom(path, &name));
+    answer(m_window.importProfileFrom(target(), path, &name));
     return name;
 }
 
@@ -97,7 +116,7 @@ QList<QVariantMap> ConfigBus::DpiStages()
 {
     QList<QVariantMap> stages;
     int number = 1;
-    for (const CMainWnd::DpiStageReport& stage : m_window.dpiStages()) {
+    for (const CMainWnd::DpiStageReport& stage : m_window.dpiStages(target())) {
         stages.append({{QStringLiteral("stage"), number++},
                        {QStringLiteral("dpi"), stage.dpi},
                        {QStringLiteral("enabled"), stage.enabled},
@@ -108,22 +127,22 @@ QList<QVariantMap> ConfigBus::DpiStages()
 
 void ConfigBus::SetDpiStage(int stage, int dpi)
 {
-    answer(m_window.setDpiStage(stage, dpi));
+    answer(m_window.setDpiStage(target(), stage, dpi));
 }
 
 QVariantMap ConfigBus::Settings()
 {
-    return m_window.performanceSettings();
+    return m_window.performanceSettings(target());
 }
 
 void ConfigBus::SetSetting(const QString& name, int value)
 {
-    answer(m_window.setPerformanceSetting(name, value));
+    answer(m_window.setPerformanceSetting(target(), name, value));
 }
 
 void ConfigBus::ApplyProfile()
 {
-    answer(m_window.applySelectedProfile(), kFailed);
+    answer(m_window.applySelectedProfile(target()), kFailed);
 }
 
 void ConfigBus::SetLightControl(bool on)

@@ -6,14 +6,20 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <memory>
+#include <vector>
+
 class QDBusConnection;
 
 namespace kestrion {
 
 class CMainWnd;
+class CQuellonUSBDevice;
 
 // The running tool on the session bus: what a script, a launcher or another program may ask of
 // it and change. Each change goes through the main window, as a click on its page would.
+// The object at kPath acts on the default device (the mouse, else the first); one object per
+// known device at kDevicePath<index> acts on that device, with the same interface.
 // Documented in docs/dbus-interface.md; a change of meaning takes a new interface name.
 class ConfigBus : public QObject, protected QDBusContext {
     Q_OBJECT
@@ -21,6 +27,7 @@ class ConfigBus : public QObject, protected QDBusContext {
 public:
     static constexpr const char* kService = "org.kestrion.Config";
     static constexpr const char* kPath = "/org/kestrion/Config";
+    static constexpr const char* kDevicePath = "/org/kestrion/Config/devices/";
     static constexpr const char* kInterface = "org.kestrion.Config1";
     static constexpr const char* kInvalidArgument = "org.kestrion.Config1.Error.InvalidArgument";
     static constexpr const char* kFailed = "org.kestrion.Config1.Error.Failed";
@@ -28,8 +35,8 @@ public:
     explicit ConfigBus(CMainWnd& window, QObject* parent = nullptr);
     ~ConfigBus() override;
 
-    // Takes the well-known name and publishes the object; false (and nothing published) when
-    // the bus is absent or the name is taken.
+    // Takes the well-known name and publishes the object, and one per device as the window comes
+    // to know it; false (and nothing published) when the bus is absent or the name is taken.
     bool publish(QDBusConnection connection);
 
 public slots:
@@ -63,12 +70,19 @@ signals:
     Q_SCRIPTABLE void LightControlState(bool on);
 
 private:
+    // The object of the device at `index`.
+    ConfigBus(CMainWnd& window, int index);
+    void publishDevice(int index);
+    // The device the calls act on; null when there is none.
+    CQuellonUSBDevice* target() const;
     // Sends the caller an error for a non-empty reason.
     void answer(const QString& failure, const char* errorName = kInvalidArgument);
     void gameEvent(int field, int value);
 
     CMainWnd& m_window;
-    QString m_connection;  // the bus it is published on; empty while it is not
+    const int m_index = -1;  // the device named by the path; -1 for the default device
+    QString m_connection;    // the bus it is published on; empty while it is not
+    std::vector<std::unique_ptr<ConfigBus>> m_deviceObjects;
 };
 
 }  // namespace kestrion

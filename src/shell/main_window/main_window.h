@@ -121,9 +121,10 @@ public:
     // page the window shows.
     CQuellonUSBDevice* scriptDevice() const;
 
-    // What scripts see and change (the D-Bus interface). Changes take the same path as the page's
-    // controls, so the page, the profile document and the device agree. A returned text says why
-    // nothing changed; an empty one means done.
+    // What scripts see and change (the D-Bus interface), on the device they name (scriptDevice
+    // when they name none). Changes take the same path as the page's controls, so the page, the
+    // profile document and the device agree. A returned text says why nothing changed; an empty
+    // one means done.
     struct DeviceReport {
         int index = -1;
         QString name;
@@ -140,20 +141,21 @@ public:
         bool current = false;
     };
     std::vector<DeviceReport> deviceReports() const;
-    QString selectProfileNamed(const QString& name);
-    QString importProfileFrom(const QString& path, QString* importedName);
-    QString exportSelectedProfile(const QString& path);
-    std::vector<DpiStageReport> dpiStages() const;
-    QString setDpiStage(int stage, int dpi);
+    QString selectProfileNamed(CQuellonUSBDevice* device, const QString& name);
+    QString importProfileFrom(CQuellonUSBDevice* device, const QString& path, QString* importedName);
+    QString exportSelectedProfile(CQuellonUSBDevice* device, const QString& path);
+    std::vector<DpiStageReport> dpiStages(CQuellonUSBDevice* device) const;
+    QString setDpiStage(CQuellonUSBDevice* device, int stage, int dpi);
     // Performance settings by their script names ("report-rate", "lift-off", ...).
-    QVariantMap performanceSettings() const;
-    QString setPerformanceSetting(const QString& name, int value);
-    QString applySelectedProfile();
+    QVariantMap performanceSettings(CQuellonUSBDevice* device) const;
+    QString setPerformanceSetting(CQuellonUSBDevice* device, const QString& name, int value);
+    QString applySelectedProfile(CQuellonUSBDevice* device);
 
     CQuellonMouseDevice* mouse() const;
     ui::CDeviceOptionUI* entry(int index) const;
     // The device object behind selector entry n; null past the last.
     CQuellonUSBDevice* deviceAt(int index) const;
+    int deviceCount() const { return static_cast<int>(m_devices.size()); }
     CQuellonUSBDevice* selectedDevice() const;
     // The page showing a device; null for none.
     DeviceView* viewOf(const CQuellonUSBDevice* device) const;
@@ -195,6 +197,8 @@ signals:
     void batteryChanged(int percent, bool onBattery);
     // The lighting-control status changed, and once when the window is built.
     void lightControlChanged(bool on);
+    // A device became known: it is deviceAt(index) from now on.
+    void deviceCreated(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

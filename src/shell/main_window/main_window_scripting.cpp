@@ -9,6 +9,8 @@
 
 #include <array>
 
+#include "devices/mouse_pad_device.h"
+#include "devices/pages/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
 #include "ui/device_option.h"
 #include "ui/device_profile.h"
@@ -65,9 +67,15 @@ T* pageControl(const CQuellonMouseDevice& mouse, const QString& name)
     return mouse.page() ? mouse.page()->findChild<T*>(name) : nullptr;
 }
 
-QString noMouse()
+QString noMouse(const CQuellonUSBDevice* device)
 {
-    return QStringLiteral("no mouse is selected");
+    return device ? QStringLiteral("%1 is not a mouse").arg(device->pageSetup().kindName)
+                  : QStringLiteral("no mouse is selected");
+}
+
+QString noProfiles()
+{
+    return QStringLiteral("no device with profiles is selected");
 }
 
 }  // namespace
@@ -106,24 +114,22 @@ std::vector<CMainWnd::DeviceReport> CMainWnd::deviceReports() const
     return reports;
 }
 
-QString CMainWnd::selectProfileNamed(const QString& name)
+QString CMainWnd::selectProfileNamed(CQuellonUSBDevice* device, const QString& name)
 {
-    CQuellonUSBDevice* device = scriptDevice();
     const int index = profileNamesOf(device).indexOf(name);
     if (!profileSelectorOf(device))
-        return QStringLiteral("no device with profiles is selected");
+        return noProfiles();
     if (index < 0)
         return QStringLiteral("no profile is named \"%1\"").arg(name);
     chooseProfileOf(device, index);
     return {};
 }
 
-QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
+QString CMainWnd::importProfileFrom(CQuellonUSBDevice* device, const QString& path, QString* importedName)
 {
-    CQuellonUSBDevice* device = scriptDevice();
     ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector)
-        return QStringLiteral("no device with profiles is selected");
+        return noProfiles();
     const QStringList before = profileNamesOf(device);
     switch (selector->importFile(path)) {
     case ProfileImportResult::Imported:
@@ -146,18 +152,18 @@ QString CMainWnd::importProfileFrom(const QString& path, QString* importedName)
     return {};
 }
 
-QString CMainWnd::exportSelectedProfile(const QString& path)
+QString CMainWnd::exportSelectedProfile(CQuellonUSBDevice* device, const QString& path)
 {
-    ui::CDeviceProfileUI* selector = profileSelectorOf(scriptDevice());
+    ui::CDeviceProfileUI* selector = profileSelectorOf(device);
     if (!selector)
-        return QStringLiteral("no device with profiles is selected");
+        return noProfiles();
     return selector->exportFile(path) ? QString() : QStringLiteral("%1 could not be written").arg(path);
 }
 
-std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages() const
+std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages(CQuellonUSBDevice* target) const
 {
     std::vector<DpiStageReport> stages;
-    CQuellonMouseDevice* device = mouse();
+    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return stages;
     const int current = device->profile().GetCurrentStage();
@@ -167,11 +173,11 @@ std::vector<CMainWnd::DpiStageReport> CMainWnd::dpiStages() const
     return stages;
 }
 
-QString CMainWnd::setDpiStage(int stage, int dpi)
+QString CMainWnd::setDpiStage(CQuellonUSBDevice* target, int stage, int dpi)
 {
-    auto* device = mouse();
+    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
-        return noMouse();
+        return noMouse(target);
     const int row = stage - 1;
     auto* edit = pageControl<QLineEdit>(*device, numbered("DPI_edit_", row));
     auto* slider = pageControl<QSlider>(*device, numbered("DPI_slider_", row));
@@ -186,10 +192,10 @@ QString CMainWnd::setDpiStage(int stage, int dpi)
     return {};
 }
 
-QVariantMap CMainWnd::performanceSettings() const
+QVariantMap CMainWnd::performanceSettings(CQuellonUSBDevice* target) const
 {
     QVariantMap settings;
-    CQuellonMouseDevice* device = mouse();
+    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return settings;
     for (const ScriptOption& option : kScriptOptions) {
@@ -208,11 +214,11 @@ QVariantMap CMainWnd::performanceSettings() const
     return settings;
 }
 
-QString CMainWnd::setPerformanceSetting(const QString& name, int value)
+QString CMainWnd::setPerformanceSetting(CQuellonUSBDevice* target, const QString& name, int value)
 {
-    auto* device = mouse();
+    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
-        return noMouse();
+        return noMouse(target);
     for (const ScriptOption& option : kScriptOptions) {
         if (name != QLatin1String(option.name))
             continue;
@@ -243,12 +249,17 @@ QString CMainWnd::setPerformanceSetting(const QString& name, int value)
     return QStringLiteral("there is no setting named \"%1\"").arg(name);
 }
 
-QString CMainWnd::applySelectedProfile()
+// Each kind writes its selected profile its own way; a device without profiles has none to write.
+QString CMainWnd::applySelectedProfile(CQuellonUSBDevice* device)
 {
-    auto* device = mouse();
-    if (!device)
-        return noMouse();
-    device->applyProfileToDevice();
+    if (auto* mouse = qobject_cast<CQuellonMouseDevice*>(device))
+        mouse->applyProfileToDevice();
+    else if (auto* pad = qobject_cast<CQuellonMousePadDevice*>(device))
+        pad->applySelectedProfile();
+    else if (auto* keyboard = qobject_cast<CQuellonKeyboardDevice*>(device))
+        keyboard->applySelectedProfile();
+    else
+        return noProfiles();
     return {};
 }
 

@@ -16,7 +16,10 @@
 #include <QTest>
 
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
+#include "devices/mouse_pad_device.h"
 #include "shell/bus/config_bus.h"
 #include "shell/main_window/window_fixture.h"
 #include "support/temp_dir.h"
@@ -155,6 +158,51 @@ TEST_F(ScriptedApplication, ScriptsActOnTheMouseWhileAnotherDevicesPageIsShown)
     EXPECT_TRUE(ctl({"profiles"}).out.contains("* Mouse copy"));
     EXPECT_EQ(window.profileNames().size(), headsetProfiles) << "the shown headset's profiles are left alone";
     EXPECT_NE(window.selectedDevice(), window.mouse()) << "the window stays on the page it shows";
+}
+
+// A script that names a device acts on that device: the pad's profiles by the pad's object, the
+// mouse's settings refused there, an unknown index refused.
+TEST_F(ScriptedApplication, ScriptsActOnTheDeviceTheyName)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    sim.command("plug pad");
+    CQuellonMousePadDevice* pad = nullptr;
+    int padIndex = -1;
+    ASSERT_TRUE(waitFor([&] {
+        for (int i = 0; i < window.deviceCount(); ++i) {
+            if (auto* found = qobject_cast<CQuellonMousePadDevice*>(window.deviceAt(i)))
+                std::tie(pad, padIndex) = std::pair{found, i};
+        }
+        return pad && !pad->profile().GetProfilePath().empty() && !pad->hasDeviceWork();
+    }, 5000));
+    const QString device = QString::number(padIndex);
+    const QStringList mouseProfiles = window.profileNamesOf(window.mouse());
+
+    const QString file = QString::fromStdString(files.file("Pad night.json"));
+    ASSERT_EQ(ctl({"--device", device, "profile", "export", file}).exitCode, 0);
+    const CtlRun imported = ctl({"--device", device, "profile", "import", file});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    ASSERT_EQ(ctl({"--device", device, "profile", "select", "Pad night"}).exitCode, 0);
+    EXPECT_EQ(window.profileNamesOf(pad).value(window.selectedProfileOf(pad)), "Pad night");
+    EXPECT_TRUE(ctl({"--device", device, "profiles"}).out.contains("* Pad night"));
+    EXPECT_EQ(window.profileNamesOf(window.mouse()), mouseProfiles) << "the mouse's profiles are left alone";
+    EXPECT_FALSE(ctl({"profiles"}).out.contains("Pad night"));
+
+    // The pad's selected profile written again over what another program left on it.
+    ASSERT_TRUE(waitFor([&] { return !pad->hasDeviceWork(); }, 5000));
+    const std::vector<int> padMode = sim.dump("settings", 1, 1, "pad");
+    sim.command("poke pad settings 1 " + std::string(padMode == std::vector<int>{0} ? "01" : "00"));
+    ASSERT_EQ(ctl({"--device", device, "apply"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", 1, 1, "pad") == padMode; }, 5000));
+
+    const CtlRun notAMouse = ctl({"--device", device, "set", "report-rate", "500"});
+    EXPECT_EQ(notAMouse.exitCode, 1);
+    EXPECT_TRUE(notAMouse.err.contains("not a mouse")) << notAMouse.err.toStdString();
+    const CtlRun unknown = ctl({"--device", "9", "profiles"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("no device 9")) << unknown.err.toStdString();
+    EXPECT_EQ(ctl({"--device", "-1", "profiles"}).exitCode, 2);
 }
 
 TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
