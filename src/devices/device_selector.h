@@ -20,7 +20,7 @@ inline constexpr int kKeepAliveRestartMs = 50;
 
 // What a device object needs of its entry in the device selector: the entry owns the device's
 // timers (and hands each one that fires to CQuellonUSBDevice::runSelectorTimer) and knows whether
-// it shows the device as connected.
+// the device is reached (shown connected, not asleep).
 class DeviceSelector {
 public:
     virtual ~DeviceSelector() = default;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QStyle>
 
 #include "ui/device_icons.h"
 #include "ui/language_manager.h"
@@ -19,6 +20,8 @@ constexpr const char* kSelect = "device_select";
 constexpr const char* kSynchro = "synchro_device_select";
 constexpr const char* kName = "device_select_name";
 constexpr const char* kToolTipId = "toolTipId";
+constexpr const char* kAsleepProperty = "asleep";
+constexpr const char* kAsleepTextId = "device_asleep_text";
 
 constexpr const char* kIconStyle =
     "QAbstractButton { image: url(skin:images/%1); }"
@@ -161,6 +164,24 @@ void CDeviceOptionUI::setName(const QString& name)
 {
     if (auto* label = findChild<QLabel*>(kName))
         LanguageManager::setLiteralText(label, name);
+}
+
+void CDeviceOptionUI::setAsleep(bool asleep)
+{
+    if (asleep == m_asleep)
+        return;
+    m_asleep = asleep;
+    setProperty(kAsleepProperty, asleep);
+    setProperty(kToolTipId, asleep ? QString::fromLatin1(kAsleepTextId) : QString());
+    if (asleep)
+        m_language.apply(this);
+    else
+        setToolTip(QString());
+    // The style sheet dims an entry by this property; it is read again only when polished.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        style()->unpolish(widget);
+        style()->polish(widget);
+    }
 }
 
 void CDeviceOptionUI::repaintIcon()

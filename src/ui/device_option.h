@@ -37,6 +37,10 @@ public:
     // A shown entry is an online entry.
     bool isOnline() const { return !isHidden(); }
     void setOnline(bool online) { setVisible(online); }
+    // A wireless device asleep behind its receiver: still listed, dimmed, its tool tip saying
+    // that changes wait for it to wake.
+    void setAsleep(bool asleep);
+    bool isAsleep() const { return m_asleep; }
 
     QAbstractButton* selectOption() const { return m_select; }
     QAbstractButton* synchroOption() const { return m_synchro; }
@@ -99,6 +103,7 @@ private:
     QString m_shownNormal, m_shownSelected;
     TimerHandler m_timerHandler;
     TimerSet m_timers;
+    bool m_asleep = false;
 };
 
 }  // namespace kestrion::ui

@@ -366,14 +366,25 @@ void CMainWnd::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+// A wireless device that stops answering behind its receiver has gone to sleep: it keeps its
+// entry, shown asleep, and its page, and the selector stays where the user left it; its changes
+// wait and are written when it wakes. A device that was never reached is hidden, as is one
+// whose link went.
 void CMainWnd::onDeviceOnline(int index, bool online)
 {
+    ui::CDeviceOptionUI* option = entry(index);
+    CQuellonUSBDevice* device = deviceAt(index);
+    if (!option || !device)
+        return;
     if (!online) {
-        hideDevice(index);
+        if (device->isWireless() && option->isOnline() && device->commandChannel().isOpen())
+            option->setAsleep(true);
+        else
+            hideDevice(index);
         return;
     }
-    ui::CDeviceOptionUI* option = entry(index);
-    if (option && option->device() && !option->isOnline())
+    option->setAsleep(false);
+    if (option->device() && !option->isOnline())
         selectDevice(index, true, onlineCount() == 0);
 }
 

@@ -47,7 +47,8 @@ public:
     explicit EntrySelector(ui::CDeviceOptionUI& entry) : m_entry(entry) {}
     void setTimer(int id, int ms, bool oneShot) override { m_entry.timers().setTimer(id, ms, oneShot); }
     void killTimer(int id) override { m_entry.timers().killTimer(id); }
-    bool isOnline() const override { return m_entry.isOnline(); }
+    // An entry shown asleep waits for its device: the device is not reached.
+    bool isOnline() const override { return m_entry.isOnline() && !m_entry.isAsleep(); }
 
 private:
     ui::CDeviceOptionUI& m_entry;
@@ -193,6 +194,7 @@ bool CMainWnd::createDevice(int modelIndex)
     device->setParent(this);
     m_devices.push_back({device.release(), view.release(), option.release(), power.release(), std::move(selectorLink),
                          modelIndex});
+    emit deviceCreated(static_cast<int>(m_devices.size()) - 1);
     return true;
 }
 
@@ -375,6 +377,7 @@ void CMainWnd::hideDevice(int index)
     ui::CDeviceOptionUI* option = entry(index);
     if (!option)
         return;
+    option->setAsleep(false);
     int other = -1;
     if (option->isOnline() && option->isSelected()) {
         for (int i = 0; i < static_cast<int>(m_devices.size()); ++i) {

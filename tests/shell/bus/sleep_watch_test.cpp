@@ -69,7 +69,7 @@ TEST_F(Sleeping, TrayAndLightsRestWhileAsleepAndTheReceiverIsAskedAgainOnWaking)
     sim.command("mouse off");
     prepareForSleep(false);
     EXPECT_TRUE(window.mouse()->lightControl());
-    EXPECT_TRUE(mouseOnline(false, 8000));
+    EXPECT_TRUE(mouseAsleep(true, 8000));
 
     window.toggleFromTray();
     EXPECT_NE(showing(), shown);
@@ -77,7 +77,8 @@ TEST_F(Sleeping, TrayAndLightsRestWhileAsleepAndTheReceiverIsAskedAgainOnWaking)
     prepareForSleep(true);
     sim.command("mouse on");
     prepareForSleep(false);
-    EXPECT_TRUE(mouseOnline(true, 8000));
+    EXPECT_TRUE(mouseAsleep(false, 8000));
+    EXPECT_TRUE(window.entry(0)->isOnline());
 }
 
 TEST(SleepWatchWithoutBus, SaysItCannotListen)

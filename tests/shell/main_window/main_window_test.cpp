@@ -73,10 +73,15 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     option->click();
     ASSERT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{3}; }, 3000));
 
-    // The mouse switched off behind the receiver: hidden, and the first read waits for it.
+    // The mouse switched off behind the receiver: it sleeps, still listed with its page; the
+    // receiver pulled, it goes, and plugged again the first read waits for the mouse.
     sim.command("mouse off");
-    ASSERT_TRUE(mouseOnline(false, 5000));
+    ASSERT_TRUE(mouseAsleep(true, 5000));
+    EXPECT_TRUE(window.entry(0)->isOnline());
+    EXPECT_FALSE(window.isControlShown("No_device_Link"));
     sim.command("unplug receiver");
+    ASSERT_TRUE(mouseOnline(false));
+    EXPECT_FALSE(window.entry(0)->isAsleep());
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->commandChannel().isOpen(); }, 3000));
     sim.command("plug receiver");
     ASSERT_TRUE(waitFor([&] { return window.entry(0)->timers().isActive(kTimerFirstRead); }, 3000));
@@ -93,7 +98,8 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     EXPECT_TRUE(prompts.empty());
 }
 
-TEST_F(Application, ChangeMadeWhileTheMouseIsOutOfReachWaitsAndReachesItLater)
+// A change made while the mouse sleeps is shown as waiting and written when it wakes.
+TEST_F(Application, ChangeMadeWhileTheMouseSleepsWaitsAndReachesItLater)
 {
     ASSERT_TRUE(start());
     sim.command("plug receiver");
@@ -102,8 +108,15 @@ TEST_F(Application, ChangeMadeWhileTheMouseIsOutOfReachWaitsAndReachesItLater)
     QWidget* mark = window.mouse()->page()->findChild<QWidget*>("device_pending_label");
     ASSERT_NE(mark, nullptr);
     EXPECT_TRUE(mark->isHidden());
+    sim.command("plug pad");
+    ASSERT_TRUE(waitFor([&] { return window.entry(1) && window.entry(1)->isOnline(); }, 3000));
 
+    // Asleep, the mouse keeps its entry and its page, and the selector stays on it.
     sim.command("mouse off");
+    ASSERT_TRUE(mouseAsleep(true, 8000));
+    EXPECT_TRUE(window.entry(0)->isOnline());
+    EXPECT_EQ(window.selectedDevice(), window.mouse());
+    EXPECT_FALSE(window.entry(0)->toolTip().isEmpty()) << "the entry says it sleeps";
     const int position = stepSlider(2);
     ASSERT_TRUE(waitFor([&] { return window.mouse()->settingsPending(); }, 5000));
     EXPECT_FALSE(mark->isHidden());
@@ -113,6 +126,8 @@ TEST_F(Application, ChangeMadeWhileTheMouseIsOutOfReachWaitsAndReachesItLater)
     EXPECT_TRUE(waitFor([&] { return stageOnDevice(2) == position; }, 10000));
     EXPECT_TRUE(waitFor([&] { return !window.mouse()->settingsPending(); }, 3000));
     EXPECT_TRUE(mark->isHidden());
+    EXPECT_TRUE(mouseAsleep(false));
+    EXPECT_EQ(window.selectedDevice(), window.mouse());
     EXPECT_TRUE(prompts.empty());
 }
 

@@ -124,6 +124,12 @@ protected:
         return waitFor([&] { return window.entry(0) && window.entry(0)->isOnline() == online; }, timeoutMs);
     }
 
+    // The mouse behind its receiver shown asleep (still listed) or awake.
+    bool mouseAsleep(bool asleep, int timeoutMs = 3000)
+    {
+        return waitFor([&] { return window.entry(0) && window.entry(0)->isAsleep() == asleep; }, timeoutMs);
+    }
+
     int stageOnDevice(int stage)
     {
         const std::vector<int> bytes = sim.dump("settings", kFirstStageByte + stage * kStageSize + 2, 2);
