@@ -1,10 +1,6 @@
 #include "devices/mouse_pad_device.h"
 
-#include <climits>
-
 #include "devices/mouse_settings.h"
-#include "platform/json_access.h"
-#include "profiles/json_file.h"
 #include "profiles/program_folders.h"
 
 namespace kestrion {
@@ -13,7 +9,6 @@ namespace {
 constexpr int kPadKind = 3;
 constexpr int kPadModelValue = 2;
 
-constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
@@ -84,25 +79,8 @@ void CQuellonMousePadDevice::prepare()
         m_profiles = std::make_unique<ProfileListStore>(m_kind, folder, defaultDocumentPath(m_kind));
         m_profiles->init();
     }
-    loadLightModes();
-}
-
-void CQuellonMousePadDevice::loadLightModes()
-{
-    const Json::Value document = LoadJsonFile(programDataDir() + "/" + kLightFileName);
-    const Json::Value& lists = memberOf(document, "DefaultLightName");
-    if (!lists.isArray() || modelValue() < 0 || modelValue() >= static_cast<int>(lists.size()))
-        return;
-    m_modes.clear();
-    m_modeCodes.clear();
-    for (const Json::Value& mode : lists[modelValue()]) {
-        LightModeEntry entry;
-        entry.name = QString::fromStdString(textOf(memberOf(mode, "LightName")));
-        entry.visible = truthOf(memberOf(mode, "visible"));
-        entry.code = static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0));
-        m_modes.push_back(entry);
-        m_modeCodes.push_back(entry.code);
-    }
+    m_modes = loadLightModes(modelValue());
+    m_modeCodes = modeCodesOf(m_modes);
 }
 
 // Worker. The page is read here too: a write carries the bytes the tool does not edit, and

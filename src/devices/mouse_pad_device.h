@@ -16,13 +16,6 @@
 
 namespace kestrion {
 
-// One lighting mode as "default_light.json" lists it for a product.
-struct LightModeEntry {
-    QString name;
-    bool visible = false;
-    int code = 0;
-};
-
 // The lit mouse pad (wired only): its lighting page read from and written to the pad, its
 // profiles, and the preview of its zones. The headset shares this HID side.
 class CQuellonMousePadDevice : public CQuellonUSBDevice {
@@ -49,6 +42,9 @@ public:
     void showSyncColour(const std::optional<KeyColour>& colour) override;
     void loadProfile() override;
     void refreshPage() override;
+    ProfileListStore* profileList() const override { return m_profiles.get(); }
+    const std::vector<LightModeEntry>& lightModes() const override { return m_modes; }
+    int deviceKind() const override { return m_kind; }
 
     // A lighting record edited on the page: stored, saved, previewed and written to the pad.
     void applyLight(const LightInfo& light) override;
@@ -57,22 +53,15 @@ public:
     // become one, with the latest image; a failure on an open link is told.
     void writeSettingsPage(int page);
     // The selected profile changed: loaded, shown and written to the pad.
-    void applySelectedProfile();
+    void applySelectedProfile() override;
 
     CBasicProfiledata& profile() { return *m_record; }
     const CBasicProfiledata& profile() const { return *m_record; }
-    ProfileListStore* profileList() const { return m_profiles.get(); }
     const PadPage& pageImage() const { return m_page; }
     const std::array<std::uint8_t, pad_page::kInfoLength>& deviceInfo() const { return m_info; }
     const std::array<std::uint8_t, pad_page::kPowerLength>& powerRecord() const { return m_power; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }
-    const std::vector<LightModeEntry>& lightModes() const { return m_modes; }
-    int deviceKind() const { return m_kind; }
     int countedNotices() const { return m_countedNotices; }
-
-signals:
-    // The selected profile was loaded or changed as a whole: whatever shows it shows it again.
-    void profileLoaded();
 
 protected:
     bool lightFramesAnnounced() const override { return true; }
@@ -97,7 +86,6 @@ protected:
 
 private:
     LightInfo previewLightOf(LightInfo light) const;
-    void loadLightModes();
     void startLighting();
     void pageWritten(int result);
     PadPage stagedPage();

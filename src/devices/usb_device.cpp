@@ -248,6 +248,12 @@ void CQuellonUSBDevice::lightFrameReady()
         pushLightFrame();
 }
 
+const std::vector<LightModeEntry>& CQuellonUSBDevice::lightModes() const
+{
+    static const std::vector<LightModeEntry> kNone;
+    return kNone;
+}
+
 void CQuellonUSBDevice::pushLightFrame()
 {
     emit frameReady();

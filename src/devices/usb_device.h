@@ -20,6 +20,7 @@
 #include "devices/device_host.h"
 #include "devices/device_selector.h"
 #include "devices/device_worker.h"
+#include "devices/light_modes.h"
 #include "devices/lighting_preview.h"
 #include "devices/notification_reader.h"
 
@@ -31,6 +32,8 @@ enum class LinkKind { Wired, Receiver };
 LinkKind linkKindOf(int deviceKind);
 
 // What the device manager's model tables give a device object and its page.
+class ProfileListStore;
+
 struct DevicePageSetup {
     int deviceKind = 0;
     int lightCount = 0;
@@ -81,6 +84,7 @@ public:
     int firmwareVersion() const { return m_firmwareVersion; }
 
     void setHost(DeviceHost* host) { m_host = host; }
+    DeviceHost* host() const { return m_host; }
     void setDeviceIndex(int index) { m_deviceIndex = index; }
     int deviceIndex() const { return m_deviceIndex; }
     void setWireless(bool wireless) { m_wireless = wireless; }
@@ -132,6 +136,13 @@ public:
     virtual std::optional<LightInfo> lightRecord() { return std::nullopt; }
     // A lighting record for the selected profile: stored, saved, previewed and written.
     virtual void applyLight(const LightInfo&) {}
+    // The device's profiles, for a device that keeps them; null before they are opened.
+    virtual ProfileListStore* profileList() const { return nullptr; }
+    // The profile list's selection changed: the profile is loaded, shown and written.
+    virtual void applySelectedProfile() {}
+    // The lighting modes of a device with lights of its own, and its kind as the editors take it.
+    virtual const std::vector<LightModeEntry>& lightModes() const;
+    virtual int deviceKind() const { return m_setup.deviceKind; }
 
 signals:
     // A job was queued; the busy display follows the worker from here until no work is left.
@@ -142,6 +153,8 @@ signals:
     void frameReady();
     // The device's power record was read.
     void powerRead(const QByteArray& record);
+    // The selected profile was loaded or changed as a whole: whatever shows it shows it again.
+    void profileLoaded();
 
 protected:
     // What a job hands back to the UI thread.

@@ -14,6 +14,7 @@
 #include "ui/device_profile.h"
 #include "ui/family_name.h"
 #include "ui/language_manager.h"
+#include "ui/light_control.h"
 #include "ui/skin.h"
 
 namespace kestrion {
@@ -29,6 +30,8 @@ constexpr const char* kLightPrefix = "light_";
 constexpr const char* kSelectPanelClass = "SelectPanel";
 constexpr const char* kFunctionPageProperty = "functionPage";
 constexpr const char* kProfileSelector = "DeviceProfileItem";
+constexpr const char* kLightEditor = "LightControlItem";
+constexpr int kLightLevels = 4;
 
 void placeAt(QList<ui::CDeviceKeyButtonUI*>& list, int index, ui::CDeviceKeyButtonUI* button)
 {
@@ -65,6 +68,7 @@ DeviceView::DeviceView(CQuellonUSBDevice& device, QWidget* parent) : QWidget(par
     connect(&m_device, &CQuellonUSBDevice::workQueued, this, &DeviceView::followWork);
     connect(&m_device, &CQuellonUSBDevice::workDone, this, &DeviceView::stopBusyDisplay);
     connect(&m_device, &CQuellonUSBDevice::frameReady, this, &DeviceView::showFrame);
+    connect(&m_device, &CQuellonUSBDevice::profileLoaded, this, &DeviceView::showProfile);
 }
 
 DeviceView::~DeviceView() = default;
@@ -117,6 +121,43 @@ void DeviceView::showFunctionPage(int page)
 ui::CDeviceProfileUI* DeviceView::profileSelector() const
 {
     return control<ui::CDeviceProfileUI>(QString::fromLatin1(kProfileSelector));
+}
+
+void DeviceView::bindLightEditor()
+{
+    m_lightEditor = control<ui::CLightControlUI>(QString::fromLatin1(kLightEditor));
+    if (!m_lightEditor)
+        return;
+    m_lightEditor->setDeviceKind(m_device.deviceKind());
+    std::vector<QString> names;
+    std::vector<bool> visible;
+    for (const LightModeEntry& mode : m_device.lightModes()) {
+        names.push_back(mode.name);
+        visible.push_back(mode.visible);
+    }
+    m_lightEditor->fillModes(names, visible, kLightLevels, kLightLevels);
+    if (m_language)
+        m_language->apply(m_lightEditor);
+    connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this,
+            [this](const LightInfo& light) { m_device.applyLight(light); });
+}
+
+void DeviceView::bindProfileSelector()
+{
+    ui::CDeviceProfileUI* selector = profileSelector();
+    if (!selector)
+        return;
+    selector->setStore(m_device.profileList());
+    selector->InitProfileList();
+    connect(selector, &ui::CDeviceProfileUI::profileChanged, this, [this] { m_device.applySelectedProfile(); });
+}
+
+void DeviceView::showProfile()
+{
+    if (!m_lightEditor)
+        return;
+    if (const std::optional<LightInfo> light = m_device.lightRecord())
+        m_lightEditor->showLight(*light);
 }
 
 void DeviceView::showFrame()

@@ -59,13 +59,20 @@ public:
     // The page's function tabs, kept still while a macro is recorded.
     virtual QWidget* functionTabs() const { return nullptr; }
     // The page's lighting editor, when the device has lights of its own.
-    virtual ui::CLightControlUI* lightEditor() const { return nullptr; }
+    virtual ui::CLightControlUI* lightEditor() const { return m_lightEditor; }
 
 protected:
     // The layout is built: bind its controls to the device.
     virtual void initPage() {}
     // A new preview frame: by default the device's preview colours on the light buttons.
     virtual void showFrame();
+    // The lighting editor ("LightControlItem") filled with the device's modes, its changes handed
+    // to the device; the profile selector ("DeviceProfileItem") over the device's profiles, a
+    // choice handed to the device.
+    void bindLightEditor();
+    void bindProfileSelector();
+    // The device loaded or replaced its profile: the page shows it (by default its lighting).
+    virtual void showProfile();
     template <typename T>
     T* control(const QString& name) const
     {
@@ -84,6 +91,7 @@ private:
     QList<ui::CDeviceKeyButtonUI*> m_keyButtons;
     QList<ui::CDeviceKeyButtonUI*> m_lightButtons;
     int m_functionPage = 1;
+    ui::CLightControlUI* m_lightEditor = nullptr;
     QTimer* m_busyTimer = nullptr;
     QWidget* m_busyPanel = nullptr;
     QLabel* m_busyLabel = nullptr;

@@ -193,7 +193,7 @@ int HeadsetView::chosenCustomPreset() const
 
 void HeadsetView::showProfile()
 {
-    PadView::showProfile();
+    DeviceView::showProfile();
     const HeadsetSystemSetStages stages = m_headset.headsetProfile().GetSystemSetStages();
     const bool custom = stages.eqType == headset_eq::kCustomPreset;
     showCustomPresets(custom ? stages.customEqSelectIndex : -1);

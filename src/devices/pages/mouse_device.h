@@ -108,10 +108,10 @@ public:
     ui::CDeviceProfileUI* profileSelector() const override;
     // The selected profile changed (switched, added, deleted, reset): it is loaded, shown and
     // written to the device.
-    void applySelectedProfile();
+    void applySelectedProfile() override;
 
     CMouseProfiledata& profile() { return m_record; }
-    ProfileListStore* profileList() const { return m_profiles.get(); }
+    ProfileListStore* profileList() const override { return m_profiles.get(); }
     // The information block as last read.
     const DeviceInfoBlock& deviceInfo() const { return m_info; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }

@@ -7,9 +7,10 @@
 
 #include "devices/hs6533_device.h"
 #include "devices/mouse_pad_device.h"
-#include "devices/pages/keyboard_device.h"
+#include "devices/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
 #include "pages/headset_view.h"
+#include "pages/keyboard_view.h"
 #include "pages/pad_view.h"
 #include "platform/audio/system_audio_effects.h"
 #include "platform/log.h"
@@ -101,7 +102,8 @@ constexpr DeviceMaker kDeviceMakers[] = {
     {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>, prepareNothing, pagedView},
     {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>, prepare<CQuellonMousePadDevice>,
      pageOf<PadView, CQuellonMousePadDevice>},
-    {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>, prepareNothing, pagedView},
+    {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>, prepare<CQuellonKeyboardDevice>,
+     pageOf<KeyboardView, CQuellonKeyboardDevice>},
     {DeviceKind::Headset, makeHeadset, prepare<CQuellonHS6533Device>, pageOf<HeadsetView, CQuellonHS6533Device>},
 };
 

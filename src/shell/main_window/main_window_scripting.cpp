@@ -10,7 +10,7 @@
 #include <array>
 
 #include "devices/mouse_pad_device.h"
-#include "devices/pages/keyboard_device.h"
+#include "devices/keyboard_device.h"
 #include "devices/pages/mouse_device.h"
 #include "ui/device_option.h"
 #include "ui/device_profile.h"

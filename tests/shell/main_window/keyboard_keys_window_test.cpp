@@ -13,8 +13,9 @@
 #include <filesystem>
 
 #include "devices/event_container.h"
-#include "devices/pages/keyboard_device.h"
-#include "devices/pages/keyboard_layout_view.h"
+#include "devices/keyboard_device.h"
+#include "pages/keyboard_layout_view.h"
+#include "pages/keyboard_view.h"
 #include "editors/key_set_control.h"
 #include "editors/macro_control.h"
 #include "profiles/json_file.h"
@@ -76,12 +77,14 @@ protected:
         sim.command("keyboard-product 0000");
         sim.command("plug keyboard");
         ASSERT_TRUE(waitFor([&] { return (keyboard = keyboardOf()) != nullptr; }, 3000));
+        page = static_cast<KeyboardView*>(window.viewOf(keyboard));
+        ASSERT_NE(page, nullptr);
         ASSERT_TRUE(waitFor([&] { return keyboard->keySlots() > 0 && !keyboard->hasDeviceWork(); }, 5000));
         window.activate();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == keyboard; }));
         click("key_Op_tab");
-        ASSERT_EQ(keyboard->functionPage(), 2);
+        ASSERT_EQ(page->functionPage(), 2);
     }
 
     CQuellonKeyboardDevice* keyboardOf() const
@@ -96,7 +99,7 @@ protected:
     template <typename T = QWidget>
     T* part(const char* name) const
     {
-        T* found = keyboard->view()->findChild<T*>(QString::fromLatin1(name));
+        T* found = page->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
@@ -105,7 +108,7 @@ protected:
 
     void clickKey(int slot)
     {
-        auto* view = keyboard->view()->findChild<KeyboardLayoutView*>();
+        auto* view = page->findChild<KeyboardLayoutView*>();
         QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(static_cast<std::size_t>(slot)).center().toPoint());
     }
 
@@ -135,6 +138,7 @@ protected:
     std::vector<int> slotOnKeyboard(int slot) { return sim.dump("keys", slot * 3, 3, "keyboard"); }
 
     CQuellonKeyboardDevice* keyboard = nullptr;
+    KeyboardView* page = nullptr;
 };
 
 TEST_F(KeyboardKeysTab, KeysPickedOnTheLayoutTakeAKeyAndAMacroByteForByte)
@@ -144,7 +148,7 @@ TEST_F(KeyboardKeysTab, KeysPickedOnTheLayoutTakeAKeyAndAMacroByteForByte)
     const std::vector<int> esc = slotOnKeyboard(kEsc);
 
     clickKey(kQ);
-    EXPECT_EQ(keyboard->selectedKey(), kQ);
+    EXPECT_EQ(page->selectedKey(), kQ);
     choosePage(KeyPage::Keyboard);
     click("key_ComBox_check_1");
     pressInKeyEdit(Qt::Key_F5, KEY_F5);
@@ -153,7 +157,7 @@ TEST_F(KeyboardKeysTab, KeysPickedOnTheLayoutTakeAKeyAndAMacroByteForByte)
     choose("keyset_macro_combo", 0);
     choose("keyset_macro_over_combo", 1);
     click("key_butt_prosave");
-    ASSERT_TRUE(waitFor([&] { return !keyboard->hasDeviceWork() && !keyboard->keysChanged(); }, 10000));
+    ASSERT_TRUE(waitFor([&] { return !keyboard->hasDeviceWork() && !page->keysChanged(); }, 10000));
 
     EXPECT_EQ(slotOnKeyboard(kQ), (std::vector<int>{0x20, 0x01, 0x3E})) << "Ctrl+F5";
     EXPECT_EQ(slotOnKeyboard(kW), (std::vector<int>{0x70, 0x00, 0x01})) << "the first macro written, once";
@@ -170,12 +174,12 @@ TEST_F(KeyboardKeysTab, AMacroRecordedOnTheMacroPageReachesTheKeyboard)
 {
     promptAnswer = 1;
     startWithKeyboard();
-    CMacroControlUI* macros = keyboard->macroPage();
+    CMacroControlUI* macros = page->macroPage();
     ASSERT_NE(macros, nullptr);
     click("macro_btn_name_add");
     ASSERT_EQ(macros->library().count(), 1);
     click("macro_Op_tab");
-    ASSERT_EQ(keyboard->functionPage(), 3);
+    ASSERT_EQ(page->functionPage(), 3);
     click("macro_btn_starredio");
     ASSERT_TRUE(macros->isRecording());
     ASSERT_TRUE(window.inputCapture().isActive());
@@ -200,7 +204,7 @@ TEST_F(KeyboardKeysTab, AMacroRecordedOnTheMacroPageReachesTheKeyboard)
     choosePage(KeyPage::Macro);
     choose("keyset_macro_combo", 0);
     click("key_butt_prosave");
-    ASSERT_TRUE(waitFor([&] { return !keyboard->hasDeviceWork() && !keyboard->keysChanged(); }, 10000));
+    ASSERT_TRUE(waitFor([&] { return !keyboard->hasDeviceWork() && !page->keysChanged(); }, 10000));
 
     EXPECT_EQ(slotOnKeyboard(kW).at(0), 0x70);
     const std::vector<std::uint8_t> container = encodeEventContainer({encodeEvents(events)});

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "devices/pages/keyboard_device.h"
+#include "devices/keyboard_device.h"
 #include "shell/main_window/window_fixture.h"
 #include "ui/light_control.h"
 
@@ -40,9 +40,9 @@ ui::CDeviceOptionUI* entryOf(const CMainWnd& window, const QWidget* device)
     return nullptr;
 }
 
-void chooseMode(CQuellonKeyboardDevice& keyboard, int mode)
+void chooseMode(DeviceView& page, int mode)
 {
-    auto* modes = keyboard.lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
+    auto* modes = page.lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
     modes->setCurrentIndex(mode);
     emit modes->activated(mode);
 }
@@ -56,19 +56,21 @@ TEST_F(Application, KeyboardBesideTheMouseTakesItsLightingStreamsLiveModesAndLea
     sim.command("plug keyboard");
     ASSERT_TRUE(waitFor([&] { return keyboardOf(window) != nullptr; }, 3000));
     CQuellonKeyboardDevice* keyboard = keyboardOf(window);
-    ui::CDeviceOptionUI* keyboardEntry = entryOf(window, keyboard->view());
-    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.mouse()->view());
+    DeviceView* keyboardPage = window.viewOf(keyboard);
+    ASSERT_NE(keyboardPage, nullptr);
+    ui::CDeviceOptionUI* keyboardEntry = entryOf(window, keyboardPage);
+    ui::CDeviceOptionUI* mouseEntry = entryOf(window, window.viewOf(window.mouse()));
     ASSERT_TRUE(waitFor([&] { return keyboardEntry->isOnline() && mouseEntry->isOnline(); }, 3000));
     EXPECT_TRUE(keyboardEntry->isVisible() && mouseEntry->isVisible()) << "both in the selector";
     ASSERT_TRUE(waitFor([&] { return keyboard->keySlots() > 0 && !keyboard->hasDeviceWork(); }, 5000));
 
     QTest::mouseClick(keyboardEntry->findChild<QAbstractButton*>("device_select"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return window.selectedDevice() == keyboard; }));
-    ASSERT_TRUE(keyboard->lightEditor() && keyboard->lightEditor()->isVisible());
+    ASSERT_TRUE(keyboardPage->lightEditor() && keyboardPage->lightEditor()->isVisible());
 
     // The wave in the user's red: the whole page of the active profile in the keyboard.
-    chooseMode(*keyboard, kWave);
-    auto* red = keyboard->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
+    chooseMode(*keyboardPage, kWave);
+    auto* red = keyboardPage->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
     red->setFocus();
     red->selectAll();
     QTest::keyClicks(red, "123");
@@ -80,7 +82,7 @@ TEST_F(Application, KeyboardBesideTheMouseTakesItsLightingStreamsLiveModesAndLea
     EXPECT_EQ(expected[keyboard_page::kMode], kWave);
 
     // The live wave: the keyboard keeps its own mode, the tool streams the frames.
-    chooseMode(*keyboard, kLiveWave);
+    chooseMode(*keyboardPage, kLiveWave);
     ASSERT_TRUE(waitFor([&] { return sim.dump("settings", keyboard_page::kMode, 1, "keyboard") == std::vector<int>{254}; }, 3000));
     const std::vector<int> first = sim.dump("frame", 0, 9, "keyboard");
     EXPECT_TRUE(waitFor([&] { return sim.dump("frame", 0, 9, "keyboard") != first; }, 3000)) << "frames keep coming";

@@ -1,20 +1,11 @@
-#include "devices/pages/keyboard_device.h"
+#include "devices/keyboard_device.h"
 
-#include <QVBoxLayout>
-
-#include <climits>
+#include <algorithm>
+#include <chrono>
 
 #include "devices/keyboard_effects.h"
 #include "devices/mouse_settings.h"
-#include "devices/pages/keyboard_layout_view.h"
-#include "platform/json_access.h"
-#include "profiles/json_file.h"
 #include "profiles/program_folders.h"
-#include "ui/device_profile.h"
-#include "ui/language_manager.h"
-#include "ui/light_control.h"
-#include "ui/main_window_sink.h"
-#include "ui/power_display.h"
 
 namespace kestrion {
 namespace {
@@ -22,13 +13,7 @@ namespace {
 constexpr int kKeyboardKind = 1;
 // The live mode whose keys show the active profile's light table.
 constexpr int kPerKeyModeCode = 29;
-constexpr int kLightLevels = 4;
-constexpr int kLightingTab = 1;
 
-constexpr const char* kLightEditor = "LightControlItem";
-constexpr const char* kProfileSelector = "DeviceProfileItem";
-constexpr const char* kLayoutHolder = "keyboard_picture";
-constexpr const char* kLightFileName = "default_light.json";
 constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
@@ -42,11 +27,10 @@ std::int64_t steadyMs()
 }  // namespace
 
 CQuellonKeyboardDevice::CQuellonKeyboardDevice(QObject* parent)
-    : PagedUSBDevice(parent),
+    : CQuellonUSBDevice(parent),
       m_link(commandChannel()),
       m_streamer([this](const FrameStreamer::Frame& frame) { return sendFrame(frame); })
 {
-    setProperty("controlClass", controlClass());
     setModelValue(0);
 }
 
@@ -64,7 +48,7 @@ QString CQuellonKeyboardDevice::controlClass() const
 
 void CQuellonKeyboardDevice::setModelValue(int value)
 {
-    PagedUSBDevice::setModelValue(value);
+    CQuellonUSBDevice::setModelValue(value);
     m_record.SetDeviceIndex(0);
 }
 
@@ -73,61 +57,17 @@ std::size_t CQuellonKeyboardDevice::keySlots() const
     return std::min<std::size_t>(m_info[keyboard_memory::kInfoKeySlots], keyboard_memory::kMaxKeySlots);
 }
 
-void CQuellonKeyboardDevice::initPage()
+void CQuellonKeyboardDevice::prepare()
 {
-
-    if (!page())
-        return;
     const std::string& folder = pageSetup().dataFolder;
     if (!folder.empty()) {
         m_profiles = std::make_unique<ProfileListStore>(kKeyboardKind, folder, defaultDocumentPath(kKeyboardKind));
         m_profiles->init();
     }
-    bindLightEditor();
-    bindProfileSelector();
-    bindLayoutView();
-    bindKeyEditor();
-    bindMacroPage();
-    loadLightModes();
+    m_modes = loadLightModes(modelValue());
+    m_modeCodes = modeCodesOf(m_modes);
 }
 
-void CQuellonKeyboardDevice::bindLightEditor()
-{
-    m_lightEditor = control<ui::CLightControlUI>(kLightEditor);
-    if (!m_lightEditor)
-        return;
-    m_lightEditor->setDeviceKind(kKeyboardKind);
-    connect(m_lightEditor, &ui::CLightControlUI::lightChanged, this, &CQuellonKeyboardDevice::applyLight);
-}
-
-void CQuellonKeyboardDevice::bindProfileSelector()
-{
-    ui::CDeviceProfileUI* selector = profileSelector();
-    if (!selector)
-        return;
-    selector->setStore(m_profiles.get());
-    selector->InitProfileList();
-    // The page opens on its lighting tab.
-    selector->bindTabs(page());
-    selector->SelectTab(kLightingTab);
-    showFunctionPage(kLightingTab);
-    connect(selector, &ui::CDeviceProfileUI::profileChanged, this, &CQuellonKeyboardDevice::applySelectedProfile);
-}
-
-void CQuellonKeyboardDevice::bindLayoutView()
-{
-    QWidget* holder = control<QWidget>(kLayoutHolder);
-    if (!holder)
-        return;
-    auto* box = new QVBoxLayout(holder);
-    box->setContentsMargins(8, 8, 8, 8);
-    m_layoutView = new KeyboardLayoutView(holder);
-    box->addWidget(m_layoutView);
-    connect(m_layoutView, &KeyboardLayoutView::keyClicked, this, &CQuellonKeyboardDevice::layoutKeyClicked);
-}
-
-// In the per-key mode a clicked key takes the editor's colour, in the active profile's light
-// table on the keyboard; the other modes leave the table alone.
 void CQuellonKeyboardDevice::paintKey(int slot)
 {
     if (currentModeCode() != kPerKeyModeCode || slot < 0 || static_cast<std::size_t>(slot) >= keySlots()
@@ -144,30 +84,9 @@ void CQuellonKeyboardDevice::paintKey(int slot)
     pushLightFrame();
 }
 
-void CQuellonKeyboardDevice::loadLightModes()
-{
-    const Json::Value document = LoadJsonFile(programDataDir() + "/" + kLightFileName);
-    const Json::Value& lists = memberOf(document, "DefaultLightName");
-    if (!lists.isArray() || modelValue() < 0 || modelValue() >= static_cast<int>(lists.size()))
-        return;
-    std::vector<QString> names;
-    std::vector<bool> visible;
-    m_modeCodes.clear();
-    for (const Json::Value& mode : lists[modelValue()]) {
-        names.push_back(QString::fromStdString(textOf(memberOf(mode, "LightName"))));
-        visible.push_back(truthOf(memberOf(mode, "visible")));
-        m_modeCodes.push_back(static_cast<int>(integerWithin(memberOf(mode, "value"), INT_MIN, INT_MAX).value_or(0)));
-    }
-    if (m_lightEditor) {
-        m_lightEditor->fillModes(names, visible, kLightLevels, kLightLevels);
-        if (language())
-            language()->apply(m_lightEditor);
-    }
-}
-
 // Worker. The page is read too: a write carries the bytes the tool does not edit, and before
 // any read it would set them to zero on the keyboard.
-PagedUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
+CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
 {
     KeyboardLink::Info info{};
     KeyboardLink::KeyTable keys{}, keys2{};
@@ -199,7 +118,7 @@ PagedUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
 
 // Worker. After a 0x0402 notice the keyboard changed more than its page (its per-key colours
 // among it): the light tables are read again too.
-PagedUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
+CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
 {
     KeyboardPage page{};
     std::uint8_t profile = 0;
@@ -219,7 +138,7 @@ PagedUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
 }
 
 // Worker.
-PagedUSBDevice::UiStep CQuellonKeyboardDevice::readPowerOnWorker()
+CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readPowerOnWorker()
 {
     std::array<std::uint8_t, keyboard_memory::kPowerLength> power{};
     if (m_link.readPower(power) != kCommandOk)
@@ -318,14 +237,13 @@ void CQuellonKeyboardDevice::pushLightFrame()
     // Hidden, a frame is only worth its work when the keyboard shows it.
     if (windowHidden() && !toKeyboard)
         return;
-    const std::size_t slotCount = std::max(keySlots(), KeyboardLayoutView::keyCount());
-    const std::vector<KeyColour> keys = currentModeCode() == kPerKeyModeCode
-                                            ? perKeyFrame(activeLightTable(), m_light, slotCount)
-                                            : keyboardEffectFrame(currentModeCode(), m_light, slotCount, steadyMs());
-    if (m_layoutView)
-        m_layoutView->showColours(keys);
+    const std::size_t slotCount = std::max(keySlots(), kFullSizeKeys);
+    m_frameKeys = currentModeCode() == kPerKeyModeCode
+                      ? perKeyFrame(activeLightTable(), m_light, slotCount)
+                      : keyboardEffectFrame(currentModeCode(), m_light, slotCount, steadyMs());
+    CQuellonUSBDevice::pushLightFrame();
     if (toKeyboard)
-        m_streamer.offer(keyboardFrame(keys, keySlots()));
+        m_streamer.offer(keyboardFrame(m_frameKeys, keySlots()));
 }
 
 const KeyboardLink::LightTable& CQuellonKeyboardDevice::activeLightTable() const
@@ -353,13 +271,7 @@ void CQuellonKeyboardDevice::loadProfile()
 
 void CQuellonKeyboardDevice::refreshPage()
 {
-    if (m_lightEditor)
-        m_lightEditor->showLight(m_record.GetLightInfo());
-}
-
-ui::CDeviceProfileUI* CQuellonKeyboardDevice::profileSelector() const
-{
-    return control<ui::CDeviceProfileUI>(kProfileSelector);
+    emit profileLoaded();
 }
 
 std::optional<LightInfo> CQuellonKeyboardDevice::lightRecord()
@@ -379,7 +291,7 @@ void CQuellonKeyboardDevice::applySelectedProfile()
 {
     loadProfile();
     refreshPage();
-    reloadKeyEditor();
+    emit keysLoaded();
     loadLightingPreview();
     writeSettingsPage(m_activeProfile);
     saveKeysToDevice();

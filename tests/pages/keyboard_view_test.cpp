@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "devices/pages/keyboard_device.h"
-#include "devices/pages/keyboard_layout_view.h"
+#include "devices/keyboard_device.h"
+#include "pages/keyboard_layout_view.h"
+#include "pages/keyboard_view.h"
 #include "devices/pages/page_fixture.h"
 #include "editors/key_set_control.h"
 #include "profiles/macro_library.h"
@@ -51,7 +52,9 @@ protected:
         device.setPageSetup(setup);
         device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
-        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+        device.prepare();
+        view = std::make_unique<KeyboardView>(device);
+        ASSERT_TRUE(view->build(real.skin, real.factory));
         ASSERT_TRUE(sim.plug(devsim::Port::Keyboard));
         ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Keyboard), kKeyboardKind));
         ASSERT_TRUE(device.attachNotificationLink(sim.notificationPath(devsim::Port::Keyboard), kKeyboardKind));
@@ -85,14 +88,16 @@ protected:
     test::RecordingMainWindow mainWindow;
     CQuellonKeyboardDevice device;
     test::TestSelector selector{device};
+    // Goes before the device it shows.
+    std::unique_ptr<KeyboardView> view;
 };
 
 TEST_F(KeyboardDevicePage, PageHasItsEditorSelectorKeysAndTheModesOfTheKeyboard)
 {
-    ASSERT_NE(device.lightEditor(), nullptr);
-    ASSERT_NE(device.profileSelector(), nullptr);
-    auto* view = device.view()->findChild<KeyboardLayoutView*>();
-    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->lightEditor(), nullptr);
+    ASSERT_NE(view->profileSelector(), nullptr);
+    KeyboardLayoutView* drawn = view->layoutView();
+    ASSERT_NE(drawn, nullptr);
     EXPECT_EQ(KeyboardLayoutView::keyCount(), 104u);
     EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 1, 2, 3, 4, 29, 30}));
 }
@@ -123,7 +128,7 @@ TEST_F(KeyboardDevicePage, FirstReadTakesTablesAndTheActivePageIntoTheRecord)
     EXPECT_EQ(light.speed, 3);
     EXPECT_EQ(light.red, 0x12);
     EXPECT_EQ(device.profile().GetSystemStages().winFlag, 1);
-    EXPECT_EQ(device.lightEditor()->light().mode, kSpectrum) << "the page shows it";
+    EXPECT_EQ(view->lightEditor()->light().mode, kSpectrum) << "the page shows it";
 }
 
 TEST_F(KeyboardDevicePage, LightingIsWrittenAsTheActiveProfilesWholePage)
@@ -196,9 +201,9 @@ TEST_F(KeyboardDevicePage, PerKeyModeStreamsTheLightTableAndAClickedKeyTakesTheC
     EXPECT_TRUE(waitFor([&] { return lastFrameStarts({0, 0, 0, 0x3F, 0x7F, 0xFE}); }, 5000))
         << "the second profile's table, at full brightness";
 
-    auto* view = device.view()->findChild<KeyboardLayoutView*>();
-    view->resize(600, 180);
-    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(0).center().toPoint());
+    KeyboardLayoutView* drawn = view->layoutView();
+    drawn->resize(600, 180);
+    QTest::mouseClick(drawn, Qt::LeftButton, {}, drawn->keyRect(0).center().toPoint());
     ASSERT_TRUE(settle());
     std::vector<std::uint8_t> table;
     ASSERT_TRUE(sim.readMemory(devsim::Product::Keyboard, devsim::Area::LightTable, 512, 6, table));
@@ -208,7 +213,7 @@ TEST_F(KeyboardDevicePage, PerKeyModeStreamsTheLightTableAndAClickedKeyTakesTheC
     light.mode = kSpectrum;
     device.applyLight(light);
     ASSERT_TRUE(settle());
-    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(1).center().toPoint());
+    QTest::mouseClick(drawn, Qt::LeftButton, {}, drawn->keyRect(1).center().toPoint());
     requests.clear();
     device.pushLightFrame();
     device.readPowerStatus();
@@ -224,9 +229,9 @@ TEST_F(KeyboardDevicePage, LightingChosenOnThePageLandsInTheKeyboardAndLiveModes
 {
     device.runSelectorTimer(kTimerFirstRead);
     ASSERT_TRUE(settle());
-    auto* modes = device.lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
-    auto* brightness = device.lightEditor()->findChild<QSlider*>("deng_light_slider");
-    auto* red = device.lightEditor()->findChild<QLineEdit*>("deng_edit_R");
+    auto* modes = view->lightEditor()->findChild<QComboBox*>("light_combo_modeSelect");
+    auto* brightness = view->lightEditor()->findChild<QSlider*>("deng_light_slider");
+    auto* red = view->lightEditor()->findChild<QLineEdit*>("deng_edit_R");
     ASSERT_TRUE(modes && brightness && red);
 
     modes->setCurrentIndex(2);
@@ -337,20 +342,20 @@ TEST_F(KeyboardDevicePage, AMacroThatDoesNotFitIsToldAndNothingIsWritten)
     sim.readMemory(devsim::Product::Keyboard, devsim::Area::KeyTable, 0, 512, keysBefore);
     sim.readMemory(devsim::Product::Keyboard, devsim::Area::Macro, 0, 64, macrosBefore);
 
-    device.showFunctionPage(2);
-    auto* view = device.view()->findChild<KeyboardLayoutView*>();
-    view->resize(900, 160);
-    QTest::mouseClick(view, Qt::LeftButton, {}, view->keyRect(3).center().toPoint());
-    ASSERT_EQ(device.selectedKey(), 3);
-    EXPECT_EQ(view->selectedSlot(), 3);
+    view->showFunctionPage(2);
+    KeyboardLayoutView* drawn = view->layoutView();
+    drawn->resize(900, 160);
+    QTest::mouseClick(drawn, Qt::LeftButton, {}, drawn->keyRect(3).center().toPoint());
+    ASSERT_EQ(view->selectedKey(), 3);
+    EXPECT_EQ(drawn->selectedSlot(), 3);
     KeyEntry macro = device.keyList()[3];
     macro.current.type = 0x70;
     macro.current.param1 = 0;
     macro.current.param2 = 1;
-    device.keyEditor()->loadEntry(macro);
-    device.applyKeyEdit();
+    view->keyEditor()->loadEntry(macro);
+    view->applyKeyEdit();
     ASSERT_EQ(device.keyList()[3].current.type, 0x70);
-    device.saveKeysToDevice();
+    view->saveKeys();
     ASSERT_TRUE(settle());
 
     EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_16 14")});

@@ -12,28 +12,23 @@
 #include "devices/frame_streamer.h"
 #include "devices/keyboard_reactive.h"
 #include "devices/keyboard_settings.h"
-#include "devices/pages/paged_device.h"
+#include "devices/usb_device.h"
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/profile_list_store.h"
 
-namespace kestrion::ui {
-class CLightControlUI;
-}
-
 namespace kestrion {
-
-class CKeySetControlUI;
-class KeyboardLayoutView;
 
 // A keyboard with per-key lighting, by cable (kind 1) or through its receiver (kind 9): its
 // settings page, both key tables and the five light tables read from it, its lighting written
-// back, the host-driven modes streamed frame by frame over the cable, its keys and macros edited
-// and written, and its profiles.
-class CQuellonKeyboardDevice : public PagedUSBDevice {
+// back, the host-driven modes streamed frame by frame over the cable, its keys and macros
+// written, and its profiles.
+class CQuellonKeyboardDevice : public CQuellonUSBDevice {
     Q_OBJECT
 public:
     static constexpr int kRereadDelayMs = 50;
     static constexpr std::size_t kMaxMacroEvents = 60;
+    // The keys a frame covers at least: a full-size keyboard's.
+    static constexpr std::size_t kFullSizeKeys = 104;
 
     explicit CQuellonKeyboardDevice(QObject* parent = nullptr);
     ~CQuellonKeyboardDevice() override;
@@ -41,12 +36,15 @@ public:
     QString controlClass() const override;
     void setModelValue(int value) override;
 
-    void initPage() override;
+    // Opens the profiles kept in the setup's data folder and loads the lighting modes; once,
+    // after the setup is given and before any link.
+    void prepare();
     void loadLightingPreview() override;
     void pushLightFrame() override;
     void loadProfile() override;
     void refreshPage() override;
-    ui::CDeviceProfileUI* profileSelector() const override;
+    ProfileListStore* profileList() const override { return m_profiles.get(); }
+    const std::vector<LightModeEntry>& lightModes() const override { return m_modes; }
 
     // A lighting record edited on the page: stored, saved, previewed and written to the keyboard.
     void applyLight(const LightInfo& light) override;
@@ -54,7 +52,7 @@ public:
     // Queues the page image to the keyboard as page n; writes queued while one waits become one.
     void writeSettingsPage(int page);
     // The selected profile changed: loaded, shown and written to the keyboard with its keys.
-    void applySelectedProfile();
+    void applySelectedProfile() override;
     // Queues a key table (three bytes per key slot) to the keyboard.
     void writeKeys(const KeyboardLink::KeyTable& table);
     // Queues the macros as one event container; false (nothing queued) when a macro holds more
@@ -63,27 +61,24 @@ public:
     // Queues profile index's light table (three bytes per key slot).
     void writeLightTable(const KeyboardLink::LightTable& table, int index);
 
-    // The keys tab: the drawn layout picks the key slot the key editor shows.
-    CKeySetControlUI* keyEditor() const { return m_keyEditor; }
-    CMacroControlUI* macroPage() const override { return m_macroPage; }
-    bool routeKeyEditor(const QString& type, const QString& name) override;
-    void keyCaptured(const CapturedInput& input) override;
-    void setKeyCapturePaused(bool paused) override;
-    QWidget* functionTabs() const override;
-    // Opens the key editor on key slot n.
-    void selectKey(int slot);
-    int selectedKey() const { return m_selectedKey; }
-    // The editor's code into the selected slot of the record, saved to the profile.
-    void applyKeyEdit();
-    bool keysChanged() const { return m_keysChanged; }
-    // Writes the macros the keys play and then the key table on the worker; the outcome is told.
-    void saveKeysToDevice();
+    // In the per-key mode key slot n takes the lighting's colour in the active profile's light
+    // table, on the keyboard too; the other modes leave the table alone.
+    void paintKey(int slot);
     // The record's key list, one entry per key slot.
     std::vector<KeyEntry> keyList();
+    // Key slot n's assignment into the record, saved to the profile; the keyboard gets it with
+    // saveKeysToDevice.
+    void setKey(int slot, const KeyEntry& key);
+    // Writes the macros the keys play and then the key table on the worker; the outcome is told
+    // (keysWritten). Macros that do not fit are told and nothing is written (macrosDidNotFit).
+    void saveKeysToDevice();
+    // The macro library dropped macro `index`: the keys that played later ones follow, here and
+    // on the keyboard.
+    void followRemovedMacro(int index);
+    // The key colours of the latest frame, in slot order.
+    const std::vector<KeyColour>& frameKeys() const { return m_frameKeys; }
 
-    ui::CLightControlUI* lightEditor() const override { return m_lightEditor; }
     CKeyboardProfiledata& profile() { return m_record; }
-    ProfileListStore* profileList() const { return m_profiles.get(); }
     const KeyboardPage& pageImage() const { return m_page; }
     const KeyboardLink::Info& deviceInfo() const { return m_info; }
     const KeyboardLink::KeyTable& keyTable() const { return m_keys; }
@@ -91,6 +86,14 @@ public:
     const std::vector<KeyboardLink::LightTable>& lightTables() const { return m_lightTables; }
     const std::vector<int>& modeCodes() const { return m_modeCodes; }
     std::size_t keySlots() const;
+
+signals:
+    // The key list was loaded or replaced (a read, another profile, a renumbering).
+    void keysLoaded();
+    // A key write ended, written or told as failed.
+    void keysWritten();
+    // The macros the keys play do not fit the keyboard; nothing was written.
+    void macrosDidNotFit();
 
 protected:
     UiStep readAllOnWorker() override;
@@ -102,27 +105,10 @@ protected:
     bool drivesDeviceLights() const override { return true; }
 
 private:
-    void bindLightEditor();
-    void bindProfileSelector();
-    void bindLayoutView();
-    void paintKey(int slot);
-    void layoutKeyClicked(int slot);
-    // The keys tab and the macro page.
-    void bindKeyEditor();
-    void bindMacroPage();
-    bool routeKeyEditorClick(const QString& name);
-    bool routeKeyEditorList(const QString& name);
-    bool routeKeyEditorFocus(bool focused, const QString& name);
     void adoptDeviceKeys();
-    void reloadKeyEditor();
-    void markKeysChanged(bool changed);
-    void loadMacroNames();
-    void followRemovedMacro(int index);
-    QString chooseMacroFile(bool save);
     void macrosWrittenForKeys(int result, const KeyboardLink::KeyTable& table);
-    void keysWritten(int result, const KeyboardLink::KeyTable& table);
+    void keysWrittenToDevice(int result, const KeyboardLink::KeyTable& table);
     const KeyboardLink::LightTable& activeLightTable() const;
-    void loadLightModes();
     void storePage(const KeyboardPage& page, std::uint8_t profile);
     void showDeviceState(std::uint8_t profile, std::optional<std::uint8_t> lightValue);
     void saveRecord();
@@ -132,8 +118,6 @@ private:
     bool sendFrame(const FrameStreamer::Frame& frame);
     KeyboardPage stagedPage();
     void queueWrite(const char* key, std::function<int()> write);
-    template <typename T>
-    T* control(const QString& name) const;
 
     // Used by the worker only.
     KeyboardLink m_link;
@@ -149,8 +133,9 @@ private:
     std::array<std::uint8_t, keyboard_memory::kPowerLength> m_power{};
     CKeyboardProfiledata m_record;
     std::unique_ptr<ProfileListStore> m_profiles;
-    // Set once when the page is built, before any job runs; the worker reads it from then on.
+    // Set once by prepare, before any job runs; the worker reads it from then on.
     std::vector<int> m_modeCodes;
+    std::vector<LightModeEntry> m_modes;
     // Set by a 0x0402 notice; the next reread takes it.
     std::atomic<bool> m_changePending{false};
     // The key slots of the information block last read, for the worker.
@@ -160,19 +145,8 @@ private:
     LightInfo m_light{};
     // The reactive and ripple effects' buffers; used on the UI thread.
     KeyboardReactive m_reactive;
+    std::vector<KeyColour> m_frameKeys;
     FrameStreamer m_streamer;
-    ui::CLightControlUI* m_lightEditor = nullptr;
-    KeyboardLayoutView* m_layoutView = nullptr;
-    CKeySetControlUI* m_keyEditor = nullptr;
-    CMacroControlUI* m_macroPage = nullptr;
-    int m_selectedKey = -1;
-    bool m_keysChanged = false;
 };
-
-template <typename T>
-T* CQuellonKeyboardDevice::control(const QString& name) const
-{
-    return page() ? page()->findChild<T*>(name) : nullptr;
-}
 
 }  // namespace kestrion

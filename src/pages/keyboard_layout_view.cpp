@@ -1,10 +1,12 @@
-#include "devices/pages/keyboard_layout_view.h"
+#include "pages/keyboard_layout_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
+
+#include "devices/keyboard_device.h"
 
 namespace kestrion {
 namespace {
@@ -38,7 +40,7 @@ constexpr std::size_t countKeys()
         count += static_cast<std::size_t>(run.count);
     return count;
 }
-static_assert(countKeys() == 104, "a full-size keyboard");
+static_assert(countKeys() == CQuellonKeyboardDevice::kFullSizeKeys, "a full-size keyboard");
 
 QColor keyColour(const KeyColour& key)
 {
