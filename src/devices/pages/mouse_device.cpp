@@ -616,6 +616,31 @@ void CQuellonMouseDevice::writeSettingsToDevice()
     queueSettingsWrite();
 }
 
+SettingChange CQuellonMouseDevice::setSetting(std::string_view name, int value)
+{
+    const MouseSetting* row = findMouseSetting(name);
+    if (!row)
+        return SettingChange::UnknownName;
+    const std::optional<std::uint16_t> word = settingWord(*row, value);
+    if (!word)
+        return SettingChange::ValueRefused;
+    MouseSystemStages system = m_record.GetSystemStages();
+    system.*row->field = *word;
+    m_record.SetSystemStages(system);
+    saveRecord();
+    showSystemSettings(system);
+    writeSettingsToDevice();
+    if (row->restartsKeepAlive)
+        armSelectorTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
+    return SettingChange::Done;
+}
+
+std::optional<int> CQuellonMouseDevice::setting(std::string_view name)
+{
+    const MouseSetting* row = findMouseSetting(name);
+    return row ? settingValue(*row, m_record.GetSystemStages().*row->field) : std::nullopt;
+}
+
 bool CQuellonMouseDevice::showGameLight(int field, int value)
 {
     const LightInfo normal = m_record.GetLightInfo();

@@ -9,6 +9,7 @@
 
 #include "devices/audio_light.h"
 #include "devices/lighting_thread.h"
+#include "devices/mouse_setting_table.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/paged_device.h"
 #include "editors/custom_light_lists.h"
@@ -67,6 +68,11 @@ public:
     // waits become one, with the latest settings. One that fails leaves the settings pending:
     // the page says so, and they are written when the mouse is back.
     void writeSettingsToDevice();
+    // A performance setting by name (kMouseSettings): into the profile, saved, shown and written
+    // to the mouse, as a change on the page is.
+    SettingChange setSetting(std::string_view name, int value);
+    // Its value in the selected profile; none for an unknown name or a word it does not know.
+    std::optional<int> setting(std::string_view name);
     // A game's event lights the mouse for a moment: one field of the profile's lighting replaced
     // (0 the mode, 1 the colour as 0xRRGGBB, 2 the brightness) and sent, the profile left as it
     // is. False, and nothing sent, for another field or a value the field cannot hold.

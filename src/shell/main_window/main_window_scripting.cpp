@@ -1,9 +1,7 @@
-// What scripts see and change. Every change sets the page's control and takes the route its
-// own signal would, so the page, the profile document and the device never disagree.
+// What scripts see and change, on the device they name. Settings go through the mouse's table of
+// settings into its profile, its page and the device; a DPI stage still takes its page's route.
 #include "shell/main_window/main_window.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -19,46 +17,12 @@
 namespace kestrion {
 namespace {
 
-// A setting shown as option buttons "<prefix>0".."<prefix>n-1", one value per button.
-struct ScriptOption {
-    const char* name;
-    const char* prefix;
-    std::array<int, 5> values;
-    int count;
-};
-
-constexpr ScriptOption kScriptOptions[] = {
-    {"report-rate", "polling_rate_option_", {125, 250, 500, 1000, 2000}, 5},
-    {"lift-off", "Silent_Altitude_option_", {1, 2}, 2},
-    {"linear-calibration", "Linear_Calibration_option_", {0, 1}, 2},
-    {"ripple", "Ripple_option_", {0, 1}, 2},
-};
-
-// A setting shown as a combo box: the value is the item's data (minutes) or its index.
-struct ScriptCombo {
-    const char* name;
-    const char* control;
-    bool byItemValue;
-};
-
-constexpr ScriptCombo kScriptCombos[] = {
-    {"debounce", "Anti_Shake_combo_timeSelect", false},
-    {"sleep", "device_sleep1_combo", true},
-    {"deep-sleep", "device_sleep2_combo", true},
-};
-
 constexpr const char* kPowerStates[] = {"external", "charging", "battery"};
 constexpr int kGameLightMs = 5000;
 
 QString numbered(const char* prefix, int n)
 {
     return QLatin1String(prefix) + QString::number(n);
-}
-
-// What the page hides or disables for this mouse may not be set.
-bool reachable(const QWidget* control)
-{
-    return control && control->isEnabled() && !control->isHidden();
 }
 
 template <typename T>
@@ -198,18 +162,9 @@ QVariantMap CMainWnd::performanceSettings(CQuellonUSBDevice* target) const
     auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return settings;
-    for (const ScriptOption& option : kScriptOptions) {
-        for (int i = 0; i < option.count; ++i) {
-            auto* button = pageControl<QAbstractButton>(*device, numbered(option.prefix, i));
-            if (button && button->isChecked())
-                settings.insert(QLatin1String(option.name), option.values[static_cast<std::size_t>(i)]);
-        }
-    }
-    for (const ScriptCombo& setting : kScriptCombos) {
-        auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
-        if (reachable(combo) && combo->currentIndex() >= 0)
-            settings.insert(QLatin1String(setting.name),
-                            setting.byItemValue ? combo->currentData().toInt() : combo->currentIndex());
+    for (const MouseSetting& row : kMouseSettings) {
+        if (const std::optional<int> value = device->setting(row.name))
+            settings.insert(QString::fromLatin1(row.name.data(), static_cast<qsizetype>(row.name.size())), *value);
     }
     return settings;
 }
@@ -219,32 +174,13 @@ QString CMainWnd::setPerformanceSetting(CQuellonUSBDevice* target, const QString
     auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return noMouse(target);
-    for (const ScriptOption& option : kScriptOptions) {
-        if (name != QLatin1String(option.name))
-            continue;
-        for (int i = 0; i < option.count; ++i) {
-            auto* button = pageControl<QAbstractButton>(*device, numbered(option.prefix, i));
-            if (option.values[static_cast<std::size_t>(i)] != value || !reachable(button))
-                continue;
-            button->setChecked(true);
-            onSelectChanged(button->objectName(), button);
-            return {};
-        }
-        return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
-    }
-    for (const ScriptCombo& setting : kScriptCombos) {
-        if (name != QLatin1String(setting.name))
-            continue;
-        auto* combo = pageControl<QComboBox>(*device, QLatin1String(setting.control));
-        const int index = !reachable(combo) ? -1
-                          : setting.byItemValue           ? combo->findData(value)
-                          : value < combo->count()        ? value
-                                                          : -1;
-        if (index < 0)
-            return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
-        combo->setCurrentIndex(index);
-        onItemSelect(combo->objectName(), combo);
+    switch (device->setSetting(name.toStdString(), value)) {
+    case SettingChange::Done:
         return {};
+    case SettingChange::ValueRefused:
+        return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
+    case SettingChange::UnknownName:
+        break;
     }
     return QStringLiteral("there is no setting named \"%1\"").arg(name);
 }

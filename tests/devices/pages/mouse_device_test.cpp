@@ -185,6 +185,45 @@ TEST_F(MousePage, PageChangesAreWrittenByteForByte)
     EXPECT_EQ(page[stage2 + 2] | page[stage2 + 3] << 8, position);
 }
 
+// A setting changed by name lands where a change on the page does: the profile, the page and
+// the mouse; the choices by name are the ones the page offers.
+TEST_F(MousePage, SettingsByNameReachTheProfileThePageAndTheMouse)
+{
+    attach(devsim::Port::Cable);
+    device.readAll();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(device.setSetting("report-rate", 500), SettingChange::Done);
+    EXPECT_EQ(device.setSetting("deep-sleep", 10), SettingChange::Done);
+    EXPECT_EQ(device.setSetting("report-rate", 2000), SettingChange::ValueRefused);
+    EXPECT_EQ(device.setSetting("loudness", 1), SettingChange::UnknownName);
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(device.settingsPending());
+
+    EXPECT_EQ(checkedOption("polling_rate_option_", 5), 2);
+    EXPECT_EQ(control<QComboBox>("device_sleep2_combo")->currentData().toInt(), 10);
+    const std::vector<std::uint8_t> page = sim.settingsPage(0);
+    EXPECT_EQ(page[kReportRateByte], 2);
+    EXPECT_EQ(page[80], 10);
+    CMouseProfiledata stored;
+    stored.LoadProfile(device.profile().GetProfilePath());
+    EXPECT_EQ(stored.GetSystemStages().reportRate, 2);
+    EXPECT_EQ(device.setting("report-rate"), 500);
+    EXPECT_TRUE(selector.wasArmed(kTimerKeepAlive, kKeepAliveRestartMs)) << "a new sleep time counts from now";
+
+    int shownRates = 0;
+    for (int i = 0; i < 5; ++i)
+        shownRates += control<QAbstractButton>("polling_rate_option_" + QString::number(i))->isHidden() ? 0 : 1;
+    EXPECT_EQ(shownRates, static_cast<int>(std::size(kReportRatesHz)));
+    EXPECT_EQ(control<QComboBox>("Anti_Shake_combo_timeSelect")->count(), static_cast<int>(std::size(kDebouncePositions)));
+    for (const char* name : {"device_sleep1_combo", "device_sleep2_combo"}) {
+        auto* combo = control<QComboBox>(name);
+        std::vector<int> minutes;
+        for (int i = 0; i < combo->count(); ++i)
+            minutes.push_back(combo->itemData(i).toInt());
+        EXPECT_EQ(minutes, std::vector<int>(std::begin(kSleepMinutes), std::end(kSleepMinutes))) << name;
+    }
+}
+
 TEST_F(MousePage, DpiEditLandsOnTheSensorsSliderPosition)
 {
     ASSERT_TRUE(sim.setSensor(0x3395));

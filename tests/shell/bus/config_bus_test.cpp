@@ -149,6 +149,8 @@ TEST_F(ScriptedApplication, ScriptsActOnTheMouseWhileAnotherDevicesPageIsShown)
     ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
     EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{2}; }, 5000));
     EXPECT_TRUE(ctl({"settings"}).out.contains("report-rate=500"));
+    EXPECT_TRUE(window.mouse()->page()->findChild<QAbstractButton*>("polling_rate_option_2")->isChecked())
+        << "the mouse's page shows it, though another page is in front";
 
     const QString file = QString::fromStdString(files.file("Mouse copy.json"));
     ASSERT_EQ(ctl({"profile", "export", file}).exitCode, 0);
