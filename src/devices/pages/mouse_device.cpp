@@ -641,6 +641,32 @@ std::optional<int> CQuellonMouseDevice::setting(std::string_view name)
     return row ? settingValue(*row, m_record.GetSystemStages().*row->field) : std::nullopt;
 }
 
+std::optional<std::pair<int, int>> CQuellonMouseDevice::dpiRange() const
+{
+    const int maximum = sliderMaximum(m_info.sensorInfo());
+    if (maximum < 0)
+        return std::nullopt;
+    return std::pair{dpiFromSlider(0), dpiFromSlider(maximum)};
+}
+
+bool CQuellonMouseDevice::setDpiStage(int stage, int dpi)
+{
+    std::vector<DpiStage> stages = m_record.GetDpiStages();
+    const std::optional<std::pair<int, int>> range = dpiRange();
+    if (stage < 0 || stage >= kStageRows || stage >= static_cast<int>(stages.size()) || !range || dpi < range->first
+        || dpi > range->second)
+        return false;
+    DpiStage& changed = stages[static_cast<std::size_t>(stage)];
+    changed.setDpiX(static_cast<std::uint16_t>(sliderFromDpi(dpi)));
+    if (!changed.separateXY)
+        changed.setDpiY(changed.dpiX());
+    m_record.SetDpiStages(stages);
+    saveRecord();
+    showStages();
+    writeSettingsToDevice();
+    return true;
+}
+
 bool CQuellonMouseDevice::showGameLight(int field, int value)
 {
     const LightInfo normal = m_record.GetLightInfo();

@@ -73,6 +73,12 @@ public:
     SettingChange setSetting(std::string_view name, int value);
     // Its value in the selected profile; none for an unknown name or a word it does not know.
     std::optional<int> setting(std::string_view name);
+    // The DPI the sensor offers, lowest and highest; none before the mouse told its sensor.
+    std::optional<std::pair<int, int>> dpiRange() const;
+    // Stage n (0-based) at that DPI (the step rounds as the page does): into the profile, saved,
+    // shown and written to the mouse. False, and nothing changed, for a stage or DPI the mouse
+    // does not have.
+    bool setDpiStage(int stage, int dpi);
     // A game's event lights the mouse for a moment: one field of the profile's lighting replaced
     // (0 the mode, 1 the colour as 0xRRGGBB, 2 the brightness) and sent, the profile left as it
     // is. False, and nothing sent, for another field or a value the field cannot hold.

@@ -1,9 +1,6 @@
-// What scripts see and change, on the device they name. Settings go through the mouse's table of
-// settings into its profile, its page and the device; a DPI stage still takes its page's route.
+// What scripts see and change, on the device they name. Settings and DPI stages go through the
+// mouse into its profile, its page and the device, as a change on its page does.
 #include "shell/main_window/main_window.h"
-
-#include <QLineEdit>
-#include <QSlider>
 
 #include <array>
 
@@ -19,17 +16,6 @@ namespace {
 
 constexpr const char* kPowerStates[] = {"external", "charging", "battery"};
 constexpr int kGameLightMs = 5000;
-
-QString numbered(const char* prefix, int n)
-{
-    return QLatin1String(prefix) + QString::number(n);
-}
-
-template <typename T>
-T* pageControl(const CQuellonMouseDevice& mouse, const QString& name)
-{
-    return mouse.page() ? mouse.page()->findChild<T*>(name) : nullptr;
-}
 
 QString noMouse(const CQuellonUSBDevice* device)
 {
@@ -142,18 +128,14 @@ QString CMainWnd::setDpiStage(CQuellonUSBDevice* target, int stage, int dpi)
     auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return noMouse(target);
-    const int row = stage - 1;
-    auto* edit = pageControl<QLineEdit>(*device, numbered("DPI_edit_", row));
-    auto* slider = pageControl<QSlider>(*device, numbered("DPI_slider_", row));
-    if (row < 0 || row >= CQuellonMouseDevice::kStageRows || !edit || !slider)
+    if (stage < 1 || stage > CQuellonMouseDevice::kStageRows)
         return QStringLiteral("there is no DPI stage %1").arg(stage);
-    const int lowest = device->dpiFromSlider(slider->minimum());
-    const int highest = device->dpiFromSlider(slider->maximum());
-    if (dpi < lowest || dpi > highest)
-        return QStringLiteral("%1 DPI is outside %2..%3").arg(dpi).arg(lowest).arg(highest);
-    edit->setText(QString::number(dpi));
-    onKillFocus(edit->objectName(), edit);
-    return {};
+    const std::optional<std::pair<int, int>> range = device->dpiRange();
+    if (!range)
+        return QStringLiteral("the mouse has not told its sensor yet");
+    if (dpi < range->first || dpi > range->second)
+        return QStringLiteral("%1 DPI is outside %2..%3").arg(dpi).arg(range->first).arg(range->second);
+    return device->setDpiStage(stage - 1, dpi) ? QString() : QStringLiteral("there is no DPI stage %1").arg(stage);
 }
 
 QVariantMap CMainWnd::performanceSettings(CQuellonUSBDevice* target) const

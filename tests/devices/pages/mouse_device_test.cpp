@@ -185,9 +185,9 @@ TEST_F(MousePage, PageChangesAreWrittenByteForByte)
     EXPECT_EQ(page[stage2 + 2] | page[stage2 + 3] << 8, position);
 }
 
-// A setting changed by name lands where a change on the page does: the profile, the page and
+// A setting changed by name, or a DPI stage, lands where a change on the page does: the profile, the page and
 // the mouse; the choices by name are the ones the page offers.
-TEST_F(MousePage, SettingsByNameReachTheProfileThePageAndTheMouse)
+TEST_F(MousePage, SettingsByNameAndDpiStagesReachTheProfileThePageAndTheMouse)
 {
     attach(devsim::Port::Cable);
     device.readAll();
@@ -196,6 +196,10 @@ TEST_F(MousePage, SettingsByNameReachTheProfileThePageAndTheMouse)
     EXPECT_EQ(device.setSetting("deep-sleep", 10), SettingChange::Done);
     EXPECT_EQ(device.setSetting("report-rate", 2000), SettingChange::ValueRefused);
     EXPECT_EQ(device.setSetting("loudness", 1), SettingChange::UnknownName);
+    ASSERT_TRUE(device.dpiRange());
+    EXPECT_TRUE(device.setDpiStage(1, 1600));
+    EXPECT_FALSE(device.setDpiStage(CQuellonMouseDevice::kStageRows, 800));
+    EXPECT_FALSE(device.setDpiStage(1, device.dpiRange()->second + 1));
     ASSERT_TRUE(settle());
     EXPECT_FALSE(device.settingsPending());
 
@@ -208,6 +212,8 @@ TEST_F(MousePage, SettingsByNameReachTheProfileThePageAndTheMouse)
     stored.LoadProfile(device.profile().GetProfilePath());
     EXPECT_EQ(stored.GetSystemStages().reportRate, 2);
     EXPECT_EQ(device.setting("report-rate"), 500);
+    EXPECT_EQ(control<QLineEdit>("DPI_edit_1")->text(), "1600");
+    EXPECT_EQ(stored.GetDpiStages().at(1).dpiX(), device.sliderFromDpi(1600));
     EXPECT_TRUE(selector.wasArmed(kTimerKeepAlive, kKeepAliveRestartMs)) << "a new sleep time counts from now";
 
     int shownRates = 0;
