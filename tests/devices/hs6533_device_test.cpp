@@ -26,12 +26,7 @@ protected:
     {
         test::ensureCoreApp();
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
-        DevicePageSetup setup;
-        setup.deviceKind = kHeadsetKind;
-        setup.lightCount = 13;
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::pageSetupOf(kHeadsetKind, dataFolder.path() + "/"));
         device.setHost(&host);
         device.setSelectorEntry(&selector);
         auto effects = std::make_unique<RecordingAudioEffects>();

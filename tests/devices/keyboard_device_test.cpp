@@ -26,11 +26,7 @@ protected:
     {
         test::ensureCoreApp();
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
-        DevicePageSetup setup;
-        setup.deviceKind = kKeyboardKind;
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::pageSetupOf(kKeyboardKind, dataFolder.path() + "/"));
         device.setHost(&host);
         device.setSelectorEntry(&selector);
         device.prepare();

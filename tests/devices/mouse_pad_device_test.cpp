@@ -29,12 +29,7 @@ protected:
         test::ensureCoreApp();
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
         sim.setLogSink(requests.sink());
-        DevicePageSetup setup;
-        setup.deviceKind = kPadKind;
-        setup.lightCount = 15;
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::pageSetupOf(kPadKind, dataFolder.path() + "/"));
         device.setHost(&host);
         device.setSelectorEntry(&selector);
         device.prepare();

@@ -41,15 +41,7 @@ protected:
     {
         setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
         sim.setLogSink(requests.sink());
-        DevicePageSetup setup;
-        setup.deviceKind = kKeyboardKind;
-        setup.lightCount = 170;
-        setup.keyCount = 170;
-        setup.pageLayout = QStringLiteral("XML\\DeviceXml\\keyboarddevice.xml");
-        setup.kindName = QStringLiteral("keyboard");
-        setup.lightName = QStringLiteral("brylo_light");
-        setup.dataFolder = dataFolder.path() + "/";
-        device.setPageSetup(setup);
+        device.setPageSetup(test::pageSetupOf(kKeyboardKind, dataFolder.path() + "/"));
         device.setHost(&mainWindow);
         device.setSelectorEntry(&selector);
         device.prepare();

@@ -46,6 +46,38 @@ inline void ensureCoreApp()
 
 using Message = std::tuple<std::uint32_t, std::intptr_t, std::intptr_t>;
 
+// A device page as the model tables give it, with its data in `dataFolder` (ending in '/').
+struct PageRow {
+    int kind;
+    int lightCount;
+    int keyCount;
+    const char* layout;
+    const char* kindName;
+};
+inline constexpr PageRow kPageRows[] = {
+    {2, 15, 11, "XML\\DeviceXml\\mousedevice.xml", "mouse"},
+    {3, 15, 0, "XML\\DeviceXml\\mousepaddevice.xml", "MousePad"},
+    {7, 13, 0, "XML\\DeviceXml\\hs6533device.xml", "HD"},
+    {1, 170, 170, "XML\\DeviceXml\\keyboarddevice.xml", "keyboard"},
+};
+
+inline DevicePageSetup pageSetupOf(int kind, const std::string& dataFolder)
+{
+    DevicePageSetup setup;
+    for (const PageRow& row : kPageRows) {
+        if (row.kind != kind)
+            continue;
+        setup.deviceKind = row.kind;
+        setup.lightCount = row.lightCount;
+        setup.keyCount = row.keyCount;
+        setup.pageLayout = QString::fromLatin1(row.layout);
+        setup.kindName = QString::fromLatin1(row.kindName);
+        setup.lightName = QStringLiteral("brylo_light");
+        setup.dataFolder = dataFolder;
+    }
+    return setup;
+}
+
 // Whoever keeps a device object (a plain host, or a window's sink): what it sends, tells and
 // asks is kept, and questions get `answer`.
 template <typename Host = DeviceHost>
