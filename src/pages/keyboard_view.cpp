@@ -9,7 +9,6 @@
 #include "pages/keyboard_layout_view.h"
 #include "profiles/macro_library.h"
 #include "ui/device_profile.h"
-#include "ui/family_name.h"
 
 namespace kestrion {
 namespace {
@@ -23,22 +22,10 @@ constexpr const char* kLayoutHolder = "keyboard_picture";
 constexpr const char* kKeyEditorName = "KeySetControlItem";
 constexpr const char* kMacroPageName = "MacroControlItem";
 constexpr const char* kFunctionTabs = "keyboard_function_tabs";
-constexpr const char* kKeyEditName = "keyset_keyboard_text_edit";
-constexpr const char* kModifierPrefix = "key_ComBox_check_";
-constexpr const char* kFunctionCombo = "keyset_function_combo";
-constexpr const char* kRepeatCombo = "keyset_macro_over_combo";
-
 // Lists whose choice changes the key's code at once.
 constexpr const char* kAppliedCombos[] = {
     "keyset_mousekey_combo", "keyset_mouseswing_combo", "keyset_mousewheel_combo", "keyset_media_combo",
     "keyset_system_combo",   "keyset_macro_combo",      "keyset_combokey_combo",
-};
-
-// Number edits whose value is applied when the user leaves them (or confirms with Enter).
-constexpr const char* kAppliedEdits[] = {
-    "keyset_mouseswing_num_edit", "keyset_mouseswing_delay_edit",   "keyset_mouseswing_speed_edit",
-    "keyset_mousewheel_num_edit", "keyset_mousewheel_delay_edit",   "keyset_mousewheel_speed_edit",
-    "keyset_mousefire_interval_edit", "keyset_mousefire_num_edit", "keyset_macro_cycle_edit",
 };
 
 KeyCode codeOf(const KeyRecord& record)
@@ -49,7 +36,10 @@ KeyCode codeOf(const KeyRecord& record)
 }  // namespace
 
 KeyboardView::KeyboardView(CQuellonKeyboardDevice& keyboard, QWidget* parent)
-    : DeviceView(keyboard, parent), m_keyboard(keyboard)
+    : DeviceView(keyboard, parent),
+      m_keyboard(keyboard),
+      m_router(kAppliedCombos, {[this] { applyKeyEdit(); }, [this](bool changed) { markKeysChanged(changed); },
+                                [this] { saveKeys(); }, [this](bool focused) { switchCapture(focused); }, {}})
 {
     connect(&m_keyboard, &CQuellonKeyboardDevice::keysLoaded, this, &KeyboardView::reloadKeyEditor);
     connect(&m_keyboard, &CQuellonKeyboardDevice::keysWritten, this, [this] { markKeysChanged(false); });
@@ -105,6 +95,7 @@ void KeyboardView::bindKeyEditor()
     m_keyEditor = new CKeySetControlUI(root, language(), this);
     m_keyEditor->setDeviceKind(kKeyboardKind);
     m_keyEditor->setSaveEnabled(false);
+    m_router.setEditor(m_keyEditor);
     loadMacroNames();
 }
 
@@ -144,69 +135,14 @@ void KeyboardView::layoutKeyClicked(int slot)
 
 bool KeyboardView::routeKeyEditor(const QString& type, const QString& name)
 {
-    if (!m_keyEditor)
-        return false;
-    if (type == QLatin1String("click"))
-        return routeKeyEditorClick(name);
-    if (type == QLatin1String("selectchanged") && ui::splitFamilyName(name).prefix == QLatin1String(kModifierPrefix)) {
-        m_keyEditor->selectModifier(ui::splitFamilyName(name).index);
-        applyKeyEdit();
-        return true;
-    }
-    if (type == QLatin1String("itemselect"))
-        return routeKeyEditorList(name);
-    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus"))
-        return routeKeyEditorFocus(type == QLatin1String("setfocus"), name);
-    if (type == QLatin1String("return") && ui::isOneOf(name, kAppliedEdits)) {
-        applyKeyEdit();
-        return true;
-    }
-    return false;
+    return m_router.route(type, name);
 }
 
-bool KeyboardView::routeKeyEditorClick(const QString& name)
+// The window losing the focus only pauses the capture; it goes on when the focus is back.
+void KeyboardView::switchCapture(bool focused)
 {
-    if (name == QLatin1String("key_butt_keysave")) {
-        applyKeyEdit();
-    } else if (name == QLatin1String("key_butt_keydefalut")) {
-        m_keyEditor->showDefault();
-        markKeysChanged(true);
-    } else if (name == QLatin1String("key_butt_keycancel")) {
-        m_keyEditor->showCurrent();
-        markKeysChanged(false);
-    } else if (name == QLatin1String("key_butt_prosave")) {
-        saveKeys();
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool KeyboardView::routeKeyEditorList(const QString& name)
-{
-    if (name == QLatin1String(kFunctionCombo))
-        m_keyEditor->functionChosen();
-    else if (name == QLatin1String(kRepeatCombo))
-        m_keyEditor->repeatChosen();
-    else if (!ui::isOneOf(name, kAppliedCombos))
-        return false;
-    applyKeyEdit();
-    return true;
-}
-
-bool KeyboardView::routeKeyEditorFocus(bool focused, const QString& name)
-{
-    if (name == QLatin1String(kKeyEditName)) {
-        // The window losing the focus only pauses the capture; it goes on when the focus is back.
-        if ((focused || isActiveWindow()) && m_keyboard.host())
-            m_keyboard.host()->sendMessage(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
-        return true;
-    }
-    if (!focused && ui::isOneOf(name, kAppliedEdits)) {
-        applyKeyEdit();
-        return true;
-    }
-    return false;
+    if ((focused || isActiveWindow()) && m_keyboard.host())
+        m_keyboard.host()->sendMessage(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
 }
 
 void KeyboardView::keyCaptured(const CapturedInput& input)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/device_view.h"
+#include "pages/key_editor_router.h"
 
 namespace kestrion {
 
@@ -44,9 +45,7 @@ private:
     void bindKeyEditor();
     void bindMacroPage();
     void layoutKeyClicked(int slot);
-    bool routeKeyEditorClick(const QString& name);
-    bool routeKeyEditorList(const QString& name);
-    bool routeKeyEditorFocus(bool focused, const QString& name);
+    void switchCapture(bool focused);
     void reloadKeyEditor();
     void markKeysChanged(bool changed);
     void loadMacroNames();
@@ -57,6 +56,7 @@ private:
     KeyboardLayoutView* m_layoutView = nullptr;
     CKeySetControlUI* m_keyEditor = nullptr;
     CMacroControlUI* m_macroPage = nullptr;
+    KeyEditorRouter m_router;
     int m_selectedKey = -1;
     bool m_keysChanged = false;
 };

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <cstddef>
+#include <span>
 
 namespace kestrion::ui {
 
@@ -25,8 +25,7 @@ inline FamilyName splitFamilyName(const QString& name)
 }
 
 // Whether name is one of a table's control names.
-template <std::size_t N>
-bool isOneOf(const QString& name, const char* const (&names)[N])
+inline bool isOneOf(const QString& name, std::span<const char* const> names)
 {
     for (const char* candidate : names) {
         if (name == QLatin1String(candidate))

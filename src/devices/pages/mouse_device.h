@@ -12,6 +12,7 @@
 #include "devices/mouse_setting_table.h"
 #include "devices/mouse_settings.h"
 #include "devices/pages/paged_device.h"
+#include "pages/key_editor_router.h"
 #include "editors/custom_light_lists.h"
 #include "profiles/mouse_profile_data.h"
 #include "profiles/profile_list_store.h"
@@ -219,10 +220,8 @@ private:
     void loadMacroNames();
     // The buttons tab.
     void bindKeyEditor();
-    bool routeKeyEditorClick(const QString& name);
-    bool routeModifierOption(const QString& name);
-    bool routeKeyEditorList(const QString& name);
-    bool routeKeyEditorFocus(bool focused, const QString& name);
+    bool routePictureClick(const QString& name);
+    void switchCapture(bool focused);
     void showKeyList();
     QString keyListLine(int key, const KeyEntry& entry) const;
     void reloadKeyEditor();
@@ -273,6 +272,7 @@ private:
     ui::CLightControlUI* m_lightEditor = nullptr;
 
     CKeySetControlUI* m_keyEditor = nullptr;
+    std::unique_ptr<KeyEditorRouter> m_router;
     QListWidget* m_keyList = nullptr;
     int m_selectedKey = -1;
     bool m_keysChanged = false;

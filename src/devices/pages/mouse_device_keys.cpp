@@ -9,6 +9,7 @@
 #include "devices/mouse_transfer.h"
 #include "editors/key_function.h"
 #include "editors/key_set_control.h"
+#include "pages/key_editor_router.h"
 #include "ui/device_key_button.h"
 #include "ui/family_name.h"
 #include "ui/language_manager.h"
@@ -20,11 +21,7 @@ namespace {
 constexpr const char* kKeyEditorName = "KeySetControlItem";
 constexpr const char* kFunctionTabs = "mouse_function_tabs";
 constexpr const char* kKeyListName = "device_setkeyinfo_list";
-constexpr const char* kKeyEditName = "keyset_keyboard_text_edit";
-constexpr const char* kModifierPrefix = "key_ComBox_check_";
 constexpr const char* kKeyPicturePrefix = "key_";
-constexpr const char* kFunctionCombo = "keyset_function_combo";
-constexpr const char* kRepeatCombo = "keyset_macro_over_combo";
 constexpr const char* kLastLeftButtonTextId = "message_text_6";
 constexpr const char* kKeysLinkFailedTextId = "message_text_7";
 constexpr const char* kMacrosDoNotFitTextId = "message_text_16";
@@ -39,13 +36,6 @@ constexpr const char* kAppliedCombos[] = {
     "keyset_mousekey_combo", "keyset_mouseswing_combo", "keyset_mousewheel_combo", "keyset_mousedpi_combo",
     "keyset_media_combo",    "keyset_system_combo",     "keyset_macro_combo",      "keyset_gunkey_combo",
     "keyset_combokey_combo",
-};
-
-// Number edits whose value is applied when the user leaves them (or confirms with Enter).
-constexpr const char* kAppliedEdits[] = {
-    "keyset_mouseswing_num_edit", "keyset_mouseswing_delay_edit",   "keyset_mouseswing_speed_edit",
-    "keyset_mousewheel_num_edit", "keyset_mousewheel_delay_edit",   "keyset_mousewheel_speed_edit",
-    "keyset_mousefire_interval_edit", "keyset_mousefire_num_edit", "keyset_macro_cycle_edit",
 };
 
 KeyCode codeOf(const KeyRecord& record)
@@ -68,85 +58,35 @@ void CQuellonMouseDevice::bindKeyEditor()
     m_keyEditor = new CKeySetControlUI(root, language(), this);
     m_keyEditor->setDeviceKind(pageSetup().deviceKind);
     m_keyEditor->setSaveEnabled(false);
+    m_router = std::make_unique<KeyEditorRouter>(
+        kAppliedCombos, KeyEditorRouter::Hooks{[this] { applyKeyEdit(); }, [this](bool changed) { markKeysChanged(changed); },
+                                               [this] { saveKeysToDevice(); },
+                                               [this](bool focused) { switchCapture(focused); },
+                                               [this](const QString& name) { return routePictureClick(name); }});
+    m_router->setEditor(m_keyEditor);
     if (language())
         connect(language(), &ui::LanguageManager::languageChanged, this, &CQuellonMouseDevice::showKeyList);
 }
 
 bool CQuellonMouseDevice::routeKeyEditor(const QString& type, const QString& name)
 {
-    if (!m_keyEditor)
-        return false;
-    if (type == QLatin1String("click"))
-        return routeKeyEditorClick(name);
-    if (type == QLatin1String("selectchanged"))
-        return routeModifierOption(name);
-    if (type == QLatin1String("itemselect"))
-        return routeKeyEditorList(name);
-    if (type == QLatin1String("setfocus") || type == QLatin1String("killfocus"))
-        return routeKeyEditorFocus(type == QLatin1String("setfocus"), name);
-    if (type == QLatin1String("return") && ui::isOneOf(name, kAppliedEdits)) {
-        applyKeyEdit();
-        return true;
-    }
-    return false;
+    return m_router && m_router->route(type, name);
 }
 
-bool CQuellonMouseDevice::routeKeyEditorClick(const QString& name)
-{
-    if (name == QLatin1String("key_butt_keysave")) {
-        applyKeyEdit();
-    } else if (name == QLatin1String("key_butt_keydefalut")) {
-        m_keyEditor->showDefault();
-        markKeysChanged(true);
-    } else if (name == QLatin1String("key_butt_keycancel")) {
-        m_keyEditor->showCurrent();
-        markKeysChanged(false);
-    } else if (name == QLatin1String("key_butt_prosave")) {
-        saveKeysToDevice();
-    } else if (const ui::FamilyName family = ui::splitFamilyName(name);
-               family.prefix == QLatin1String(kKeyPicturePrefix)) {
-        selectKey(family.index);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool CQuellonMouseDevice::routeModifierOption(const QString& name)
+bool CQuellonMouseDevice::routePictureClick(const QString& name)
 {
     const ui::FamilyName family = ui::splitFamilyName(name);
-    if (family.prefix != QLatin1String(kModifierPrefix))
+    if (family.prefix != QLatin1String(kKeyPicturePrefix))
         return false;
-    m_keyEditor->selectModifier(family.index);
-    applyKeyEdit();
+    selectKey(family.index);
     return true;
 }
 
-bool CQuellonMouseDevice::routeKeyEditorList(const QString& name)
+// The window losing the focus only pauses the capture; it goes on when the focus is back.
+void CQuellonMouseDevice::switchCapture(bool focused)
 {
-    if (name == QLatin1String(kFunctionCombo))
-        m_keyEditor->functionChosen();
-    else if (name == QLatin1String(kRepeatCombo))
-        m_keyEditor->repeatChosen();
-    else if (!ui::isOneOf(name, kAppliedCombos))
-        return false;
-    applyKeyEdit();
-    return true;
-}
-
-bool CQuellonMouseDevice::routeKeyEditorFocus(bool focused, const QString& name)
-{
-    if (name == QLatin1String(kKeyEditName)) {
-        // The window losing the focus only pauses the capture; it goes on when the focus is back.
-        if (focused || page()->isActiveWindow())
-            sendToMainWindow(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
-        return true;
-    }
-    if (!focused && ui::isOneOf(name, kAppliedEdits)) {
-        applyKeyEdit();
-        return true;
-    }
-    return false;
+    if (focused || page()->isActiveWindow())
+        sendToMainWindow(WM_USB_MAINMESS_HOOK_SWITCH, focused ? 1 : 0, 0);
 }
 
 void CQuellonMouseDevice::selectKey(int key)
