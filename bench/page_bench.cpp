@@ -7,7 +7,8 @@
 
 #include <cstdlib>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
+#include "pages/mouse_view.h"
 #include "ui/control_factory.h"
 #include "ui/skin.h"
 
@@ -22,12 +23,14 @@ struct Page {
         setup.deviceKind = 2;
         setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
         device.setPageSetup(setup);
-        device.buildPage(skin, factory);
-        device.view()->show();
+        device.prepare();
+        view.build(skin, factory);
+        view.show();
     }
     ui::Skin skin;
     ui::ControlFactory factory;
     CQuellonMouseDevice device;
+    MouseView view{device};
 };
 
 void BM_PushLightFrame(benchmark::State& state)

@@ -11,7 +11,8 @@
 #include <string>
 
 #include "devices/device_selector.h"
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
+#include "pages/mouse_view.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "ui/control_factory.h"
@@ -60,8 +61,10 @@ int main(int argc, char** argv)
         setup.deviceKind = 2;
         setup.pageLayout = QStringLiteral("XML\\DeviceXml\\mousedevice.xml");
         device.setPageSetup(setup);
-        device.buildPage(skin, factory);
-        device.view()->show();
+        device.prepare();
+        kestrion::MouseView view(device);
+        view.build(skin, factory);
+        view.show();
         sim.plug(devsim::Port::Receiver);
         device.attachCommandLink(sim.commandPath(devsim::Port::Receiver), 6);
         sim.injectFault(devsim::FaultKind::Drop, devsim::Simulator::kAll);

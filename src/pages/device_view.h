@@ -47,6 +47,9 @@ public:
     virtual void showFunctionPage(int page);
     int functionPage() const { return m_functionPage; }
 
+    // Handles a notification of one of the page's own controls that changes the device; false
+    // for any other control.
+    virtual bool routeNotification(const QString&, const QString&, QWidget*) { return false; }
     // The page's profile selector, when the device keeps profiles and the skin shows one.
     virtual ui::CDeviceProfileUI* profileSelector() const;
     // The key editor and the macro page of a device that has them, for the window's routing and

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "devices/hs6533_device.h"
-#include "devices/pages/page_fixture.h"
+#include "pages/page_fixture.h"
 #include "devices/recording_audio_effects.h"
 #include "devsim/simulator.h"
 #include "pages/headset_view.h"

@@ -13,7 +13,7 @@
 #include "devices/keyboard_device.h"
 #include "pages/keyboard_layout_view.h"
 #include "pages/keyboard_view.h"
-#include "devices/pages/page_fixture.h"
+#include "pages/page_fixture.h"
 #include "editors/key_set_control.h"
 #include "profiles/macro_library.h"
 #include "devsim/simulator.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "devices/mouse_pad_device.h"
-#include "devices/pages/page_fixture.h"
+#include "pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "pages/pad_view.h"
 #include "platform/paths.h"

@@ -14,7 +14,7 @@
 #include <future>
 
 #include "audio/companion_link.h"
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "platform/diagnostics.h"
 #include "platform/log.h"
 #include "profiles/update_rows.h"
@@ -143,19 +143,13 @@ void CMainWnd::runOnUiAndWait(std::function<void()> call)
 void CMainWnd::notify(const ui::UiNotification& notification)
 {
     debugTrace("notify " + notification.type.toStdString() + " " + notification.sender.toStdString());
-    if (routeToKeyEditor(notification))
+    if (routeToKeyEditor(notification) || routeToPage(notification))
         return;
     const QString& type = notification.type;
     if (type == QLatin1String("click"))
         onClick(notification.sender);
     else if (type == QLatin1String("selectchanged"))
         onSelectChanged(notification.sender, notification.control);
-    else if (type == QLatin1String("valuechanged"))
-        onValueChanged(notification.sender, notification.control);
-    else if (type == QLatin1String("killfocus"))
-        onKillFocus(notification.sender, notification.control);
-    else if (type == QLatin1String("return"))
-        onReturn(notification.sender, notification.control);
     else if (type == QLatin1String("itemselect"))
         onItemSelect(notification.sender, notification.control);
 }

@@ -254,15 +254,10 @@ private:
     void onSelectChanged(const QString& name, QWidget* control);
     // A control's device: the one whose page holds it; the selected one for no control.
     CQuellonUSBDevice* deviceOf(const QWidget* control) const;
-    CQuellonMouseDevice* mouseOf(const QWidget* control) const;
-    void onValueChanged(const QString& name, const QWidget* control);
-    void onKillFocus(const QString& name, const QWidget* control);
+    // A notification of a page's own control, handed to that page; false when it took none.
+    bool routeToPage(const ui::UiNotification& notification);
     void showFunctionPage(int tab);
-    void onReturn(const QString& name, const QWidget* control);
     void onItemSelect(const QString& name, const QWidget* control);
-    void applyAndSave(CQuellonMouseDevice& mouse);
-    void saveToProfile(CQuellonMouseDevice& mouse);
-    void saveProfileOf(CQuellonMouseDevice& mouse);
     void selectNeighbour(int step);
     ui::CDeviceProfileUI* selectedProfileSelector() const;
     ui::CDeviceProfileUI* profileSelectorOf(const CQuellonUSBDevice* device) const;

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "audio/companion_link.h"
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "ui/music_window.h"
 

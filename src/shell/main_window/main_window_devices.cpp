@@ -8,9 +8,10 @@
 #include "devices/hs6533_device.h"
 #include "devices/mouse_pad_device.h"
 #include "devices/keyboard_device.h"
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "pages/headset_view.h"
 #include "pages/keyboard_view.h"
+#include "pages/mouse_view.h"
 #include "pages/pad_view.h"
 #include "platform/audio/system_audio_effects.h"
 #include "platform/log.h"
@@ -77,18 +78,10 @@ std::unique_ptr<CQuellonUSBDevice> makeHeadset()
     return headset;
 }
 
-void prepareNothing(CQuellonUSBDevice&) {}
-
 template <typename Device>
 void prepare(CQuellonUSBDevice& device)
 {
     static_cast<Device&>(device).prepare();
-}
-
-// A device that still binds its own page builds it.
-DeviceView* pagedView(CQuellonUSBDevice& device)
-{
-    return static_cast<PagedUSBDevice&>(device).createView();
 }
 
 template <typename View, typename Device>
@@ -99,7 +92,8 @@ DeviceView* pageOf(CQuellonUSBDevice& device)
 
 // The products that have a page so far; others are found but get no object.
 constexpr DeviceMaker kDeviceMakers[] = {
-    {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>, prepareNothing, pagedView},
+    {DeviceKind::Mouse, makeDevice<CQuellonMouseDevice>, prepare<CQuellonMouseDevice>,
+     pageOf<MouseView, CQuellonMouseDevice>},
     {DeviceKind::MousePad, makeDevice<CQuellonMousePadDevice>, prepare<CQuellonMousePadDevice>,
      pageOf<PadView, CQuellonMousePadDevice>},
     {DeviceKind::Keyboard, makeDevice<CQuellonKeyboardDevice>, prepare<CQuellonKeyboardDevice>,

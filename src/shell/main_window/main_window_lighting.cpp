@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "editors/colour_options.h"
 #include "editors/light_rules.h"
 #include "editors/light_sync.h"

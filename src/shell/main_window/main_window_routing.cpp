@@ -1,11 +1,12 @@
-// Routing of the pages' notifications: apply-and-save for the mouse settings, the title bar,
-// the device selector and the profile selector.
+// Routing of the window's notifications: the title bar, the device selector and the profile
+// selector; a page's own controls go to its page.
 #include "shell/main_window/main_window.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
+#include "pages/device_view.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_option.h"
 #include "ui/device_profile.h"
@@ -13,26 +14,6 @@
 #include "ui/language_manager.h"
 
 namespace kestrion {
-namespace {
-
-using namespace main_window;
-
-// Settings whose change is applied to the selected device and saved, by family prefix or name.
-constexpr const char* kAppliedOptionFamilies[] = {
-    "DPI_enable_check_", "polling_rate_option_", "Silent_Altitude_option_", "Linear_Calibration_option_",
-    "Ripple_option_",
-};
-
-// Settings kept in the profile only, by control name.
-constexpr const char* kProfileOnlyChecks[] = {"pointer_precision_check", "scrolls_page_check"};
-constexpr const char* kProfileOnlySliders[] = {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"};
-
-constexpr const char* kAppliedCombos[] = {
-    "Anti_Shake_combo_timeSelect", "ble_sleep1_combo", "ble_sleep2_combo", "device_sleep1_combo",
-    "device_sleep2_combo", "logo_led_mode_combo",
-};
-
-}  // namespace
 
 void CMainWnd::onClick(const QString& name)
 {
@@ -76,14 +57,16 @@ CQuellonUSBDevice* CMainWnd::deviceOf(const QWidget* control) const
     return nullptr;
 }
 
-CQuellonMouseDevice* CMainWnd::mouseOf(const QWidget* control) const
+bool CMainWnd::routeToPage(const ui::UiNotification& notification)
 {
-    return qobject_cast<CQuellonMouseDevice*>(deviceOf(control));
+    if (!notification.control)
+        return false;
+    DeviceView* view = viewOf(deviceOf(notification.control));
+    return view && view->routeNotification(notification.type, notification.sender, notification.control);
 }
 
 void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
 {
-    CQuellonMouseDevice* mouse = mouseOf(control);
     if (const int tab = ui::CDeviceProfileUI::tabNumber(name); tab > 0) {
         showFunctionPage(tab);
         return;
@@ -97,39 +80,7 @@ void CMainWnd::onSelectChanged(const QString& name, QWidget* control)
             if (m_devices[i].entry->selectOption() == control)
                 selectDevice(i, true, true);
         }
-        return;
     }
-    if (!mouse)
-        return;
-    const ui::FamilyName family = ui::splitFamilyName(name);
-    if (family.prefix == QLatin1String("DPI_select_check_")) {
-        mouse->selectStage(family.index);
-        applyAndSave(*mouse);
-        return;
-    }
-    if (ui::isOneOf(family.prefix, kAppliedOptionFamilies))
-        applyAndSave(*mouse);
-    else if (ui::isOneOf(name, kProfileOnlyChecks))
-        saveToProfile(*mouse);
-}
-
-void CMainWnd::onValueChanged(const QString& name, const QWidget* control)
-{
-    CQuellonMouseDevice* mouse = mouseOf(control);
-    if (!mouse)
-        return;
-    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_slider_")) {
-        applyAndSave(*mouse);
-        return;
-    }
-    if (!ui::isOneOf(name, kProfileOnlySliders))
-        return;
-    // Choosing a number of lines turns scrolling by page off.
-    if (name == QLatin1String("scroll_speed_slider")) {
-        if (auto* byPage = mouse->page()->findChild<QAbstractButton*>(QStringLiteral("scrolls_page_check")))
-            byPage->setChecked(false);
-    }
-    saveToProfile(*mouse);
 }
 
 void CMainWnd::showFunctionPage(int tab)
@@ -140,62 +91,12 @@ void CMainWnd::showFunctionPage(int tab)
         selector->SelectTab(tab);
 }
 
-void CMainWnd::onKillFocus(const QString& name, const QWidget* control)
-{
-    const ui::FamilyName family = ui::splitFamilyName(name);
-    CQuellonMouseDevice* mouse = mouseOf(control);
-    if (mouse && family.prefix == QLatin1String("DPI_edit_")) {
-        mouse->applyDpiEdit(family.index);
-        applyAndSave(*mouse);
-    }
-}
-
-// A DPI confirmed with Enter counts as much as one confirmed by leaving the box.
-void CMainWnd::onReturn(const QString& name, const QWidget* control)
-{
-    if (ui::splitFamilyName(name).prefix == QLatin1String("DPI_edit_"))
-        onKillFocus(name, control);
-}
-
 void CMainWnd::onItemSelect(const QString& name, const QWidget* control)
 {
-    CQuellonUSBDevice* device = deviceOf(control);
-    if (name == QLatin1String("device_profile_combo")) {
-        if (ui::CDeviceProfileUI* selector = profileSelectorOf(device))
-            selector->selectProfile(selector->selector()->currentIndex());
+    if (name != QLatin1String("device_profile_combo"))
         return;
-    }
-    auto* mouse = qobject_cast<CQuellonMouseDevice*>(device);
-    if (mouse && ui::isOneOf(name, kAppliedCombos))
-        applyAndSave(*mouse);
-    if (name.startsWith(QLatin1String("device_sleep"))) {
-        for (DeviceRecord& record : m_devices) {
-            if (record.device == device)
-                record.entry->timers().setTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
-        }
-    }
-}
-
-// Values the device does not hold (the desktop-pointer ones): into the record and onto the disk.
-void CMainWnd::saveToProfile(CQuellonMouseDevice& mouse)
-{
-    mouse.collectPage();
-    saveProfileOf(mouse);
-}
-
-// A change the profile file did not take is told: the user would lose it at the next start.
-void CMainWnd::saveProfileOf(CQuellonMouseDevice& mouse)
-{
-    if (!mouse.profile().SaveProfile())
-        showNotice(QStringLiteral("profile_write_failed_text"), std::nullopt);
-}
-
-// The page already shows the change: into the record, onto the disk, then to the device.
-void CMainWnd::applyAndSave(CQuellonMouseDevice& mouse)
-{
-    mouse.collectPage();
-    saveProfileOf(mouse);
-    mouse.writeSettingsToDevice();
+    if (ui::CDeviceProfileUI* selector = profileSelectorOf(deviceOf(control)))
+        selector->selectProfile(selector->selector()->currentIndex());
 }
 
 void CMainWnd::toggleLightControl()

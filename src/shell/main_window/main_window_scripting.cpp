@@ -6,7 +6,7 @@
 
 #include "devices/mouse_pad_device.h"
 #include "devices/keyboard_device.h"
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "ui/device_option.h"
 #include "ui/device_profile.h"
 #include "ui/product_names.h"

@@ -66,7 +66,7 @@ protected:
     {
         sim.command("plug cable");
         return mouseOnline(true) && waitFor([&] {
-                   return !window.mouse()->profile().GetProfilePath().empty() && !window.mouse()->hasDeviceWork();
+                   return window.mouse()->dpiRange().has_value() && !window.mouse()->hasDeviceWork();
                }, 5000);
     }
 
@@ -79,7 +79,7 @@ protected:
 
     QString shownDpi(int stage)
     {
-        return window.mouse()->page()->findChild<QLineEdit*>("DPI_edit_" + QString::number(stage))->text();
+        return mouseView()->content()->findChild<QLineEdit*>("DPI_edit_" + QString::number(stage))->text();
     }
 
     ConfigBus bus{window};
@@ -119,7 +119,7 @@ TEST_F(ScriptedApplication, ListsTheMouseSetsADpiStageAndSwitchesProfiles)
     EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider800; }, 5000));
 
     ASSERT_EQ(ctl({"profile", "select", "Game"}).exitCode, 0);
-    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), "Game");
+    EXPECT_EQ(mouseView()->profileSelector()->selector()->currentText(), "Game");
     ProfileListStore& store = *window.mouse()->profileList();
     EXPECT_EQ(store.profiles().at(static_cast<std::size_t>(store.selectedIndex())).name, "Game");
     EXPECT_TRUE(waitFor([&] { return stageOnDevice(1) == slider1600; }, 5000));
@@ -149,14 +149,14 @@ TEST_F(ScriptedApplication, ScriptsActOnTheMouseWhileAnotherDevicesPageIsShown)
     ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
     EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{2}; }, 5000));
     EXPECT_TRUE(ctl({"settings"}).out.contains("report-rate=500"));
-    EXPECT_TRUE(window.mouse()->page()->findChild<QAbstractButton*>("polling_rate_option_2")->isChecked())
+    EXPECT_TRUE(mouseView()->content()->findChild<QAbstractButton*>("polling_rate_option_2")->isChecked())
         << "the mouse's page shows it, though another page is in front";
 
     const QString file = QString::fromStdString(files.file("Mouse copy.json"));
     ASSERT_EQ(ctl({"profile", "export", file}).exitCode, 0);
     ASSERT_EQ(ctl({"profile", "import", file}).exitCode, 0);
     ASSERT_EQ(ctl({"profile", "select", "Mouse copy"}).exitCode, 0);
-    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), "Mouse copy");
+    EXPECT_EQ(mouseView()->profileSelector()->selector()->currentText(), "Mouse copy");
     EXPECT_TRUE(ctl({"profiles"}).out.contains("* Mouse copy"));
     EXPECT_EQ(window.profileNames().size(), headsetProfiles) << "the shown headset's profiles are left alone";
     EXPECT_NE(window.selectedDevice(), window.mouse()) << "the window stays on the page it shows";
@@ -213,7 +213,7 @@ TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
     ASSERT_TRUE(mouseReady());
     const std::vector<int> devicePage = sim.dump("settings", 0, 87);
     const int stored = storedStage(1);
-    const QString selected = window.mouse()->profileSelector()->selector()->currentText();
+    const QString selected = mouseView()->profileSelector()->selector()->currentText();
 
     struct Case {
         QStringList arguments;
@@ -239,7 +239,7 @@ TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
     }
     EXPECT_EQ(sim.dump("settings", 0, 87), devicePage);
     EXPECT_EQ(storedStage(1), stored);
-    EXPECT_EQ(window.mouse()->profileSelector()->selector()->currentText(), selected);
+    EXPECT_EQ(mouseView()->profileSelector()->selector()->currentText(), selected);
 
     // A valid one after them all still lands.
     ASSERT_EQ(ctl({"set", "report-rate", "1000"}).exitCode, 0);

@@ -112,7 +112,7 @@ TEST_F(AudioStylesWindow, ResettingTheProfileResetsTheStyles)
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 5000));
-    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    ui::CDeviceProfileUI* selector = mouseView()->profileSelector();
     ASSERT_NE(selector, nullptr);
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     window.notify({"click", "device_reset_btn", selector->button("device_reset_btn")});

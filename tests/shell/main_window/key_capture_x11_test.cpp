@@ -132,7 +132,7 @@ TEST_F(KeyCaptureOnX11, KeysPressedOnTheServerAreCapturedAndSwallowed)
     ASSERT_TRUE(start());
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
-    ASSERT_TRUE(waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); }));
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->dpiRange().has_value(); }));
     window.activate();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::mouseClick(find("key_Op_tab"), Qt::LeftButton);

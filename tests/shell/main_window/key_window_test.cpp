@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(start());
         sim.command("plug cable");
         ASSERT_TRUE(mouseOnline(true));
-        ASSERT_TRUE(waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); }));
+        ASSERT_TRUE(waitFor([&] { return window.mouse()->dpiRange().has_value(); }));
         ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 5000));
         window.activate();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

@@ -34,7 +34,7 @@ protected:
     bool plugCable()
     {
         sim.command("plug cable");
-        return mouseOnline(true) && waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); })
+        return mouseOnline(true) && waitFor([&] { return window.mouse()->dpiRange().has_value(); })
             && waitFor([&] { return !window.mouse()->hasDeviceWork(); }, 10000);
     }
 
@@ -51,7 +51,7 @@ TEST_F(LightingWindow, ModeBrightnessSpeedAndColourReachTheMouse)
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
     QTest::mouseClick(find("deng_Op_tab"), Qt::LeftButton);
-    ASSERT_EQ(window.mouse()->functionPage(), kLightingTab);
+    ASSERT_EQ(mouseView()->functionPage(), kLightingTab);
     ASSERT_TRUE(find("LightControlItem")->isVisible());
 
     auto* modes = find<QComboBox>("light_combo_modeSelect");
@@ -74,7 +74,7 @@ TEST_F(LightingWindow, ModeBrightnessSpeedAndColourReachTheMouse)
     EXPECT_EQ(deviceBytes(6, kColourBytes), (std::vector<int>{0, 0, 255}));
     // The preview on the mouse picture breathes in blue at once.
     EXPECT_TRUE(waitFor([&] {
-        const QColor shown = window.mouse()->lightButtons()[0]->lightColour();
+        const QColor shown = mouseView()->lightButtons()[0]->lightColour();
         return shown.blue() > 0 && shown.red() == 0 && shown.green() == 0;
     }));
 }
@@ -103,7 +103,7 @@ TEST_F(LightingWindow, ACustomListMadeOnTheTabPlaysOnThePicture)
 
     auto shows = [&](int red, int blue) {
         return waitFor([&] {
-            const QColor shown = window.mouse()->lightButtons()[0]->lightColour();
+            const QColor shown = mouseView()->lightButtons()[0]->lightColour();
             return (shown.red() > 0) == (red > 0) && (shown.blue() > 0) == (blue > 0) && shown.green() == 0;
         }, 3000);
     };

@@ -27,7 +27,7 @@ class MacroRecording : public Application {
 protected:
     QAbstractButton* button(const char* name) const
     {
-        return window.mouse()->page()->findChild<QAbstractButton*>(QString::fromLatin1(name));
+        return mouseView()->content()->findChild<QAbstractButton*>(QString::fromLatin1(name));
     }
 
     std::vector<int> macroArea(std::size_t length) { return sim.dump("macro", 0, static_cast<int>(length)); }
@@ -67,13 +67,13 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork()
-                                  && !window.mouse()->profile().GetProfilePath().empty(); }, 5000));
-    CMacroControlUI* macros = window.mouse()->macroPage();
+                                  && window.mouse()->dpiRange().has_value(); }, 5000));
+    CMacroControlUI* macros = mouseView()->macroPage();
     ASSERT_NE(macros, nullptr);
 
     button("macro_btn_name_add")->click();
     ASSERT_EQ(macros->library().count(), 1);
-    ASSERT_EQ(window.mouse()->macroNames().size(), 1u);
+    ASSERT_EQ(mouseView()->macroNames().size(), 1u);
 
     window.activate();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -89,7 +89,7 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     sendKey(QEvent::KeyPress, Qt::Key_A, KEY_A, Qt::ShiftModifier);
     sendKey(QEvent::KeyRelease, Qt::Key_A, KEY_A, Qt::ShiftModifier);
     sendKey(QEvent::KeyRelease, Qt::Key_Shift, KEY_LEFTSHIFT);
-    clickOn(window.mouse()->page()->findChild<QWidget*>("macro_action_list"), Qt::RightButton);
+    clickOn(mouseView()->content()->findChild<QWidget*>("macro_action_list"), Qt::RightButton);
     clickOn(button("macro_btn_stopredio"), Qt::LeftButton);
     EXPECT_FALSE(macros->isRecording());
     EXPECT_FALSE(window.inputCapture().isActive());

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "shell/main_window/main_window.h"
 #include "ui/device_option.h"
@@ -55,7 +55,7 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     ASSERT_TRUE(mouseOnline(true));
     EXPECT_FALSE(window.isControlShown("No_device_Link"));
     ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().isOpen()
-                                  && !window.mouse()->profile().GetProfilePath().empty(); }, 3000));
+                                  && window.mouse()->dpiRange().has_value(); }, 3000));
     ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) >= 0; }, 1000));
     const int position = stepSlider(1);
     ASSERT_TRUE(waitFor([&] { return stageOnDevice(1) == position; }, 3000));
@@ -69,7 +69,7 @@ TEST_F(Application, FollowsTheMouseAcrossCableReceiverPowerAndRemoval)
     sim.command("unplug cable");
     ASSERT_TRUE(waitFor([&] { return window.mouse()->commandChannel().receiverMode(); }, 3000));
     EXPECT_TRUE(window.entry(0)->isOnline());
-    auto* option = window.mouse()->page()->findChild<QAbstractButton*>("polling_rate_option_3");
+    auto* option = mouseView()->content()->findChild<QAbstractButton*>("polling_rate_option_3");
     option->click();
     ASSERT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{3}; }, 3000));
 
@@ -105,7 +105,7 @@ TEST_F(Application, ChangeMadeWhileTheMouseSleepsWaitsAndReachesItLater)
     sim.command("plug receiver");
     ASSERT_TRUE(mouseOnline(true, 7000));
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork() && stageOnDevice(2) >= 0; }, 5000));
-    QWidget* mark = window.mouse()->page()->findChild<QWidget*>("device_pending_label");
+    QWidget* mark = mouseView()->content()->findChild<QWidget*>("device_pending_label");
     ASSERT_NE(mark, nullptr);
     EXPECT_TRUE(mark->isHidden());
     sim.command("plug pad");
@@ -139,7 +139,7 @@ TEST_F(Application, ChangesAreSavedOrTheFailureIsTold)
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
     ASSERT_TRUE(waitFor([&] { return !window.mouse()->hasDeviceWork()
-                                  && !window.mouse()->profile().GetProfilePath().empty(); }, 5000));
+                                  && window.mouse()->dpiRange().has_value(); }, 5000));
     const std::filesystem::path profile = window.mouse()->profile().GetProfilePath();
     const std::filesystem::path folder = profile.parent_path();
 
@@ -261,7 +261,7 @@ TEST_F(Application, ProfileButtonsReachTheSelectedDevicesSelector)
     ASSERT_TRUE(start());
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
-    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    ui::CDeviceProfileUI* selector = mouseView()->profileSelector();
     ASSERT_NE(selector, nullptr);
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     ProfileListStore& store = *window.mouse()->profileList();
@@ -285,8 +285,8 @@ TEST_F(Application, DesktopPointerSettingsGoToTheProfileOnly)
     ASSERT_TRUE(start());
     sim.command("plug cable");
     ASSERT_TRUE(mouseOnline(true));
-    ASSERT_TRUE(waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); }, 3000));
-    QWidget* page = window.mouse()->page();
+    ASSERT_TRUE(waitFor([&] { return window.mouse()->dpiRange().has_value(); }, 3000));
+    QWidget* page = mouseView()->content();
     auto* speed = page->findChild<QSlider*>("pointer_speed_slider");
     auto* lines = page->findChild<QSlider*>("scroll_speed_slider");
     auto* byPage = page->findChild<QAbstractButton*>("scrolls_page_check");

@@ -172,8 +172,8 @@ TEST_F(Application, SameLightingFromTheMouseReachesThePadAndTheHeadset)
     light.blue = 51;
     window.mouse()->applyLight(light);
     window.mouse()->refreshPage();
-    ASSERT_NE(window.mouse()->lightEditor(), nullptr);
-    auto* same = window.mouse()->lightEditor()->findChild<QAbstractButton*>("deng_same_mode");
+    ASSERT_NE(mouseView()->lightEditor(), nullptr);
+    auto* same = mouseView()->lightEditor()->findChild<QAbstractButton*>("deng_same_mode");
     ASSERT_NE(same, nullptr);
     ASSERT_TRUE(waitFor([&] { return !same->isHidden(); }, 2000)) << "offered with three devices online";
     QTest::mouseClick(entryOf(window, window.viewOf(window.mouse()))->findChild<QAbstractButton*>("device_select"),

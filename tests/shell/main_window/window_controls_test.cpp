@@ -54,7 +54,7 @@ protected:
     bool plugCable()
     {
         sim.command("plug cable");
-        return mouseOnline(true) && waitFor([&] { return !window.mouse()->profile().GetProfilePath().empty(); });
+        return mouseOnline(true) && waitFor([&] { return window.mouse()->dpiRange().has_value(); });
     }
 
     int functionPage() const
@@ -267,7 +267,7 @@ TEST_F(WindowControls, TheProfileMenuClosesOnAClickElsewhereAndOnEsc)
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
     ASSERT_TRUE(activate());
-    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    ui::CDeviceProfileUI* selector = mouseView()->profileSelector();
     QWidget* spread = find("profile_fun_spread_btn");
     ASSERT_TRUE(selector && spread);
 
@@ -356,7 +356,7 @@ TEST_F(WindowControls, TheTrayMenuShowsTheWindowAndSwitchesProfiles)
     window.attachTray(tray);
     ASSERT_TRUE(start());
     ASSERT_TRUE(plugCable());
-    ui::CDeviceProfileUI* selector = window.mouse()->profileSelector();
+    ui::CDeviceProfileUI* selector = mouseView()->profileSelector();
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     selector->addProfile();
     ProfileListStore& store = *window.mouse()->profileList();

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
+#include "pages/mouse_view.h"
 #include "profiles/program_folders.h"
 #include "shell/main_window/main_window.h"
 #include "ui/device_option.h"
@@ -136,10 +137,13 @@ protected:
         return bytes.size() == 2 ? bytes[0] | bytes[1] << 8 : -1;
     }
 
+    // The mouse's page, once the window built it.
+    MouseView* mouseView() const { return qobject_cast<MouseView*>(window.viewOf(window.mouse())); }
+
     // Moves a stage's slider as the user does, one step with the keyboard.
     int stepSlider(int stage)
     {
-        auto* slider = window.mouse()->page()->findChild<QSlider*>("DPI_slider_" + QString::number(stage));
+        auto* slider = mouseView()->content()->findChild<QSlider*>("DPI_slider_" + QString::number(stage));
         slider->triggerAction(slider->value() < slider->maximum() ? QAbstractSlider::SliderSingleStepAdd
                                                                    : QAbstractSlider::SliderSingleStepSub);
         return slider->value();

@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "devices/mouse_transfer.h"
-#include "devices/pages/mouse_device.h"
-#include "devices/pages/page_fixture.h"
+#include "devices/mouse_device.h"
+#include "pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "editors/key_set_control.h"
 #include "profiles/macro_library.h"
@@ -89,10 +89,10 @@ protected:
         writeMacroLibrary(folder(), {{"Reload", 4}, {"Combo", 6}});
         device.setPageSetup(test::mousePageSetup(folder()));
         device.setHost(&mainWindow);
-        device.setLanguage(&real.language);
-        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
-        real.language.apply(device.view());
-        editor = device.keyEditor();
+        view = test::mouseViewOf(device, real, &real.language);
+        ASSERT_NE(view, nullptr);
+        real.language.apply(view.get());
+        editor = view->keyEditor();
         ASSERT_NE(editor, nullptr);
     }
 
@@ -114,7 +114,7 @@ protected:
     template <typename T = QWidget>
     T* control(const char* name)
     {
-        T* found = device.page()->findChild<T*>(QString::fromLatin1(name));
+        T* found = view->content()->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
@@ -123,7 +123,7 @@ protected:
     void choose(const char* combo, int row)
     {
         control<QComboBox>(combo)->setCurrentIndex(row);
-        device.routeKeyEditor("itemselect", QString::fromLatin1(combo));
+        view->routeKeyEditor("itemselect", QString::fromLatin1(combo));
     }
 
     void choosePage(int page)
@@ -135,7 +135,7 @@ protected:
     void type(const char* edit, const char* text)
     {
         control<QLineEdit>(edit)->setText(QString::fromLatin1(text));
-        device.routeKeyEditor("killfocus", QString::fromLatin1(edit));
+        view->routeKeyEditor("killfocus", QString::fromLatin1(edit));
     }
 
     KeyCode keyCode(int key) { return codeOf(device.profile().GetKeyList()[static_cast<std::size_t>(key)].current); }
@@ -146,6 +146,7 @@ protected:
     devsim::Simulator sim{virtualHidDir()};
     RecordingMainWindow mainWindow;
     CQuellonMouseDevice device;
+    std::unique_ptr<MouseView> view;
     CKeySetControlUI* editor = nullptr;
 };
 
@@ -186,23 +187,23 @@ TEST_F(KeyEditor, AKeyPictureOrAListLineOpensTheEditorOnThatKey)
     auto* list = control<QListWidget>("device_setkeyinfo_list");
     ASSERT_EQ(list->count(), 11);
 
-    EXPECT_TRUE(device.routeKeyEditor("click", "key_2"));
-    EXPECT_EQ(device.selectedKey(), 2);
+    EXPECT_TRUE(view->routeKeyEditor("click", "key_2"));
+    EXPECT_EQ(view->selectedKey(), 2);
     EXPECT_FALSE(control("keyset_layout")->isHidden());
     EXPECT_EQ(list->currentItem()->data(Qt::UserRole).toInt(), 2);
     EXPECT_EQ(editor->shownPage(), KeyPage::Default);
 
     emit list->itemClicked(list->item(4));
-    EXPECT_EQ(device.selectedKey(), 4);
-    EXPECT_TRUE(device.keyButtons()[4]->isKeySelected());
-    EXPECT_FALSE(device.keyButtons()[2]->isKeySelected());
+    EXPECT_EQ(view->selectedKey(), 4);
+    EXPECT_TRUE(view->keyButtons()[4]->isKeySelected());
+    EXPECT_FALSE(view->keyButtons()[2]->isKeySelected());
 }
 
 // Every page through its real controls: the code the controls give, and shown back the same.
 TEST_F(KeyEditor, EveryFunctionPageGivesItsCodeAndShowsItBack)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     struct Case {
         int page;
         std::function<void()> fill;
@@ -245,8 +246,8 @@ TEST_F(KeyEditor, EveryFunctionPageGivesItsCodeAndShowsItBack)
         choosePage(c.page);
         c.fill();
         EXPECT_EQ(keyCode(3), c.expected) << "page " << c.page << " gives " << describe(keyCode(3));
-        device.selectKey(5);
-        device.selectKey(3);
+        view->selectKey(5);
+        view->selectKey(3);
         EXPECT_EQ(editor->shownPage(), c.page) << describe(c.expected);
         EXPECT_EQ(codeOf(editor->readEntry().current), c.expected) << "shown back on page " << c.page;
     }
@@ -259,7 +260,7 @@ TEST_F(KeyEditor, EveryFunctionPageGivesItsCodeAndShowsItBack)
 TEST_F(KeyEditor, OutOfRangeNumbersAreTruncatedWithinTheirType)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Swing);
     choose("keyset_mouseswing_combo", 0);
     type("keyset_mouseswing_delay_edit", "17");
@@ -284,47 +285,47 @@ TEST_F(KeyEditor, OutOfRangeNumbersAreTruncatedWithinTheirType)
 TEST_F(KeyEditor, KeyboardPageTakesCapturedKeysWithOneModifier)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Keyboard);
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0, 0}));
 
-    device.keyCaptured(keyPress(KEY_RIGHTSHIFT));
+    view->keyCaptured(keyPress(KEY_RIGHTSHIFT));
     EXPECT_TRUE(control<QAbstractButton>("key_ComBox_check_2")->isChecked());
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0x02, 0}));
-    device.keyCaptured(keyPress(KEY_S));
-    device.keyCaptured(keyPress(KEY_S, false));
-    device.keyCaptured(keyPress(KEY_RIGHTSHIFT, false));
+    view->keyCaptured(keyPress(KEY_S));
+    view->keyCaptured(keyPress(KEY_S, false));
+    view->keyCaptured(keyPress(KEY_RIGHTSHIFT, false));
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0x02, 0x16}));
     EXPECT_EQ(control<QLineEdit>("keyset_keyboard_text_edit")->text(), real.language.text("keyboard_key_S"));
-    EXPECT_EQ(device.keyListLines()[3], real.language.text("mouse_key_forward") + ": "
+    EXPECT_EQ(view->keyListLines()[3], real.language.text("mouse_key_forward") + ": "
                                            + real.language.text("keyboard_key_LShift") + "+"
                                            + real.language.text("keyboard_key_S"));
 
     // The modifier option chosen by hand keeps the key; a key no keyboard code has is ignored.
     control<QAbstractButton>("key_ComBox_check_1")->click();
-    device.routeKeyEditor("selectchanged", "key_ComBox_check_1");
+    view->routeKeyEditor("selectchanged", "key_ComBox_check_1");
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0x01, 0x16}));
-    device.keyCaptured(keyPress(KEY_MUTE));
+    view->keyCaptured(keyPress(KEY_MUTE));
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0x01, 0x16}));
-    device.keyCaptured(keyPress(KEY_KPENTER));
+    view->keyCaptured(keyPress(KEY_KPENTER));
     EXPECT_EQ(keyCode(3), (KeyCode{0x20, 0x01, 0x58}));
 }
 
 TEST_F(KeyEditor, TheKeyListNamesFunctionsInBothLanguages)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Macro);
     choose("keyset_macro_combo", 1);
-    device.selectKey(4);
+    view->selectKey(4);
     choosePage(KeyPage::Dpi);
     choose("keyset_mousedpi_combo", 0);
-    const QStringList english = device.keyListLines();
+    const QStringList english = view->keyListLines();
     EXPECT_TRUE(english[3].endsWith(": Combo")) << english[3].toStdString();
     EXPECT_TRUE(english[4].endsWith(": DPI up")) << english[4].toStdString();
 
     ASSERT_TRUE(real.language.load("lan_cn.xml"));
-    const QStringList chinese = device.keyListLines();
+    const QStringList chinese = view->keyListLines();
     EXPECT_TRUE(chinese[3].endsWith(": Combo"));
     EXPECT_TRUE(chinese[4].endsWith(": " + real.language.text("mouse_key_DPI_add")));
     EXPECT_NE(chinese[4], english[4]);
@@ -335,33 +336,33 @@ TEST_F(KeyEditor, TheLastLeftButtonCannotBeOpened)
 {
     attach();
     ASSERT_EQ(keyCode(0), (KeyCode{0x10, 0x01, 0}));
-    device.routeKeyEditor("click", "key_0");
+    view->routeKeyEditor("click", "key_0");
     EXPECT_EQ(mainWindow.notices, QStringList{"message_text_6"});
-    EXPECT_EQ(device.selectedKey(), -1);
+    EXPECT_EQ(view->selectedKey(), -1);
     EXPECT_TRUE(control("keyset_layout")->isHidden());
 
     // With a second left button, either can be changed.
-    device.selectKey(1);
+    view->selectKey(1);
     choosePage(KeyPage::MouseButton);
     choose("keyset_mousekey_combo", 0);
-    device.selectKey(0);
-    EXPECT_EQ(device.selectedKey(), 0);
+    view->selectKey(0);
+    EXPECT_EQ(view->selectedKey(), 0);
 }
 
 TEST_F(KeyEditor, DefaultAndCancelShowWithoutChangingTheKey)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Dpi);
     choose("keyset_mousedpi_combo", 1);
     const KeyCode applied = keyCode(3);
-    device.routeKeyEditor("click", "key_butt_keydefalut");
+    view->routeKeyEditor("click", "key_butt_keydefalut");
     EXPECT_EQ(editor->shownPage(), KeyPage::Default);
     EXPECT_EQ(keyCode(3), applied);
-    EXPECT_TRUE(device.keysChanged());
-    device.routeKeyEditor("click", "key_butt_keycancel");
+    EXPECT_TRUE(view->keysChanged());
+    view->routeKeyEditor("click", "key_butt_keycancel");
     EXPECT_EQ(editor->shownPage(), KeyPage::Dpi);
-    EXPECT_FALSE(device.keysChanged());
+    EXPECT_FALSE(view->keysChanged());
     EXPECT_FALSE(control("key_butt_prosave")->isEnabled());
 }
 
@@ -369,19 +370,19 @@ TEST_F(KeyEditor, SavingWhileTheDefaultIsShownWritesTheDefault)
 {
     attach();
     const std::vector<std::uint8_t> factory = sim.keyTable();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Media);
     choose("keyset_media_combo", 6);
-    device.saveKeysToDevice();
+    view->saveKeys();
     ASSERT_TRUE(settle());
     ASSERT_NE(sim.keyTable(), factory);
 
-    device.routeKeyEditor("click", "key_butt_keydefalut");
-    device.routeKeyEditor("click", "key_butt_prosave");
+    view->routeKeyEditor("click", "key_butt_keydefalut");
+    view->routeKeyEditor("click", "key_butt_prosave");
     ASSERT_TRUE(settle());
     EXPECT_EQ(keyCode(3), codeOf(device.profile().GetKeyList()[3].defaults));
     EXPECT_EQ(sim.keyTable(), factory);
-    EXPECT_FALSE(device.keysChanged());
+    EXPECT_FALSE(view->keysChanged());
 }
 
 TEST_F(KeyEditor, TheMacroListFollowsTheLibrary)
@@ -435,16 +436,16 @@ TEST_F(KeyEditor, SavingWritesTheMacrosAndThenTheButtons)
     attach();
     const std::vector<std::uint8_t> factory = sim.keyTable();
     const FunctionKeyIndex keySlots = slotsOf(factory);
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Macro);
     choose("keyset_macro_combo", 1);
     choose("keyset_macro_over_combo", 0);
-    device.selectKey(4);
+    view->selectKey(4);
     choosePage(KeyPage::Keyboard);
-    device.keyCaptured(keyPress(KEY_LEFTCTRL));
-    device.keyCaptured(keyPress(KEY_C));
+    view->keyCaptured(keyPress(KEY_LEFTCTRL));
+    view->keyCaptured(keyPress(KEY_C));
 
-    device.routeKeyEditor("click", "key_butt_prosave");
+    view->routeKeyEditor("click", "key_butt_prosave");
     ASSERT_TRUE(settle());
 
     std::vector<std::uint8_t> expected = factory;
@@ -461,7 +462,7 @@ TEST_F(KeyEditor, SavingWritesTheMacrosAndThenTheButtons)
     EXPECT_EQ(check.state, devsim::ContainerCheck::State::Valid) << check.describe();
     EXPECT_EQ(check.eventsPerEntry, (std::vector<std::size_t>{6}));
     EXPECT_TRUE(mainWindow.notices.empty()) << mainWindow.notices.join(", ").toStdString();
-    EXPECT_FALSE(device.keysChanged());
+    EXPECT_FALSE(view->keysChanged());
     CMouseProfiledata stored;
     stored.SetDeviceIndex(0);
     stored.LoadProfile(device.profile().GetProfilePath());
@@ -474,11 +475,11 @@ TEST_F(KeyEditor, MacrosThatDoNotFitAreToldAndNothingIsWritten)
     attach();
     const std::vector<std::uint8_t> table = sim.keyTable();
     const std::vector<std::uint8_t> macros = sim.macroArea();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Macro);
     choose("keyset_macro_combo", 0);
 
-    device.saveKeysToDevice();
+    view->saveKeys();
     ASSERT_TRUE(settle());
 
     EXPECT_EQ(mainWindow.notices, QStringList{QStringLiteral("message_text_16 %1").arg(MacroLibrary::kMaxEvents + 2)});
@@ -486,21 +487,21 @@ TEST_F(KeyEditor, MacrosThatDoNotFitAreToldAndNothingIsWritten)
     EXPECT_EQ(sim.macroArea(), macros);
     // The edited key is back at its default, and the editor still holds a change.
     EXPECT_EQ(keyCode(3), codeOf(device.profile().GetKeyList()[3].defaults));
-    EXPECT_TRUE(device.keysChanged());
+    EXPECT_TRUE(view->keysChanged());
 }
 
 TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
 {
     attach();
-    device.selectKey(3);
+    view->selectKey(3);
     choosePage(KeyPage::Dpi);
     choose("keyset_mousedpi_combo", 0);
     sim.setLatency(3000, 0);
-    device.saveKeysToDevice();
+    view->saveKeys();
     // The busy strip says what is being written while it runs.
-    auto* busy = device.view()->findChild<QWidget*>("device_busy_panel");
+    auto* busy = view->findChild<QWidget*>("device_busy_panel");
     ASSERT_TRUE(waitFor([&] { return !busy->isHidden(); }));
-    EXPECT_EQ(device.view()->findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
+    EXPECT_EQ(view->findChild<QLabel*>("device_busy_label")->text(), real.language.text("device_busy_macros_text"));
 
     device.closeLinks();
     ASSERT_TRUE(waitFor([&] { return !device.hasDeviceWork(); }, 2000));
@@ -509,7 +510,7 @@ TEST_F(KeyEditor, AMouseThatVanishesMidWriteEndsWithTheLinkFailurePrompt)
     EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
     EXPECT_TRUE(device.settingsPending());
     EXPECT_TRUE(busy->isHidden());
-    EXPECT_FALSE(device.keysChanged());
+    EXPECT_FALSE(view->keysChanged());
 }
 
 }  // namespace

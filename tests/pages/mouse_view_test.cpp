@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "devices/event_container.h"
-#include "devices/pages/mouse_device.h"
-#include "devices/pages/page_fixture.h"
+#include "devices/mouse_device.h"
+#include "pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"
 #include "profiles/json_file.h"
@@ -60,7 +60,21 @@ protected:
         device.setDeviceIndex(0);
         device.setWireless(true);
         device.setSelectorEntry(&selector);
-        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+        view = test::mouseViewOf(device, real);
+        ASSERT_NE(view, nullptr);
+    }
+
+    // The user changed a control of the page: the window hands its notification to the page.
+    void userChanged(const char* notification, const QString& name)
+    {
+        EXPECT_TRUE(view->routeNotification(QString::fromLatin1(notification), name, control<QWidget>(name))) << name.toStdString();
+    }
+
+    // An option or check box clicked by the user.
+    void userChecks(const QString& name)
+    {
+        control<QAbstractButton>(name)->setChecked(true);
+        userChanged("selectchanged", name);
     }
 
     void attach(devsim::Port port)
@@ -87,7 +101,7 @@ protected:
     template <typename T>
     T* control(const QString& name)
     {
-        T* found = device.page()->findChild<T*>(name);
+        T* found = view->content()->findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name.toStdString();
         return found;
     }
@@ -108,13 +122,14 @@ protected:
     RecordingMainWindow mainWindow;
     CQuellonMouseDevice device;
     TestSelector selector{device};
+    std::unique_ptr<MouseView> view;
 };
 
 TEST_F(MousePage, PageBindsItsButtonsAndEveryControlItRelies)
 {
-    EXPECT_EQ(device.keyButtons().size(), 11);
-    EXPECT_EQ(device.lightButtons().size(), 15);
-    for (const auto* button : device.keyButtons())
+    EXPECT_EQ(view->keyButtons().size(), 11);
+    EXPECT_EQ(view->lightButtons().size(), 15);
+    for (const auto* button : view->keyButtons())
         EXPECT_NE(button, nullptr);
     for (int i = 0; i < CQuellonMouseDevice::kStageRows; ++i) {
         const QString n = QString::number(i);
@@ -129,7 +144,7 @@ TEST_F(MousePage, PageBindsItsButtonsAndEveryControlItRelies)
         control<QComboBox>(name);
     ASSERT_NE(device.profileList(), nullptr);
     EXPECT_EQ(device.profileList()->count(), 1);
-    EXPECT_EQ(device.modeCodes().size(), device.modeNames().size());
+    EXPECT_EQ(device.modeCodes().size(), device.lightModes().size());
     EXPECT_FALSE(device.modeCodes().empty());
 }
 
@@ -166,16 +181,17 @@ TEST_F(MousePage, PageChangesAreWrittenByteForByte)
     attach(devsim::Port::Cable);
     device.readAll();
     ASSERT_TRUE(settle());
-    control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
-    control<QAbstractButton>("Ripple_option_1")->setChecked(true);
+    userChecks("polling_rate_option_1");
+    userChecks("Ripple_option_1");
     QSlider* slider = control<QSlider>("DPI_slider_2");
     slider->setValue(slider->value() + 7);
     const int position = slider->value();
+    userChanged("valuechanged", "DPI_slider_2");
     control<QComboBox>("device_sleep2_combo")->setCurrentIndex(0);
     const int sleep = control<QComboBox>("device_sleep2_combo")->currentData().toInt();
-
-    device.collectPage();
-    ASSERT_TRUE(writeSettings());
+    userChanged("itemselect", "device_sleep2_combo");
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(device.settingsPending());
 
     const std::vector<std::uint8_t> page = sim.settingsPage(0);
     EXPECT_EQ(page[kReportRateByte], 1);
@@ -245,7 +261,7 @@ TEST_F(MousePage, DpiEditLandsOnTheSensorsSliderPosition)
     };
     for (const Case c : {Case{"26000", 519, "26000"}, Case{"", 0, "50"}, Case{"125", 1, "100"}}) {
         edit->setText(c.typed);
-        device.applyDpiEdit(0);
+        view->applyDpiEdit(0);
         EXPECT_EQ(control<QSlider>("DPI_slider_0")->value(), c.slider) << c.typed;
         EXPECT_EQ(edit->text().toStdString(), c.shown) << c.typed;
     }
@@ -283,7 +299,7 @@ TEST_F(MousePage, MouseSwitchedOffBehindTheReceiverDoesNothing)
     EXPECT_TRUE(mainWindow.messages.empty());
     // Behind the receiver a mouse that is off is no failure to report: the change waits.
     EXPECT_TRUE(mainWindow.notices.empty());
-    EXPECT_TRUE(control<QWidget>("device_pending_label")->isVisibleTo(device.page()));
+    EXPECT_TRUE(control<QWidget>("device_pending_label")->isVisibleTo(view->content()));
     EXPECT_EQ(sim.settingsPage(0), before);
     EXPECT_EQ(selector.armed.back(), (std::pair{int(kTimerFirstRead), 5000}));
 
@@ -327,8 +343,8 @@ TEST_F(MousePage, PreviewColoursReachTheLightButtonsAndIgnoreBadIndexes)
     EXPECT_EQ(device.getKeyColour(3), 0xFF102030u);
     EXPECT_EQ(device.getKeyColour(15), 0u);
     device.pushLightFrame();
-    EXPECT_EQ(device.lightButtons()[3]->lightColour(), QColor(0x10, 0x20, 0x30, 0xFF));
-    EXPECT_EQ(device.lightButtons()[4]->lightColour().alpha(), 0);
+    EXPECT_EQ(view->lightButtons()[3]->lightColour(), QColor(0x10, 0x20, 0x30, 0xFF));
+    EXPECT_EQ(view->lightButtons()[4]->lightColour().alpha(), 0);
 }
 
 TEST_F(MousePage, ClickInReactiveModeLightsThePreview)
@@ -343,7 +359,7 @@ TEST_F(MousePage, ClickInReactiveModeLightsThePreview)
     ASSERT_TRUE(device.lighting().isRunning());
     const auto lit = [&] {
         device.pushLightFrame();
-        return std::any_of(device.lightButtons().begin(), device.lightButtons().end(),
+        return std::any_of(view->lightButtons().begin(), view->lightButtons().end(),
                            [](const auto* button) { return button->lightColour().alpha() > 0; });
     };
     EXPECT_FALSE(lit());
@@ -362,13 +378,11 @@ TEST_F(MousePage, SwitchingProfilesWritesTheSelectedOnesSettings)
     attach(devsim::Port::Cable);
     device.readAll();
     ASSERT_TRUE(settle());
-    ui::CDeviceProfileUI* selector = device.profileSelector();
+    ui::CDeviceProfileUI* selector = view->profileSelector();
     ASSERT_NE(selector, nullptr);
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
-    control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
-    device.collectPage();
-    device.profile().SaveProfile();
-    ASSERT_TRUE(writeSettings());
+    userChecks("polling_rate_option_1");
+    ASSERT_TRUE(settle());
     const std::string first = device.profile().GetProfilePath();
 
     selector->addProfile();  // a new profile from the factory settings, selected
@@ -419,7 +433,7 @@ TEST_F(MousePage, ReadOfADeviceThatStopsAnsweringLeavesTheWindowFree)
     QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
     heartbeat.start(50);
     bool busyShown = false;
-    auto* busy = device.view()->findChild<QWidget*>("device_busy_panel");
+    auto* busy = view->findChild<QWidget*>("device_busy_panel");
     ASSERT_NE(busy, nullptr);
 
     device.readAll();
@@ -468,10 +482,9 @@ TEST_F(MousePage, ReadThatEndsAfterAChangeDoesNotUndoIt)
     device.rereadSettings();
     ASSERT_TRUE(waitFor([&] { return device.worker().status().running; }));
 
-    control<QAbstractButton>("polling_rate_option_" + QString::number(wanted))->setChecked(true);
-    device.collectPage();
-    ASSERT_TRUE(device.profile().SaveProfile());
-    EXPECT_TRUE(writeSettings());
+    userChecks("polling_rate_option_" + QString::number(wanted));
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(device.settingsPending());
     sim.setLatency(0, 0);
 
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], wanted);
@@ -539,7 +552,7 @@ TEST_F(MousePage, SwitchingProfilesWritesTheirKeysAndMacros)
     attach(devsim::Port::Cable);
     device.readAll();
     ASSERT_TRUE(settle());
-    ui::CDeviceProfileUI* selector = device.profileSelector();
+    ui::CDeviceProfileUI* selector = view->profileSelector();
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     const std::vector<std::uint8_t> factoryTable = sim.keyTable();
     const std::vector<std::uint8_t> emptyMacros = sim.macroArea();
@@ -582,7 +595,7 @@ TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
     attach(devsim::Port::Receiver);
     device.readAll();
     ASSERT_TRUE(settle());
-    ui::CDeviceProfileUI* selector = device.profileSelector();
+    ui::CDeviceProfileUI* selector = view->profileSelector();
     selector->setPrompter([](const QString&, int, const QString&) { return 1; });
     selector->addProfile();
     ASSERT_TRUE(settle());
@@ -595,8 +608,7 @@ TEST_F(MousePage, SwitchingWhileTheMouseCannotBeReachedSaysSoAndKeepsItPending)
     EXPECT_EQ(mainWindow.notices, QStringList{"message_text_7"});
     EXPECT_TRUE(device.settingsPending());
     // Back in reach: the link watch writes the profile, and the mark goes.
-    control<QAbstractButton>("polling_rate_option_1")->setChecked(true);
-    device.collectPage();
+    userChecks("polling_rate_option_1");
     sim.setMouseOn(true);
     device.runSelectorTimer(kTimerLinkWatch);
     ASSERT_TRUE(settle());
@@ -629,7 +641,7 @@ TEST_F(MousePage, ReassignedButtonStaysWritableAfterARestart)
     CQuellonMouseDevice again;
     again.setPageSetup(device.pageSetup());
     again.setHost(&mainWindow);
-    ASSERT_TRUE(again.buildPage(real.skin, real.factory));
+    again.prepare();
     ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Cable), kMouseKind));
     again.readAll();
     ASSERT_TRUE(waitFor([&] { return !again.hasDeviceWork(); }, 15000));
@@ -669,7 +681,7 @@ TEST_F(MousePage, PendingChangeSurvivesARestartAndIsOffered)
     const auto restart = [&](bool accept, CQuellonMouseDevice& again) {
         again.setPageSetup(device.pageSetup());
         again.setHost(&mainWindow);
-        ASSERT_TRUE(again.buildPage(real.skin, real.factory));
+        again.prepare();
         ASSERT_TRUE(again.attachCommandLink(sim.commandPath(devsim::Port::Receiver), kReceiverKind));
         mainWindow.questions.clear();
         mainWindow.answer = accept;
@@ -718,7 +730,7 @@ TEST_F(MousePage, EditedShootPatternReachesTheMouseByteForByte)
     attach(devsim::Port::Cable);
     device.readAll();
     ASSERT_TRUE(settle());
-    ui::CShootControlUI* shoot = device.shootControl();
+    ui::CShootControlUI* shoot = view->shootControl();
     ASSERT_NE(shoot, nullptr);
     control<QAbstractButton>("shoot_gun_op_1")->click();
     control<QAbstractButton>("bullet_op_4")->click();
@@ -732,7 +744,7 @@ TEST_F(MousePage, EditedShootPatternReachesTheMouseByteForByte)
     }
 
     sim.setLatency(15, 0);
-    auto* progress = device.view()->findChild<QProgressBar*>("device_busy_progress");
+    auto* progress = view->findChild<QProgressBar*>("device_busy_progress");
     ASSERT_NE(progress, nullptr);
     int highest = 0;
     control<QAbstractButton>("shootdate_save_btn")->click();

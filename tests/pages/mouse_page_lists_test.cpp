@@ -5,10 +5,10 @@
 
 #include <QString>
 
-#include "devices/pages/mouse_device.h"
+#include "devices/mouse_device.h"
 #include "profiles/program_folders.h"
 #include "support/temp_dir.h"
-#include "devices/pages/page_fixture.h"
+#include "pages/page_fixture.h"
 #include "ui/qt_app.h"
 
 namespace kestrion {
@@ -34,10 +34,14 @@ TEST(MousePageLists, MembersOfTheWrongTypeReadAsEmptyNames)
     device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
     device.setHost(&mainWindow);
     device.setDeviceIndex(0);
-    ASSERT_TRUE(device.buildPage(real.skin, real.factory));
+    const std::unique_ptr<MouseView> view = test::mouseViewOf(device, real);
+    ASSERT_NE(view, nullptr);
 
-    EXPECT_EQ(device.macroNames(), (std::vector<QString>{"", "b", ""}));
-    EXPECT_EQ(device.modeNames(), (std::vector<QString>{"", "Static"}));
+    EXPECT_EQ(view->macroNames(), (std::vector<QString>{"", "b", ""}));
+    std::vector<QString> modeNames;
+    for (const LightModeEntry& mode : device.lightModes())
+        modeNames.push_back(mode.name);
+    EXPECT_EQ(modeNames, (std::vector<QString>{"", "Static"}));
     EXPECT_EQ(device.modeCodes(), (std::vector<int>{0, 2}));
     setProgramDataDir(KESTRION_SOURCE_ROOT "/DefaultData");
 }

@@ -9,8 +9,8 @@
 #include <QSlider>
 #include <QSpinBox>
 
-#include "devices/pages/mouse_device.h"
-#include "devices/pages/page_fixture.h"
+#include "devices/mouse_device.h"
+#include "pages/page_fixture.h"
 #include "devsim/simulator.h"
 #include "editors/custom_light_lists.h"
 #include "platform/paths.h"
@@ -40,8 +40,9 @@ protected:
         device.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
         device.setHost(&mainWindow);
         device.setDeviceIndex(0);
-        ASSERT_TRUE(device.buildPage(real.skin, real.factory));
-        editor = device.lightEditor();
+        view = test::mouseViewOf(device, real);
+        ASSERT_NE(view, nullptr);
+        editor = view->lightEditor();
         ASSERT_NE(editor, nullptr);
         ASSERT_TRUE(sim.plug(devsim::Port::Cable));
         ASSERT_TRUE(device.attachCommandLink(sim.commandPath(devsim::Port::Cable), 2));
@@ -106,6 +107,7 @@ protected:
     devsim::Simulator sim{virtualHidDir()};
     test::RecordingMainWindow mainWindow;
     CQuellonMouseDevice device;
+    std::unique_ptr<MouseView> view;
     ui::CLightControlUI* editor = nullptr;
 };
 
@@ -266,10 +268,11 @@ TEST_F(LightEditorPage, ADamagedLightConfigurationIsReplacedOnlyWhenTheUserAgree
     CQuellonMouseDevice second;
     second.setPageSetup(test::mousePageSetup(dataFolder.path() + "/"));
     second.setHost(&mainWindow);
-    ASSERT_TRUE(second.buildPage(real.skin, real.factory));
+    const std::unique_ptr<MouseView> secondView = test::mouseViewOf(second, real);
+    ASSERT_NE(secondView, nullptr);
     EXPECT_TRUE(mainWindow.notices.contains("light_custom_damaged_text"));
-    auto* name = second.lightEditor()->findChild<QLineEdit*>("light_custom_name_edit");
-    auto* create = second.lightEditor()->findChild<QAbstractButton*>("light_custom_new_btn");
+    auto* name = secondView->lightEditor()->findChild<QLineEdit*>("light_custom_name_edit");
+    auto* create = secondView->lightEditor()->findChild<QAbstractButton*>("light_custom_new_btn");
     ASSERT_TRUE(name && create);
 
     mainWindow.answer = false;
@@ -293,7 +296,7 @@ TEST_F(LightEditorPage, StageColourReachesTheMouseAndTheSwatch)
     const auto page = devicePage();
     EXPECT_EQ((std::vector<std::uint8_t>(page.begin() + red, page.begin() + red + 3)),
               (std::vector<std::uint8_t>{0x12, 0x34, 0x56}));
-    EXPECT_TRUE(device.page()->findChild<QWidget*>("DPI_color_option_2")->styleSheet().contains("#123456"));
+    EXPECT_TRUE(view->content()->findChild<QWidget*>("DPI_color_option_2")->styleSheet().contains("#123456"));
     // A stage the mouse does not have changes nothing.
     device.setStageColour(40, 1, 2, 3);
     EXPECT_TRUE(settle());
