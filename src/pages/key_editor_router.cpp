@@ -1,6 +1,6 @@
 #include "pages/key_editor_router.h"
 
-#include "editors/key_set_control.h"
+#include "pages/key_set_control.h"
 #include "ui/family_name.h"
 
 namespace kestrion {

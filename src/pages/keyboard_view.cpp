@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 
 #include "devices/keyboard_device.h"
-#include "editors/key_set_control.h"
-#include "editors/macro_control.h"
+#include "pages/key_set_control.h"
+#include "pages/macro_control.h"
 #include "pages/keyboard_layout_view.h"
 #include "profiles/macro_library.h"
 #include "ui/device_profile.h"

@@ -5,8 +5,8 @@
 #include <QListWidget>
 
 #include "editors/key_function.h"
-#include "editors/key_set_control.h"
-#include "editors/macro_control.h"
+#include "pages/key_set_control.h"
+#include "pages/macro_control.h"
 #include "profiles/macro_library.h"
 #include "ui/device_key_button.h"
 #include "ui/family_name.h"

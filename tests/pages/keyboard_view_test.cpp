@@ -14,7 +14,7 @@
 #include "pages/keyboard_layout_view.h"
 #include "pages/keyboard_view.h"
 #include "pages/page_fixture.h"
-#include "editors/key_set_control.h"
+#include "pages/key_set_control.h"
 #include "profiles/macro_library.h"
 #include "devsim/simulator.h"
 #include "platform/paths.h"

@@ -19,7 +19,7 @@
 #include "devices/mouse_device.h"
 #include "pages/page_fixture.h"
 #include "devsim/simulator.h"
-#include "editors/key_set_control.h"
+#include "pages/key_set_control.h"
 #include "profiles/macro_library.h"
 #include "platform/paths.h"
 #include "profiles/json_file.h"

@@ -2,7 +2,7 @@
 // the captured keys and buttons, and gives the capture back when its recording ends.
 #include "shell/main_window/main_window.h"
 
-#include "editors/macro_control.h"
+#include "pages/macro_control.h"
 #include "shell/main_window/main_window_names.h"
 #include "ui/device_profile.h"
 

@@ -12,7 +12,7 @@
 #include <linux/input-event-codes.h>
 
 #include "devices/mouse_transfer.h"
-#include "editors/key_set_control.h"
+#include "pages/key_set_control.h"
 #include "profiles/json_file.h"
 #include "shell/main_window/window_fixture.h"
 

@@ -13,7 +13,7 @@
 #include "devices/event_container.h"
 #include "devices/mouse_transfer.h"
 #include "editors/key_function.h"
-#include "editors/macro_control.h"
+#include "pages/macro_control.h"
 #include "profiles/json_file.h"
 
 namespace kestrion::test {

@@ -1,6 +1,6 @@
 // Recording a macro from real input: an X server (Xvfb) with its test extension, keys and clicks
 // sent by xdotool, the page over the window's input capture as the main window wires it.
-#include "editors/macro_control.h"
+#include "pages/macro_control.h"
 #include "platform/input_capture.h"
 #include "profiles/json_file.h"
 #include "support/temp_dir.h"

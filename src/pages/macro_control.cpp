@@ -1,4 +1,4 @@
-#include "editors/macro_control.h"
+#include "pages/macro_control.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "editors/macro_control.h"
+#include "pages/macro_control.h"
 #include "profiles/json_file.h"
 #include "support/temp_dir.h"
 #include "ui/qt_app.h"

@@ -1,4 +1,4 @@
-#include "editors/key_set_control.h"
+#include "pages/key_set_control.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
