@@ -205,10 +205,16 @@ private:
     QDBusInterface m_tool;
 };
 
+// Decimal, or hexadecimal after "0x" or "#" (a colour as #RRGGBB).
 bool toNumber(const QString& text, int& number)
 {
     bool ok = false;
-    number = text.toInt(&ok);
+    if (text.startsWith(QLatin1Char('#')))
+        number = text.mid(1).toInt(&ok, 16);
+    else if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        number = text.mid(2).toInt(&ok, 16);
+    else
+        number = text.toInt(&ok);
     return ok;
 }
 

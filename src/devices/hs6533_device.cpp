@@ -168,7 +168,7 @@ void CQuellonHS6533Device::commitStages(const HeadsetSystemSetStages& stages, bo
 void CQuellonHS6533Device::audioFailed()
 {
     showNotice(QString::fromLatin1(kAudioFailedId));
-    refreshPage();
+    announceProfile();
 }
 
 // ---- audio side: endpoint and supported controls
@@ -321,7 +321,7 @@ void CQuellonHS6533Device::resetAudio()
             return [this] { audioFailed(); };
         return [this, stages = m_audioRecord.GetSystemSetStages(), volumes = volumesOf(audio)] {
             commitStages(stages, true);
-            refreshPage();
+            announceProfile();
             showVolumes(volumes);
         };
     });

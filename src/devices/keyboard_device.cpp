@@ -110,7 +110,7 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::readAllOnWorker()
             adoptDeviceKeys();
         if (pageRead)
             storePage(page, profile);
-        refreshPage();
+        announceProfile();
         loadLightingPreview();
         armKeepAlive();
     };
@@ -131,7 +131,7 @@ CQuellonUSBDevice::UiStep CQuellonKeyboardDevice::rereadOnWorker()
         if (tablesRead)
             m_lightTables = tables;
         storePage(page, profile);
-        refreshPage();
+        announceProfile();
         loadLightingPreview();
         sendToMainWindow(WM_USB_MAINMESS_PROFILE_INDEX, profile, 0);
     };
@@ -201,7 +201,7 @@ void CQuellonKeyboardDevice::showDeviceState(std::uint8_t profile, std::optional
         m_record.SetLightInfo(light);
         saveRecord();
     }
-    refreshPage();
+    announceProfile();
     loadLightingPreview();
 }
 
@@ -269,11 +269,6 @@ void CQuellonKeyboardDevice::loadProfile()
     m_record.LoadProfile(path);
 }
 
-void CQuellonKeyboardDevice::refreshPage()
-{
-    emit profileLoaded();
-}
-
 std::optional<LightInfo> CQuellonKeyboardDevice::lightRecord()
 {
     return m_record.GetLightInfo();
@@ -290,7 +285,7 @@ void CQuellonKeyboardDevice::applyLight(const LightInfo& light)
 void CQuellonKeyboardDevice::applySelectedProfile()
 {
     loadProfile();
-    refreshPage();
+    announceProfile();
     emit keysLoaded();
     loadLightingPreview();
     writeSettingsPage(m_activeProfile);

@@ -42,7 +42,6 @@ public:
     void loadLightingPreview() override;
     void pushLightFrame() override;
     void loadProfile() override;
-    void refreshPage() override;
     ProfileListStore* profileList() const override { return m_profiles.get(); }
     const std::vector<LightModeEntry>& lightModes() const override { return m_modes; }
 

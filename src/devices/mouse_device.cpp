@@ -128,12 +128,6 @@ CQuellonUSBDevice::UiStep CQuellonMouseDevice::rereadOnWorker()
     };
 }
 
-void CQuellonMouseDevice::announceProfile()
-{
-    emit profileLoaded();
-    emit settingsChanged();
-}
-
 // A page read from the mouse goes into the profile, unless the profile holds changes the mouse
 // has not received yet: those are written instead.
 void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t profile)
@@ -431,11 +425,21 @@ void CQuellonMouseDevice::writeSettingsToDevice()
     queueSettingsWrite();
 }
 
+std::vector<SettingInfo> CQuellonMouseDevice::settings()
+{
+    std::vector<SettingInfo> infos;
+    for (const MouseSetting& row : kMouseSettings)
+        infos.push_back({row.name, row.unit, row.lowest, row.highest, {row.choices.begin(), row.choices.end()}});
+    for (SettingInfo& light : CQuellonUSBDevice::settings())
+        infos.push_back(std::move(light));
+    return infos;
+}
+
 SettingChange CQuellonMouseDevice::setSetting(std::string_view name, int value)
 {
     const MouseSetting* row = findMouseSetting(name);
     if (!row)
-        return SettingChange::UnknownName;
+        return CQuellonUSBDevice::setSetting(name, value);
     const std::optional<std::uint16_t> word = settingWord(*row, value);
     return word ? storeWord(*row, *word) : SettingChange::ValueRefused;
 }
@@ -463,13 +467,14 @@ SettingChange CQuellonMouseDevice::storeWord(const MouseSetting& row, std::uint1
     if (row.restartsKeepAlive)
         armSelectorTimer(kTimerKeepAlive, kKeepAliveRestartMs, true);
     emit settingsChanged();
+    emit settingChanged(QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size())));
     return SettingChange::Done;
 }
 
 std::optional<int> CQuellonMouseDevice::setting(std::string_view name)
 {
     const MouseSetting* row = findMouseSetting(name);
-    return row ? settingValue(*row, m_record.GetSystemStages().*row->field) : std::nullopt;
+    return row ? settingValue(*row, m_record.GetSystemStages().*row->field) : CQuellonUSBDevice::setting(name);
 }
 
 int CQuellonMouseDevice::highestStep() const

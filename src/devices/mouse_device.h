@@ -52,13 +52,15 @@ public:
     // waits become one, with the latest settings. One that fails leaves the settings pending:
     // that is announced, and they are written when the mouse is back.
     void writeSettingsToDevice();
-    // A setting by name (kMouseSettings) at a value a user reads: into the profile, saved,
-    // announced and, unless the profile alone keeps it, written to the mouse.
-    SettingChange setSetting(std::string_view name, int value);
+    // The mouse's settings (kMouseSettings) and its lighting's.
+    std::vector<SettingInfo> settings() override;
+    // A setting by name at a value a user reads: into the profile, saved, announced and, unless
+    // the profile alone keeps it, written to the mouse.
+    SettingChange setSetting(std::string_view name, int value) override;
     // The same with the profile's word as the page's controls give it (a position or a value).
     SettingChange setSettingWord(std::string_view name, int word);
     // Its value in the selected profile; none for an unknown name or a word it does not know.
-    std::optional<int> setting(std::string_view name);
+    std::optional<int> setting(std::string_view name) override;
     MouseSystemStages systemSettings() { return m_record.GetSystemStages(); }
 
     // The DPI the sensor offers, lowest and highest; none before the mouse told its sensor.
@@ -135,7 +137,7 @@ public:
     const LightingThread& lighting() const { return m_lighting; }
 
 signals:
-    // The record's settings or DPI stages changed (a read, a change, the mouse's own switch).
+    // The record's settings or DPI stages changed by a change of this tool's.
     void settingsChanged();
     // The mouse told its sensor: the DPI range is known.
     void sensorRead();
@@ -167,7 +169,6 @@ private:
         int settings = kCommandOk;
     };
 
-    void announceProfile();
     void showReadPage(const SettingsPage& page, std::uint8_t profile);
     bool keepPendingAfterRestart(const SettingsPage& page);
     void writePending();

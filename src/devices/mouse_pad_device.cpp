@@ -98,7 +98,7 @@ CQuellonUSBDevice::UiStep CQuellonMousePadDevice::readAllOnWorker()
         if (pageRead)
             m_page = page;
         loadProfile();
-        refreshPage();
+        announceProfile();
         loadLightingPreview();
         startLighting();
         armKeepAlive();
@@ -184,11 +184,6 @@ void CQuellonMousePadDevice::loadProfile()
     m_record->LoadProfile(path);
 }
 
-void CQuellonMousePadDevice::refreshPage()
-{
-    emit profileLoaded();
-}
-
 std::optional<LightInfo> CQuellonMousePadDevice::lightRecord()
 {
     return m_record->GetLightInfo();
@@ -205,7 +200,7 @@ void CQuellonMousePadDevice::applyLight(const LightInfo& light)
 void CQuellonMousePadDevice::applySelectedProfile()
 {
     loadProfile();
-    refreshPage();
+    announceProfile();
     loadLightingPreview();
     writeSettingsPage(m_page[pad_page::kProfile]);
 }

@@ -41,7 +41,6 @@ public:
     std::uint32_t getKeyColour(int index) const override;
     void showSyncColour(const std::optional<KeyColour>& colour) override;
     void loadProfile() override;
-    void refreshPage() override;
     ProfileListStore* profileList() const override { return m_profiles.get(); }
     const std::vector<LightModeEntry>& lightModes() const override { return m_modes; }
     int deviceKind() const override { return m_kind; }

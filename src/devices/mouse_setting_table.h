@@ -5,6 +5,7 @@
 #include <span>
 #include <string_view>
 
+#include "devices/light_settings.h"
 #include "profiles/profile_records.h"
 
 namespace kestrion {
@@ -75,8 +76,5 @@ std::optional<std::uint16_t> settingWord(const MouseSetting& setting, int value)
 std::optional<int> settingValue(const MouseSetting& setting, std::uint16_t word);
 // Whether the page may store that word: a value's word, or a position only the page offers.
 bool pageWordAccepted(const MouseSetting& setting, int word);
-
-// What a change by name came to.
-enum class SettingChange { Done, UnknownName, ValueRefused };
 
 }  // namespace kestrion

@@ -493,4 +493,36 @@ CQuellonUSBDevice::NotificationLink& CQuellonUSBDevice::notificationLink(LinkKin
     return m_notify[kind == LinkKind::Receiver ? 1 : 0];
 }
 
+std::vector<SettingInfo> CQuellonUSBDevice::settings()
+{
+    std::vector<SettingInfo> infos;
+    if (!lightRecord())
+        return infos;
+    for (const LightSetting& setting : kLightSettings)
+        infos.push_back(lightSettingInfo(setting, lightModes()));
+    return infos;
+}
+
+SettingChange CQuellonUSBDevice::setSetting(std::string_view name, int value)
+{
+    const LightSetting* row = findLightSetting(name);
+    const std::optional<LightInfo> light = row ? lightRecord() : std::nullopt;
+    if (!light)
+        return SettingChange::UnknownName;
+    const std::optional<LightInfo> changed = withLightSetting(*row, *light, value, lightModes());
+    if (!changed)
+        return SettingChange::ValueRefused;
+    applyLight(*changed);
+    announceProfile();
+    emit settingChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    return SettingChange::Done;
+}
+
+std::optional<int> CQuellonUSBDevice::setting(std::string_view name)
+{
+    const LightSetting* row = findLightSetting(name);
+    const std::optional<LightInfo> light = row ? lightRecord() : std::nullopt;
+    return light ? std::optional<int>(lightSettingValue(*row, *light)) : std::nullopt;
+}
+
 }  // namespace kestrion

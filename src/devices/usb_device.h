@@ -21,6 +21,7 @@
 #include "devices/device_selector.h"
 #include "devices/device_worker.h"
 #include "devices/light_modes.h"
+#include "devices/light_settings.h"
 #include "devices/lighting_preview.h"
 #include "devices/notification_reader.h"
 
@@ -131,7 +132,8 @@ public:
     virtual void pollHookB() {}
     virtual int keepAliveMinutes() { return 1; }
     virtual void loadProfile() {}
-    virtual void refreshPage() {}
+    // The selected profile was loaded or changed as a whole: whatever shows it shows it again.
+    void announceProfile() { emit profileLoaded(); }
     // The selected profile's lighting, for a device with lights of its own.
     virtual std::optional<LightInfo> lightRecord() { return std::nullopt; }
     // A lighting record for the selected profile: stored, saved, previewed and written.
@@ -143,6 +145,12 @@ public:
     // The lighting modes of a device with lights of its own, and its kind as the editors take it.
     virtual const std::vector<LightModeEntry>& lightModes() const;
     virtual int deviceKind() const { return m_setup.deviceKind; }
+    // The device's settings by name, as scripts and pages name them, with what each takes; a
+    // device with lights of its own has the lighting's. A change takes the way every change of
+    // the device takes (the profile record, the disk, the device), then settingChanged.
+    virtual std::vector<SettingInfo> settings();
+    virtual SettingChange setSetting(std::string_view name, int value);
+    virtual std::optional<int> setting(std::string_view name);
 
 signals:
     // A job was queued; the busy display follows the worker from here until no work is left.
@@ -155,6 +163,8 @@ signals:
     void powerRead(const QByteArray& record);
     // The selected profile was loaded or changed as a whole: whatever shows it shows it again.
     void profileLoaded();
+    // A setting changed by name (setSetting, or the page's control for it).
+    void settingChanged(const QString& name);
 
 protected:
     // What a job hands back to the UI thread.

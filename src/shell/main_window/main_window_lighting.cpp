@@ -126,7 +126,7 @@ void CMainWnd::applySameLighting()
         const auto same = rules::sameLightingFor(light, sourceKind, *targetLight, target->pageSetup().deviceKind);
         if (same) {
             target->applyLight(*same);
-            target->refreshPage();
+            target->announceProfile();
         }
     }
     if (m_lightSync)

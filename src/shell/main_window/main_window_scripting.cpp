@@ -138,33 +138,32 @@ QString CMainWnd::setDpiStage(CQuellonUSBDevice* target, int stage, int dpi)
     return device->setDpiStage(stage - 1, dpi) ? QString() : QStringLiteral("there is no DPI stage %1").arg(stage);
 }
 
-QVariantMap CMainWnd::performanceSettings(CQuellonUSBDevice* target) const
+QVariantMap CMainWnd::performanceSettings(CQuellonUSBDevice* device) const
 {
     QVariantMap settings;
-    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
         return settings;
-    for (const MouseSetting& row : kMouseSettings) {
-        if (const std::optional<int> value = device->setting(row.name))
-            settings.insert(QString::fromLatin1(row.name.data(), static_cast<qsizetype>(row.name.size())), *value);
+    for (const SettingInfo& info : device->settings()) {
+        if (const std::optional<int> value = device->setting(info.name))
+            settings.insert(QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size())), *value);
     }
     return settings;
 }
 
-QString CMainWnd::setPerformanceSetting(CQuellonUSBDevice* target, const QString& name, int value)
+QString CMainWnd::setPerformanceSetting(CQuellonUSBDevice* device, const QString& name, int value)
 {
-    auto* device = qobject_cast<CQuellonMouseDevice*>(target);
     if (!device)
-        return noMouse(target);
+        return QStringLiteral("no device is known");
+    const QString kind = device->pageSetup().kindName.toLower();
     switch (device->setSetting(name.toStdString(), value)) {
     case SettingChange::Done:
         return {};
     case SettingChange::ValueRefused:
-        return QStringLiteral("%1 cannot be %2 on this mouse").arg(name).arg(value);
+        return QStringLiteral("%1 cannot be %2 on this %3").arg(name).arg(value).arg(kind);
     case SettingChange::UnknownName:
         break;
     }
-    return QStringLiteral("there is no setting named \"%1\"").arg(name);
+    return QStringLiteral("there is no setting named \"%1\" on this %2").arg(name, kind);
 }
 
 // Each kind writes its selected profile its own way; a device without profiles has none to write.

@@ -200,7 +200,15 @@ TEST_F(ScriptedApplication, ScriptsActOnTheDeviceTheyName)
 
     const CtlRun notAMouse = ctl({"--device", device, "set", "report-rate", "500"});
     EXPECT_EQ(notAMouse.exitCode, 1);
-    EXPECT_TRUE(notAMouse.err.contains("not a mouse")) << notAMouse.err.toStdString();
+    EXPECT_TRUE(notAMouse.err.contains("no setting named")) << notAMouse.err.toStdString();
+    EXPECT_TRUE(ctl({"--device", device, "dpi", "set", "1", "800"}).err.contains("not a mouse"));
+    // The pad's own settings: its lighting, by name, on the pad and in its profile.
+    EXPECT_TRUE(ctl({"--device", device, "settings"}).out.contains("light-colour="));
+    ASSERT_EQ(ctl({"--device", device, "set", "light-colour", "#123456"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", 6, 3, "pad") == std::vector<int>{0x12, 0x34, 0x56}; }, 5000));
+    EXPECT_EQ(pad->setting("light-colour"), 0x123456);
+    EXPECT_TRUE(ctl({"--device", device, "settings"}).out.contains(QStringLiteral("light-colour=%1").arg(0x123456)));
+    EXPECT_EQ(ctl({"--device", device, "set", "light-brightness", "9"}).exitCode, 1);
     const CtlRun unknown = ctl({"--device", "9", "profiles"});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains("no device 9")) << unknown.err.toStdString();

@@ -171,7 +171,7 @@ TEST_F(Application, SameLightingFromTheMouseReachesThePadAndTheHeadset)
     light.green = 34;
     light.blue = 51;
     window.mouse()->applyLight(light);
-    window.mouse()->refreshPage();
+    window.mouse()->announceProfile();
     ASSERT_NE(mouseView()->lightEditor(), nullptr);
     auto* same = mouseView()->lightEditor()->findChild<QAbstractButton*>("deng_same_mode");
     ASSERT_NE(same, nullptr);
