@@ -1,10 +1,6 @@
 #include "devices/event_container.h"
 
 #include <algorithm>
-#include <cctype>
-#include <string>
-
-#include "platform/json_access.h"
 
 namespace kestrion {
 namespace {
@@ -28,35 +24,7 @@ constexpr std::size_t kDelay = 0;
 constexpr std::size_t kType = 2;
 constexpr std::size_t kButton = 3;
 constexpr std::uint8_t kPressedBit = 0x80;
-constexpr std::int64_t kMaxDelay = 0xFFFF;
-constexpr std::int64_t kMaxType = 0x7F;
-constexpr std::int64_t kMaxButton = 0xFF;
 }  // namespace event
-
-constexpr char kActionPressed[] = "down";
-
-// Leading blanks, an optional sign, then decimal digits up to the first other character; saturates
-// at `limit` instead of overflowing.
-std::int64_t decimalText(const std::string& text, std::int64_t limit)
-{
-    std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
-        ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
-        negative = text[at++] == '-';
-    std::int64_t value = 0;
-    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at)
-        value = std::min(value * 10 + (text[at] - '0'), limit + 1);
-    return negative ? -value : value;
-}
-
-std::int64_t fieldValue(const Json::Value& event, const char* key, std::int64_t limit)
-{
-    const Json::Value& value = memberOf(event, key);
-    const std::int64_t number = value.isString() ? decimalText(textOf(value), limit) : integerOf(value);
-    return std::clamp<std::int64_t>(number, 0, limit);
-}
 
 void putWord(std::uint8_t* at, std::size_t value)
 {
@@ -71,26 +39,21 @@ std::size_t blockSize(const EventList& events)
 
 }  // namespace
 
-DeviceEvent encodeEvent(const Json::Value& source)
+DeviceEvent encodeEvent(const MacroEvent& source)
 {
     DeviceEvent bytes{};
-    if (!source.isObject())
-        return bytes;
-    putWord(bytes.data() + event::kDelay, static_cast<std::size_t>(fieldValue(source, "Delay", event::kMaxDelay)));
-    const bool pressed = textOf(source["Action"]) == kActionPressed;
-    bytes[event::kType] = static_cast<std::uint8_t>(fieldValue(source, "Type", event::kMaxType))
-        | (pressed ? event::kPressedBit : 0);
-    bytes[event::kButton] = static_cast<std::uint8_t>(fieldValue(source, "Button", event::kMaxButton));
+    putWord(bytes.data() + event::kDelay, source.delayMs);
+    bytes[event::kType] = static_cast<std::uint8_t>((source.type & MacroEvent::kMaxType)
+                                                    | (source.pressed ? event::kPressedBit : 0));
+    bytes[event::kButton] = source.button;
     return bytes;
 }
 
-EventList encodeEvents(const Json::Value& events)
+EventList encodeEvents(const std::vector<MacroEvent>& events)
 {
     EventList list;
-    if (!events.isArray())
-        return list;
-    for (const Json::Value& element : events)
-        list.push_back(encodeEvent(element));
+    for (const MacroEvent& event : events)
+        list.push_back(encodeEvent(event));
     return list;
 }
 

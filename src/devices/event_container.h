@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <json/value.h>
 #include <vector>
+
+#include "profiles/macro_events.h"
 
 namespace kestrion {
 
@@ -22,14 +23,9 @@ using EventList = std::vector<DeviceEvent>;
 // The largest container the 16-bit length and offsets can describe.
 inline constexpr std::size_t kMaxEventContainerSize = 0xFFFF;
 
-// One macro event of a macro or shoot document ({"Action", "Button", "Type", "Delay"}). "Delay" may
-// be a decimal string (macro files) or a number (shoot files). Values beyond a field's range are
-// held at its nearest end, so a long pause never wraps into a short one and a type never reaches
-// the press bit; anything that is not a number reads as 0.
-DeviceEvent encodeEvent(const Json::Value& event);
-
-// The events of an "Events" array in order; anything but an array holds none.
-EventList encodeEvents(const Json::Value& events);
+// One event in the device's form.
+DeviceEvent encodeEvent(const MacroEvent& event);
+EventList encodeEvents(const std::vector<MacroEvent>& events);
 
 // Bytes a container of `entries` blocks holding `events` events in all takes.
 std::size_t eventContainerSize(std::size_t entries, std::size_t events);

@@ -90,7 +90,7 @@ void CQuellonKeyboardDevice::saveKeysToDevice()
     library.load();
     std::vector<EventList> entries;
     for (const std::uint8_t number : keyboardMacroAssignments(keys, library.count())) {
-        const std::optional<Json::Value> events = library.eventsAt(number);
+        const std::optional<std::vector<MacroEvent>> events = library.macroEventsAt(number);
         entries.push_back(events ? encodeEvents(*events) : EventList{});
     }
     const std::size_t capacity = std::size_t{m_info[keyboard_memory::kInfoMacroBlocks]} * keyboard_memory::kMacroBlockSize;

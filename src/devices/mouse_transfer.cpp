@@ -274,7 +274,7 @@ int MouseTransfer::writeMacros(const std::vector<std::uint8_t>& macros)
     library.load();
     std::vector<EventList> entries;
     for (const std::uint8_t number : macros) {
-        const std::optional<Json::Value> events = library.eventsAt(number);
+        const std::optional<std::vector<MacroEvent>> events = library.macroEventsAt(number);
         EventList list = events ? encodeEvents(*events) : EventList{};
         if (list.size() > static_cast<std::size_t>(MacroLibrary::kMaxEvents))
             return static_cast<int>(list.size());
@@ -315,7 +315,7 @@ EventList MouseTransfer::shootPattern(int gun) const
     if (!patternEvents(document))
         document = LoadJsonFile(programDataDir() + "/" + name);
     const Json::Value* events = patternEvents(document);
-    return events ? encodeEvents(*events) : EventList{};
+    return events ? encodeEvents(macroEventsOf(*events)) : EventList{};
 }
 
 bool MouseTransfer::reachable()

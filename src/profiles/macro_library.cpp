@@ -273,6 +273,12 @@ std::optional<Json::Value> MacroLibrary::eventsAt(int index) const
     return *events;
 }
 
+std::optional<std::vector<MacroEvent>> MacroLibrary::macroEventsAt(int index) const
+{
+    const std::optional<Json::Value> events = eventsAt(index);
+    return events ? std::optional(macroEventsOf(*events)) : std::nullopt;
+}
+
 bool MacroLibrary::isNameTaken(const std::string& name) const
 {
     for (int i = 0; i < count(); ++i) {

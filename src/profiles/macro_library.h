@@ -1,5 +1,6 @@
 #pragma once
 
+#include "profiles/macro_events.h"
 #include "profiles/profile_records.h"
 
 #include <filesystem>
@@ -82,6 +83,8 @@ public:
     std::filesystem::path macroPath(int index) const;    // <folder>/<Guid>.mac; empty past the end
     // The "Events" array of the macro's ".mac" document; nullopt when the file is missing or unreadable.
     std::optional<Json::Value> eventsAt(int index) const;
+    // The same as the tool keeps them once read, for the transfer to the device.
+    std::optional<std::vector<MacroEvent>> macroEventsAt(int index) const;
 
     // Appends "macro_<n>" with the smallest n not taken. The macro has no file until first saved.
     MacroAddResult add();

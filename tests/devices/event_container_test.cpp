@@ -57,7 +57,7 @@ TEST(DeviceEvent, FieldsLandInTheirBytes)
         {Json::Value("not an event"), {0, 0, 0, 0}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(encodeEvent(c.event), c.bytes) << c.event.toStyledString();
+        EXPECT_EQ(encodeEvent(macroEventOf(c.event)), c.bytes) << c.event.toStyledString();
 }
 
 TEST(DeviceEvent, OnlyAnArrayHoldsEvents)
@@ -65,11 +65,11 @@ TEST(DeviceEvent, OnlyAnArrayHoldsEvents)
     Json::Value events(Json::arrayValue);
     events.append(macroEvent("down", 1, 1, "10"));
     events.append(macroEvent("up", 1, 1, "20"));
-    const EventList list = encodeEvents(events);
+    const EventList list = encodeEvents(macroEventsOf(events));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1], (DeviceEvent{20, 0, 0x01, 0x01}));
-    EXPECT_TRUE(encodeEvents(Json::Value(Json::objectValue)).empty());
-    EXPECT_TRUE(encodeEvents(Json::Value()).empty());
+    EXPECT_TRUE(macroEventsOf(Json::Value(Json::objectValue)).empty());
+    EXPECT_TRUE(macroEventsOf(Json::Value()).empty());
 }
 
 TEST(EventContainer, TwoMacrosOfTenEvents)

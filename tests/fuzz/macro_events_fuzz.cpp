@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textOf(memberOf(document, "Guid"));
     integerOf(memberOf(document, "Version"));
     const Json::Value* events = arraySection(document, "Events");
-    const EventList list = events ? encodeEvents(*events) : EventList{};
+    const EventList list = events ? encodeEvents(macroEventsOf(*events)) : EventList{};
     // The page's rows of the file, saved back.
     MacroRows rows;
     rows.load(events ? *events : Json::Value());

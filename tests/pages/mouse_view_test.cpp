@@ -762,7 +762,7 @@ TEST_F(MousePage, EditedShootPatternReachesTheMouseByteForByte)
     std::vector<EventList> files;
     for (int gun = 0; gun < kShootGuns; ++gun) {
         const Json::Value pattern = LoadJsonFile(dataFolder.file("ShootData_" + std::to_string(gun) + ".Shoot"));
-        files.push_back(encodeEvents(pattern["Events"]));
+        files.push_back(encodeEvents(macroEventsOf(pattern["Events"])));
     }
     const Bytes expected = encodeEventContainer(files);
     ASSERT_FALSE(expected.empty());

@@ -162,7 +162,7 @@ TEST_F(KeyboardKeysTab, KeysPickedOnTheLayoutTakeAKeyAndAMacroByteForByte)
     EXPECT_EQ(slotOnKeyboard(kQ), (std::vector<int>{0x20, 0x01, 0x3E})) << "Ctrl+F5";
     EXPECT_EQ(slotOnKeyboard(kW), (std::vector<int>{0x70, 0x00, 0x01})) << "the first macro written, once";
     EXPECT_EQ(slotOnKeyboard(kEsc), esc);
-    const std::vector<std::uint8_t> container = encodeEventContainer({encodeEvents(macroEvents())});
+    const std::vector<std::uint8_t> container = encodeEventContainer({encodeEvents(macroEventsOf(macroEvents()))});
     EXPECT_EQ(sim.dump("macro", 0, static_cast<int>(container.size()), "keyboard"),
               std::vector<int>(container.begin(), container.end()));
     EXPECT_TRUE(prompts.empty()) << (prompts.empty() ? std::string() : prompts.front());
@@ -207,7 +207,7 @@ TEST_F(KeyboardKeysTab, AMacroRecordedOnTheMacroPageReachesTheKeyboard)
     ASSERT_TRUE(waitFor([&] { return !keyboard->hasDeviceWork() && !page->keysChanged(); }, 10000));
 
     EXPECT_EQ(slotOnKeyboard(kW).at(0), 0x70);
-    const std::vector<std::uint8_t> container = encodeEventContainer({encodeEvents(events)});
+    const std::vector<std::uint8_t> container = encodeEventContainer({encodeEvents(macroEventsOf(events))});
     EXPECT_EQ(sim.dump("macro", 0, static_cast<int>(container.size()), "keyboard"),
               std::vector<int>(container.begin(), container.end()));
 }

@@ -116,7 +116,7 @@ TEST_F(MacroRecording, ARecordedMacroPlayedByAButtonReachesTheMouseByteForByte)
     const std::size_t at = slot[kMacroKeyPosition] * 3;
     EXPECT_EQ(table.at(at), 0x70);
     EXPECT_EQ(table.at(at + 1), 0x00);
-    const std::vector<std::uint8_t> expected = encodeEventContainer({encodeEvents(events)});
+    const std::vector<std::uint8_t> expected = encodeEventContainer({encodeEvents(macroEventsOf(events))});
     EXPECT_EQ(sim.command("check macro"), "ok valid entries=1 events=6");
     EXPECT_EQ(macroArea(expected.size()), std::vector<int>(expected.begin(), expected.end()));
     EXPECT_TRUE(prompts == std::vector<std::string>{"message_text_29"});
