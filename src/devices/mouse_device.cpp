@@ -598,22 +598,23 @@ void CQuellonMouseDevice::linkRestored()
 void CQuellonMouseDevice::settingsWritten(int result, bool behindReceiver)
 {
     const bool written = result == kCommandOk;
-    if (!written && !behindReceiver && commandChannel().isOpen())
-        showNotice(QString::fromLatin1(kLinkFailedTextId));
     if (m_pending != Pending::Profile)
         showPending(written ? Pending::None : Pending::Settings);
+    if (!written && !behindReceiver && commandChannel().isOpen())
+        showNotice(QString::fromLatin1(kLinkFailedTextId));
 }
 
-// A profile is one choice of the user's: whatever of it failed is told, and it stays pending whole.
+// A profile is one choice of the user's: it stays pending whole (marked first, on disk too),
+// then whatever of it failed is told.
 void CQuellonMouseDevice::profileWritten(const ProfileWrite& result)
 {
     const bool linkFailed = result.macros == kEventsLinkFailed || result.keys != kCommandOk
         || result.settings != kCommandOk;
+    showPending(linkFailed ? Pending::Profile : Pending::None);
     if (result.macros > kEventsWritten)
         showNotice(QString::fromLatin1(kMacrosTooLargeTextId), result.macros);
     else if (linkFailed)
         showNotice(QString::fromLatin1(kLinkFailedTextId));
-    showPending(linkFailed ? Pending::Profile : Pending::None);
 }
 
 void CQuellonMouseDevice::showPending(Pending pending)

@@ -81,8 +81,8 @@ void CQuellonMouseDevice::macrosWrittenForKeys(int result, const std::vector<Key
 void CQuellonMouseDevice::keysWrittenToDevice(int result)
 {
     if (result != kCommandOk) {
-        showNotice(QString::fromLatin1(kKeysLinkFailedTextId));
         showPending(Pending::Profile);
+        showNotice(QString::fromLatin1(kKeysLinkFailedTextId));
     }
     saveRecord();
     emit keysWritten();

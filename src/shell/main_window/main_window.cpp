@@ -184,12 +184,15 @@ void CMainWnd::showNotice(const QString& textId, std::optional<int> number)
         m_prompt(QString(), textId);
         return;
     }
-    if (!number) {
-        ui::showPrompt(m_resources, this, QString(), textId, 96, true, ui::CMsgWnd::Notice);
+    // Shown without waiting for anybody: whatever told it goes on at once. A notice already
+    // showing is not shown again.
+    const QString text =
+        number ? m_resources.language.text(textId).replace(QStringLiteral("%d"), QString::number(*number)) : textId;
+    if (m_noticesShown.contains(text))
         return;
-    }
-    const QString text = m_resources.language.text(textId).replace(QStringLiteral("%d"), QString::number(*number));
-    ui::showPrompt(m_resources, this, QString(), text, 96, false, ui::CMsgWnd::Notice);
+    m_noticesShown.insert(text);
+    ui::showPromptLater(m_resources, this, QString(), text, !number, ui::CMsgWnd::Notice,
+                        [this, text](int) { m_noticesShown.remove(text); });
 }
 
 bool CMainWnd::ask(const QString& textId)

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QStringList>
 #include <QVariantMap>
@@ -321,6 +322,8 @@ private:
     std::vector<DeviceRecord> m_devices;
     std::unique_ptr<DeviceDiscovery> m_discovery;
     PromptHandler m_prompt;
+    // The notices showing now, by their text.
+    QSet<QString> m_noticesShown;
     std::string m_lastNotificationPath;
     std::string m_deniedPath;
     QPoint m_dragOffset;

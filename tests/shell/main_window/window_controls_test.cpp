@@ -23,6 +23,7 @@
 #include "ui/device_profile.h"
 #include "ui/focus_ring.h"
 #include "ui/language_switch.h"
+#include "ui/message_box.h"
 #include "ui/settings_window.h"
 #include "ui/update_fakes.h"
 #include "ui/update_model.h"
@@ -175,6 +176,27 @@ TEST_F(WindowControls, ADpiConfirmedWithEnterIsSavedAndWrittenAtOnce)
     CMouseProfiledata stored;
     stored.LoadProfile(window.mouse()->profile().GetProfilePath());
     EXPECT_EQ(stored.GetDpiStages().at(1).dpiX(), wanted);
+}
+
+// A notice is shown and whoever told it goes on at once (a nested event loop would hang here);
+// the same notice told again while it shows is not stacked, and can show again once closed.
+TEST_F(WindowControls, NoticesNeverWaitAndARepeatIsNotStacked)
+{
+    ASSERT_TRUE(start());
+    window.setPromptHandler({});
+    window.showNotice("message_text_7", std::nullopt);
+    window.showNotice("message_text_7", std::nullopt);
+    window.showNotice("message_text_26", 70);
+    QList<ui::CMsgWnd*> boxes = window.findChildren<ui::CMsgWnd*>();
+    ASSERT_EQ(boxes.size(), 2);
+    for (const ui::CMsgWnd* box : boxes)
+        EXPECT_TRUE(box->isVisible());
+
+    boxes.front()->reject();
+    ASSERT_TRUE(waitFor([&] { return window.findChildren<ui::CMsgWnd*>().size() == 1; }));
+    window.showNotice("message_text_7", std::nullopt);
+    window.showNotice("message_text_26", 70);
+    EXPECT_EQ(window.findChildren<ui::CMsgWnd*>().size(), 2);
 }
 
 TEST_F(WindowControls, TheWheelOverAClosedDropDownChangesNothing)
