@@ -14,7 +14,6 @@ constexpr int kKeyboardKind = 1;
 // The live mode whose keys show the active profile's light table.
 constexpr int kPerKeyModeCode = 29;
 
-constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
 
@@ -295,8 +294,7 @@ void CQuellonKeyboardDevice::applySelectedProfile()
 // A change the profile file did not take is told: the user would lose it at the next start.
 void CQuellonKeyboardDevice::saveRecord()
 {
-    if (!m_record.SaveProfile())
-        showNotice(QString::fromLatin1(kProfileWriteFailedId));
+    saveProfileRecord(m_record);
 }
 
 void CQuellonKeyboardDevice::writeSettingsPage(int page)

@@ -5,22 +5,10 @@
 #include <vector>
 
 #include "devices/light_modes.h"
+#include "devices/setting_info.h"
 #include "profiles/profile_records.h"
 
 namespace kestrion {
-
-// What a change by name came to.
-enum class SettingChange { Done, UnknownName, ValueRefused };
-
-// One setting as scripts name it: the unit a user reads it in, and the values it takes (from
-// `lowest` to `highest`, or one of `choices` when the setting has them).
-struct SettingInfo {
-    std::string_view name;
-    std::string_view unit;
-    int lowest = 0;
-    int highest = 0;
-    std::vector<int> choices;
-};
 
 // The lighting of a device with lights of its own, by name: the mode (its place in the device's
 // mode list), the colour as 0xRRGGBB, the brightness, the speed and the multi-colour switch.

@@ -17,7 +17,6 @@ namespace {
 constexpr int kMouseKind = 2;
 constexpr int kRereadDelayMs = 50;
 
-constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 // What had not reached the mouse when the tool last ended, and for which profile.
 constexpr const char* kPendingFileName = "pending_write.json";
 constexpr const char* kPendingQuestionId = "device_pending_question_text";
@@ -335,8 +334,7 @@ void CQuellonMouseDevice::setStageColour(int stage, std::uint8_t red, std::uint8
 // A change the profile file did not take is told: the user would lose it at the next start.
 void CQuellonMouseDevice::saveRecord()
 {
-    if (!m_record.SaveProfile())
-        showNotice(QString::fromLatin1(kProfileWriteFailedId));
+    saveProfileRecord(m_record);
 }
 
 void CQuellonMouseDevice::applySelectedProfile()

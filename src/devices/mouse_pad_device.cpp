@@ -9,7 +9,6 @@ namespace {
 constexpr int kPadKind = 3;
 constexpr int kPadModelValue = 2;
 
-constexpr const char* kProfileWriteFailedId = "profile_write_failed_text";
 constexpr const char* kLinkFailedTextId = "message_text_7";
 constexpr const char* kWritingLabel = "device_busy_writing_text";
 
@@ -208,8 +207,7 @@ void CQuellonMousePadDevice::applySelectedProfile()
 // A change the profile file did not take is told: the user would lose it at the next start.
 void CQuellonMousePadDevice::saveRecord()
 {
-    if (!m_record->SaveProfile())
-        showNotice(QString::fromLatin1(kProfileWriteFailedId));
+    saveProfileRecord(*m_record);
 }
 
 void CQuellonMousePadDevice::writeSettingsPage(int page)

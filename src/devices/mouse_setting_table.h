@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "devices/light_settings.h"
+#include "devices/setting_info.h"
 #include "profiles/profile_records.h"
 
 namespace kestrion {

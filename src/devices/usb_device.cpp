@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/diagnostics.h"
+#include "profiles/basic_profile_data.h"
 
 namespace kestrion {
 namespace {
@@ -491,6 +492,15 @@ void CQuellonUSBDevice::killSelectorTimer(int id)
 CQuellonUSBDevice::NotificationLink& CQuellonUSBDevice::notificationLink(LinkKind kind)
 {
     return m_notify[kind == LinkKind::Receiver ? 1 : 0];
+}
+
+bool CQuellonUSBDevice::saveProfileRecord(CBasicProfiledata& record)
+{
+    if (record.SaveProfile())
+        return true;
+    ++m_failedSaves;
+    showNotice(QStringLiteral("profile_write_failed_text"));
+    return false;
 }
 
 std::vector<SettingInfo> CQuellonUSBDevice::settings()

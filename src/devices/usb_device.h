@@ -34,6 +34,7 @@ LinkKind linkKindOf(int deviceKind);
 
 // What the device manager's model tables give a device object and its page.
 class ProfileListStore;
+class CBasicProfiledata;
 
 struct DevicePageSetup {
     int deviceKind = 0;
@@ -151,6 +152,9 @@ public:
     virtual std::vector<SettingInfo> settings();
     virtual SettingChange setSetting(std::string_view name, int value);
     virtual std::optional<int> setting(std::string_view name);
+    // How many times the profile document could not be written; a caller compares it before and
+    // after a change to tell whether the change is on disk.
+    unsigned failedSaves() const { return m_failedSaves; }
 
 signals:
     // A job was queued; the busy display follows the worker from here until no work is left.
@@ -193,6 +197,9 @@ protected:
     void showNotice(const QString& textId, std::optional<int> number = std::nullopt);
     bool ask(const QString& textId);
     void showPower(const std::uint8_t* record, std::size_t length);
+    // Writes the profile document; a failure is counted and told (the user would lose the change
+    // at the next start).
+    bool saveProfileRecord(CBasicProfiledata& record);
 
     // Called on the link's reader thread for every report.
     virtual void handleNotification(LinkKind link, const std::uint8_t* report, std::size_t length);
@@ -246,6 +253,7 @@ private:
     bool m_windowHidden = false;
     std::atomic<bool> m_lightControl{true};
     int m_jobsInFlight = 0;
+    unsigned m_failedSaves = 0;
     // Counts the closings of the command links; a switch queued before one does nothing.
     std::atomic<unsigned> m_linkGeneration{0};
     std::atomic<int> m_firmwareVersion{0};

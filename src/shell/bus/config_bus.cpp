@@ -68,6 +68,17 @@ void ConfigBus::answer(const QString& failure, const char* errorName)
         sendErrorReply(QLatin1String(errorName), failure);
 }
 
+void ConfigBus::answerChange(const std::function<QString(CQuellonUSBDevice*)>& change)
+{
+    CQuellonUSBDevice* device = target();
+    const unsigned failedBefore = device ? device->failedSaves() : 0;
+    const QString refused = change(device);
+    if (!refused.isEmpty())
+        answer(refused);
+    else if (device && device->failedSaves() != failedBefore)
+        answer(QStringLiteral("the change reached the device, but the profile document could not be written"), kFailed);
+}
+
 QList<QVariantMap> ConfigBus::ListDevices()
 {
     QList<QVariantMap> devices;
@@ -97,7 +108,7 @@ QString ConfigBus::SelectedProfile()
 
 void ConfigBus::SelectProfile(const QString& name)
 {
-    answer(m_window.selectProfileNamed(target(), name));
+    answerChange([&](CQuellonUSBDevice* device) { return m_window.selectProfileNamed(device, name); });
 }
 
 void ConfigBus::ExportProfile(const QString& path)
@@ -127,7 +138,7 @@ QList<QVariantMap> ConfigBus::DpiStages()
 
 void ConfigBus::SetDpiStage(int stage, int dpi)
 {
-    answer(m_window.setDpiStage(target(), stage, dpi));
+    answerChange([&](CQuellonUSBDevice* device) { return m_window.setDpiStage(device, stage, dpi); });
 }
 
 QVariantMap ConfigBus::Settings()
@@ -137,7 +148,7 @@ QVariantMap ConfigBus::Settings()
 
 void ConfigBus::SetSetting(const QString& name, int value)
 {
-    answer(m_window.setPerformanceSetting(target(), name, value));
+    answerChange([&](CQuellonUSBDevice* device) { return m_window.setPerformanceSetting(device, name, value); });
 }
 
 void ConfigBus::ApplyProfile()

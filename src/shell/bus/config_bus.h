@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,9 @@ private:
     CQuellonUSBDevice* target() const;
     // Sends the caller an error for a non-empty reason.
     void answer(const QString& failure, const char* errorName = kInvalidArgument);
+    // Runs a change on the target device: refused, or made but not kept in the profile document
+    // (a failure: the change would be gone at the next start), it answers with an error.
+    void answerChange(const std::function<QString(CQuellonUSBDevice*)>& change);
     void gameEvent(int field, int value);
 
     CMainWnd& m_window;

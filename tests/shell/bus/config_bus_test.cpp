@@ -255,6 +255,27 @@ TEST_F(ScriptedApplication, WrongRequestsAreRefusedAndChangeNothing)
     EXPECT_EQ(ctl({"settings"}).out.contains("report-rate=1000"), true);
 }
 
+// A change the profile document cannot take reaches the mouse, and the script is told it failed
+// (at once: the window's notice waits for nobody).
+TEST_F(ScriptedApplication, AChangeThatCannotBeSavedIsToldAsFailed)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    const std::filesystem::path folder = std::filesystem::path(window.mouse()->profile().GetProfilePath()).parent_path();
+    const std::filesystem::path away = folder.string() + ".away";
+    std::filesystem::rename(folder, away);
+    test::writeFile(folder.string(), "not a folder");
+
+    const CtlRun run = ctl({"set", "report-rate", "500"});
+    std::filesystem::remove(folder);
+    std::filesystem::rename(away, folder);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("could not be written")) << run.err.toStdString();
+    EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{2}; }, 5000));
+    EXPECT_NE(std::find(prompts.begin(), prompts.end(), "profile_write_failed_text"), prompts.end());
+}
+
 // Records what the tool broadcasts, heard on a connection of its own as another program would.
 class StateListener : public QObject {
     Q_OBJECT
