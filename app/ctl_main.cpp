@@ -6,6 +6,7 @@
 #include <QDBusInterface>
 #include <QDBusMetaType>
 #include <QDBusReply>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -241,10 +242,12 @@ int run(Client& client, const QStringList& words)
     if (command == QLatin1String("profile") && rest.size() == 2) {
         if (rest[0] == QLatin1String("select"))
             return client.call(QStringLiteral("SelectProfile"), {rest[1]});
+        // The tool runs elsewhere: a file named here is named from here.
+        const QString file = QFileInfo(rest[1]).absoluteFilePath();
         if (rest[0] == QLatin1String("export"))
-            return client.call(QStringLiteral("ExportProfile"), {rest[1]});
+            return client.call(QStringLiteral("ExportProfile"), {file});
         if (rest[0] == QLatin1String("import"))
-            return client.call(QStringLiteral("ImportProfile"), {rest[1]});
+            return client.call(QStringLiteral("ImportProfile"), {file});
     }
     if (command == QLatin1String("dpi") && rest.size() == 3 && rest[0] == QLatin1String("set") &&
         toNumber(rest[1], first) && toNumber(rest[2], second))

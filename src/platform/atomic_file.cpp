@@ -65,6 +65,11 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes)
     // rename() replaces a symbolic link at path rather than following it: a save never changes a
     // file elsewhere that the link happens to point at.
     const std::string& target = path;
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
+        debugTrace("writeFileAtomically: not a regular file, left alone: " + target);
+        return false;
+    }
     const std::string folder = folderOf(target);
     std::string temporary = target + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));

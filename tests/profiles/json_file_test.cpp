@@ -246,6 +246,21 @@ TEST(JsonFile, SaveReplacesASymbolicLinkAndLeavesItsTargetAlone)
     EXPECT_EQ(readFile(outside), "{\"keep\": 1}");
 }
 
+// A FIFO, a folder or a device where a document would go is left as it is, and the save fails
+// at once (a FIFO opened for writing would wait for a reader).
+TEST(JsonFile, SaveNeverReplacesAFolderOrASpecialFile)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo.json").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.json"));
+    for (const std::string& path : {dir.file("fifo.json"), dir.file("folder.json"), std::string("/dev/null")}) {
+        const std::filesystem::file_type before = std::filesystem::symlink_status(path).type();
+        EXPECT_FALSE(SaveJsonFile(Json::Value(7), path)) << path;
+        EXPECT_EQ(std::filesystem::symlink_status(path).type(), before) << path;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no temporary left";
+}
+
 // Values of every type through the non-throwing access: none may throw, each reads as the value it
 // holds or as the default.
 TEST(JsonAccess, EveryTypeReadsWithoutThrowing)

@@ -4,11 +4,30 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 
+#include <filesystem>
+
 #include "platform/diagnostics.h"
 #include "shell/device_manager/device_models.h"
 #include "shell/main_window/main_window.h"
 
 namespace kestrion {
+namespace {
+
+// An export goes to an absolute path, replacing a regular file at most: the tool's working folder
+// means nothing to the caller, and a device, a FIFO, a folder or a link is nothing to overwrite.
+QString exportRefusal(const QString& path)
+{
+    const std::filesystem::path target(path.toStdString());
+    if (!target.is_absolute())
+        return QStringLiteral("%1 is not an absolute path").arg(path);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(target, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return QStringLiteral("%1 is not a regular file; it is left alone").arg(path);
+    return {};
+}
+
+}  // namespace
 
 ConfigBus::ConfigBus(CMainWnd& window, QObject* parent) : QObject(parent), m_window(window)
 {
@@ -113,6 +132,10 @@ void ConfigBus::SelectProfile(const QString& name)
 
 void ConfigBus::ExportProfile(const QString& path)
 {
+    if (const QString refused = exportRefusal(path); !refused.isEmpty()) {
+        answer(refused);
+        return;
+    }
     answer(m_window.exportSelectedProfile(target(), path), kFailed);
 }
 

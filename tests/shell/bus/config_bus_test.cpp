@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDBusMessage>
+#include <QDir>
 #include <QDBusPendingCall>
 #include <QDBusConnection>
 #include <QJsonArray>
@@ -16,6 +17,8 @@
 #include <QTest>
 
 #include <filesystem>
+
+#include <sys/stat.h>
 #include <tuple>
 #include <utility>
 
@@ -274,6 +277,42 @@ TEST_F(ScriptedApplication, AChangeThatCannotBeSavedIsToldAsFailed)
     EXPECT_TRUE(run.err.contains("could not be written")) << run.err.toStdString();
     EXPECT_TRUE(waitFor([&] { return sim.dump("settings", kReportRateByte, 1) == std::vector<int>{2}; }, 5000));
     EXPECT_NE(std::find(prompts.begin(), prompts.end(), "profile_write_failed_text"), prompts.end());
+}
+
+// An export replaces a regular file at most, and only at an absolute path: a FIFO, a device and a
+// relative path are refused and left as they were.
+TEST_F(ScriptedApplication, ExportsGoToRegularFilesAtAbsolutePathsOnly)
+{
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(mouseReady());
+    const std::string fifo = files.file("listening.json");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        const CtlRun run = ctl({"profile", "export", QString::fromStdString(path)});
+        EXPECT_EQ(run.exitCode, 1) << path;
+        EXPECT_TRUE(run.err.contains("not a regular file")) << path << ": " << run.err.toStdString();
+        EXPECT_EQ(std::filesystem::symlink_status(path).type(),
+                  path == fifo ? std::filesystem::file_type::fifo : std::filesystem::file_type::character);
+    }
+
+    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("exporter"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(ConfigBus::kService), QLatin1String(ConfigBus::kPath),
+                                                          QLatin1String(ConfigBus::kInterface), QStringLiteral("ExportProfile"));
+    message << QStringLiteral("relative.json");
+    QDBusPendingCall relative = caller.asyncCall(message);
+    ASSERT_TRUE(waitFor([&] { return relative.isFinished(); }));
+    EXPECT_EQ(relative.error().name(), QStringLiteral("org.kestrion.Config1.Error.InvalidArgument"));
+    EXPECT_FALSE(std::filesystem::exists("relative.json"));
+
+    // From a relative path on its command line, kestrion-ctl names the file from where it runs.
+    const std::string here = files.file("here.json");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(files.path()));
+    const CtlRun fromHere = ctl({"profile", "export", "here.json"});
+    QDir::setCurrent(previous);
+    EXPECT_EQ(fromHere.exitCode, 0) << fromHere.err.toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(here));
+    QDBusConnection::disconnectFromBus(QStringLiteral("exporter"));
 }
 
 // Records what the tool broadcasts, heard on a connection of its own as another program would.
