@@ -30,6 +30,7 @@
 #include "shell/single_instance.h"
 #include "shell/sleep_watch.h"
 #include "ui/skin.h"
+#include "shell/quit_signals.h"
 #include "shell/tray.h"
 
 namespace {
@@ -147,6 +148,9 @@ int main(int argc, char** argv)
         QApplication::exit(0);
     };
     QObject::connect(&tray, &kestrion::ui::Tray::exitRequested, &window, quit);
+    // A logout, Ctrl+C or a closed terminal ends the tool as its own Quit does.
+    kestrion::QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &kestrion::QuitSignals::quitRequested, &window, quit);
     QObject::connect(&window, &kestrion::CMainWnd::exitRequested, &window, quit);
     QObject::connect(&instance, &kestrion::ui::SingleInstance::activationRequested, &window,
                      &kestrion::CMainWnd::activate);
