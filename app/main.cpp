@@ -8,7 +8,9 @@
 #include <QIcon>
 #include <QLocale>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QDBusConnection>
 
@@ -16,6 +18,7 @@
 #include <memory>
 
 #include "audio/companion_link.h"
+#include "platform/file_read.h"
 #include "profiles/program_folders.h"
 #include "profiles/update_rows.h"
 #include "shell/bus/config_bus.h"
@@ -51,6 +54,7 @@ QString defaultDataFolder()
 constexpr long long kEnglishId = 520;
 constexpr long long kChineseId = 2052;
 constexpr const char* kLanguageList = "/Language.config";
+constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
 
 // The language of a first run, before the user chose one.
 long long languageIdForLocale()
@@ -114,8 +118,16 @@ int main(int argc, char** argv)
     app.setStyleSheet(skin.styleSheet());
     kestrion::ui::ControlFactory factory(&skin);
     kestrion::ui::LanguageManager language(skin);
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kestrion"),
-                       QStringLiteral("kestrion-config"));
+    // Qt opens its settings file blocking: a FIFO in its place would hang the start. Something
+    // other than a small regular file there is left alone and the choices last this run only.
+    const QString settingsPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Kestrion/kestrion-config.ini");
+    QTemporaryDir scratch;
+    const bool settingsUsable = kestrion::safeToOpen(settingsPath.toStdString(), kMaxSettingsBytes);
+    if (!settingsUsable)
+        std::fprintf(stderr, "kestrion-config: %s is not a settings file; it is left alone\n", qPrintable(settingsPath));
+    QSettings settings(settingsUsable ? settingsPath : scratch.filePath(QStringLiteral("kestrion-config.ini")),
+                       QSettings::IniFormat);
     kestrion::ui::LanguageSwitch languages(language, settings, defaultDataFolder().toStdString() + kLanguageList);
     // A list or a file the skin lacks leaves the built-in English texts of the skin's index.
     if (!languages.setLanguage(languages.storedIndex(languageIdForLocale())))

@@ -27,6 +27,14 @@ bool readAll(int fd, std::string& bytes)
 
 }  // namespace
 
+bool safeToOpen(const std::string& path, std::size_t maxBytes)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
+}
+
 bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
 {
     bytes.clear();

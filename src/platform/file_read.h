@@ -10,4 +10,9 @@ namespace kestrion {
 // instead of stalling the reader.
 bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
 
+// Whether a reader that opens files blocking (Qt's settings files) may be handed the path: nothing
+// is there yet, or a regular file of at most maxBytes (a link is followed). A FIFO would stall it,
+// a device or a huge file would feed it without end.
+bool safeToOpen(const std::string& path, std::size_t maxBytes);
+
 }  // namespace kestrion

@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QSettings>
 
+#include "platform/file_read.h"
+
 namespace kestrion::ui {
 
 namespace {
@@ -80,6 +82,8 @@ bool SkinSettings::chooseOwnImage(const QString& path)
 
 void SkinSettings::restore()
 {
+    if (!fileUsable())
+        return;
     const QSettings file(m_folder + "/" + kFileName, QSettings::IniFormat);
     const QString image = file.value(kImageKey).toString();
     if (file.value(kFlagsKey).toString() != QLatin1String(kChosen) || image.isEmpty())
@@ -92,10 +96,19 @@ void SkinSettings::restore()
 void SkinSettings::store(const QString& flags, const QString& image)
 {
     QDir().mkpath(m_folder);
+    if (!fileUsable())
+        return;
     QSettings file(m_folder + "/" + kFileName, QSettings::IniFormat);
     file.setValue(kFlagsKey, flags);
     file.setValue(kImageKey, image);
     file.sync();
+}
+
+// Something else in the file's place (a FIFO, a device, a huge file) is left alone: the choice
+// then lasts until the tool ends.
+bool SkinSettings::fileUsable() const
+{
+    return safeToOpen((m_folder + "/" + kFileName).toStdString(), kMaxFileBytes);
 }
 
 void SkinSettings::broadcastImage(const QString& image)

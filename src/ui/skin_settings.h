@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -41,6 +43,9 @@ signals:
     void skinChanged(const kestrion::ui::SkinChange& change);
 
 private:
+    static constexpr std::size_t kMaxFileBytes = 64 * 1024;
+
+    bool fileUsable() const;
     void store(const QString& flags, const QString& image);
     void broadcastImage(const QString& image);
     void removeOwnImagesBut(const QString& keep);
