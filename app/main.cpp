@@ -106,8 +106,17 @@ int main(int argc, char** argv)
     options.process(app);
 
     kestrion::ui::SingleInstance instance(QString::fromLatin1(kestrion::ui::kProductString));
-    if (instance.start() == kestrion::ui::SingleInstance::Role::Secondary)
+    switch (instance.start()) {
+    case kestrion::ui::SingleInstance::Role::Secondary:
         return 0;
+    case kestrion::ui::SingleInstance::Role::Unanswered:
+        std::fprintf(stderr, "kestrion-config: another copy holds %s but does not answer; giving up\n",
+                     qPrintable(instance.lockPath()));
+        return 1;
+    case kestrion::ui::SingleInstance::Role::Primary:
+    case kestrion::ui::SingleInstance::Role::Unguarded:
+        break;
+    }
 
     kestrion::ui::Skin skin;
     if (!skin.load()) {

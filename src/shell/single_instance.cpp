@@ -156,8 +156,14 @@ SingleInstance::Role SingleInstance::start()
         listen();
         return Role::Primary;
     case Lock::Busy:
-        askPrimaryToActivate();
-        return Role::Secondary;
+        if (askPrimaryToActivate())
+            return Role::Secondary;
+        // The holder may have been ending meanwhile: once its lock is gone, this copy runs.
+        if (takeLock() == Lock::Taken) {
+            listen();
+            return Role::Primary;
+        }
+        return Role::Unanswered;
     case Lock::Failed:
         break;
     }
@@ -228,7 +234,7 @@ void SingleInstance::stopListening()
     ::unlink(QFile::encodeName(socketPath()).constData());
 }
 
-void SingleInstance::askPrimaryToActivate() const
+bool SingleInstance::askPrimaryToActivate() const
 {
     const std::optional<sockaddr_un> address = socketAddress(QFile::encodeName(socketPath()));
     int fd = -1;
@@ -239,11 +245,13 @@ void SingleInstance::askPrimaryToActivate() const
     }
     if (fd < 0) {
         debugTrace("single instance: the running copy does not answer");
-        return;
+        return false;
     }
-    if (!sendRequest(fd))
+    const bool sent = sendRequest(fd);
+    if (!sent)
         debugTrace("single instance: the running copy did not take the request");
     ::close(fd);
+    return sent;
 }
 
 void SingleInstance::acceptPeers()

@@ -14,14 +14,17 @@ namespace kestrion::ui {
 // a local socket, both named from the product string in the user's runtime folder; a later
 // copy finds the lock taken, asks the first through the socket to come to the front and is
 // told to exit. A socket file left behind by a crashed copy is replaced: the kernel releases the
-// lock of a process that is gone.
+// lock of a process that is gone. A first copy that holds the lock but does not answer for two
+// seconds (ending, or hung) is asked no longer: the later copy takes over once the lock is free,
+// else it gives up.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Role {
         Primary,    // this copy runs the tool
-        Secondary,  // another copy runs; the caller exits with 0
-        Unguarded,  // the runtime folder is unusable; this copy runs without the guard
+        Secondary,   // another copy runs and was asked to the front; the caller exits with 0
+        Unanswered,  // another copy holds the lock but does not answer; the caller says so and fails
+        Unguarded,   // the runtime folder is unusable; this copy runs without the guard
     };
 
     explicit SingleInstance(QString name, QObject* parent = nullptr);
@@ -49,7 +52,7 @@ private:
     Lock takeLock();
     void listen();
     void stopListening();
-    void askPrimaryToActivate() const;
+    bool askPrimaryToActivate() const;
     void acceptPeers();
     void readPeer(int fd);
     void dropPeer(int fd);

@@ -4,12 +4,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -108,6 +112,31 @@ TEST_F(SingleInstanceTest, SecondCopyIsTurnedAwayAndTheFirstIsAskedToComeToTheFr
     ui::SingleInstance third(ui::kProductString);
     EXPECT_EQ(third.start(), Role::Secondary);
     EXPECT_TRUE(QTest::qWaitFor([&activated] { return activated.count() == 2; }, kWaitMs));
+}
+
+// A holder of the lock that never answers (hung) is given up on, saying so; one that lets its lock
+// go while it is asked (ending) is taken over.
+TEST_F(SingleInstanceTest, AHolderThatDoesNotAnswerIsGivenUpOnOrTakenOverWhenItGoes)
+{
+    const QByteArray lockPath = QFile::encodeName(QString::fromStdString(runtime.file(ui::kProductString)) + ".lock");
+    const int hung = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(hung, 0);
+    ASSERT_EQ(::flock(hung, LOCK_EX | LOCK_NB), 0);
+    ui::SingleInstance late(ui::kProductString);
+    EXPECT_EQ(late.start(), Role::Unanswered);
+
+    std::thread ending([hung] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::close(hung);
+    });
+    ui::SingleInstance successor(ui::kProductString);
+    const Role role = successor.start();
+    ending.join();
+    EXPECT_EQ(role, Role::Primary);
+    QSignalSpy activated(&successor, &ui::SingleInstance::activationRequested);
+    ui::SingleInstance next(ui::kProductString);
+    EXPECT_EQ(next.start(), Role::Secondary);
+    EXPECT_TRUE(activated.wait(kWaitMs)) << "the successor listens";
 }
 
 TEST_F(SingleInstanceTest, LeftoversOfACrashedCopyAreReplaced)
