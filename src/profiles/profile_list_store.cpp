@@ -1,6 +1,7 @@
 #include "profiles/profile_list_store.h"
 
 #include "profiles/basic_profile_data.h"
+#include "platform/diagnostics.h"
 #include "platform/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_names.h"
@@ -15,6 +16,9 @@ namespace kestrion {
 namespace {
 
 constexpr const char* kListFileName = "ProfileList.ini";
+// The selected profile's identifier, kept beside the list so that a damaged list does not move
+// the user's changes to another profile.
+constexpr const char* kSelectionFileName = "selected_profile.json";
 constexpr const char* kDocumentExtension = ".Json";
 constexpr int kHeadsetKind = 7;
 constexpr const char* kCarriedHeadsetSections[] = {"CustomEQNameInfo", "CustomEQHzValueInfo"};
@@ -149,6 +153,7 @@ void ProfileListStore::recoverList()
         entries().append(newEntry(document.name, document.uuid));
     m_list["profileselect"] = 0;
     writeList();
+    m_rebuilt = true;
 }
 
 void ProfileListStore::createFirstProfile()
@@ -163,12 +168,37 @@ void ProfileListStore::createFirstProfile()
     writeProfileDocument(LoadJsonFile(m_defaultPath), "Profile1", uuid);
 }
 
+// The list's own index chooses, unless the list had to be rebuilt or its index is no index of
+// it: then the identifier kept beside it finds the profile again.
 void ProfileListStore::init()
 {
     m_list = Json::Value();
+    m_rebuilt = false;
     reloadList();
-    const auto stored = integerOf(m_list["profileselect"]);
-    select(stored >= 0 && stored < count() ? static_cast<int>(stored) : 0);
+    const std::optional<std::int64_t> stored = integerWithin(m_list["profileselect"], 0, count() - 1);
+    select(stored && !m_rebuilt ? static_cast<int>(*stored) : std::max(indexOfUuid(keptSelection()), 0));
+}
+
+std::string ProfileListStore::keptSelection() const
+{
+    return textOf(memberOf(LoadJsonFile(m_folder + kSelectionFileName), "profileUUID"));
+}
+
+int ProfileListStore::indexOfUuid(const std::string& uuid)
+{
+    for (int i = 0; i < count() && !uuid.empty(); ++i) {
+        if (entryUuid(i) == uuid)
+            return i;
+    }
+    return -1;
+}
+
+void ProfileListStore::keepSelection()
+{
+    Json::Value kept(Json::objectValue);
+    kept["profileUUID"] = m_selectedUuid;
+    if (!SaveJsonFile(kept, m_folder + kSelectionFileName))
+        debugTrace("the selected profile cannot be kept beside the list: " + m_folder);
 }
 
 void ProfileListStore::rememberSelection(int index)
@@ -180,11 +210,9 @@ void ProfileListStore::rememberSelection(int index)
 void ProfileListStore::resyncSelection()
 {
     // The file may have changed under us: follow the selected profile by its identifier.
-    for (int i = 0; i < count(); ++i) {
-        if (!m_selectedUuid.empty() && entryUuid(i) == m_selectedUuid) {
-            m_selected = i;
-            return;
-        }
+    if (const int found = indexOfUuid(m_selectedUuid); found >= 0) {
+        m_selected = found;
+        return;
     }
     rememberSelection(std::clamp(m_selected, 0, count() - 1));
 }
@@ -197,6 +225,7 @@ bool ProfileListStore::select(int index)
     m_list["profileselect"] = index;
     rememberSelection(index);
     writeList();
+    keepSelection();
     return true;
 }
 

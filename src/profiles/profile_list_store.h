@@ -79,6 +79,9 @@ private:
     void createFirstProfile();
     void rememberSelection(int index);
     void resyncSelection();
+    std::string keptSelection() const;
+    void keepSelection();
+    int indexOfUuid(const std::string& uuid);
 
     int m_deviceKind;
     std::string m_folder;
@@ -86,6 +89,8 @@ private:
     Json::Value m_list;
     int m_selected = -1;
     std::string m_selectedUuid;
+    // The list file was unusable and rebuilt from the documents at the last reload.
+    bool m_rebuilt = false;
 };
 
 }  // namespace kestrion

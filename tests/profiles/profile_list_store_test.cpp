@@ -114,6 +114,39 @@ TEST_F(ProfileListStoreTest, SelectionSurvivesARestartAndBadIndexesAreRefused)
     EXPECT_EQ(again.selectedUuid(), store.selectedUuid());
 }
 
+// However the list is damaged, the next start finds the profile the user had selected again by
+// its identifier, so that later changes land in it and not in the first profile.
+TEST_F(ProfileListStoreTest, ADamagedListKeepsTheSelectedProfile)
+{
+    const char* damages[] = {
+        "{ \"profilelist\" : [ { \"profilen",                        // cut short
+        "",                                                             // emptied
+        "\x01\x02 not json",                                          // junk
+        "{ \"profilelist\" : 7, \"profileselect\" : 2 }",           // the list of the wrong type
+        "[]",                                                           // not an object
+    };
+    for (const char* damage : damages) {
+        ProfileListStore store = storeWith({"A", "B", "C"});
+        ASSERT_TRUE(store.select(2));
+        const std::string selected = store.selectedUuid();
+        writeFile(folder() + "/ProfileList.ini", damage);
+
+        ProfileListStore again = makeStore();
+        again.init();
+        EXPECT_EQ(again.selectedUuid(), selected) << damage;
+        EXPECT_EQ(listFile()["profileselect"].asInt(), again.selectedIndex()) << damage;
+    }
+    // An index that is no index of the list is taken as damage too.
+    ProfileListStore store = storeWith({"A", "B", "C"});
+    ASSERT_TRUE(store.select(1));
+    Json::Value list = listFile();
+    list["profileselect"] = "two";
+    SaveJsonFile(list, folder() + "/ProfileList.ini");
+    ProfileListStore again = makeStore();
+    again.init();
+    EXPECT_EQ(again.selectedUuid(), store.selectedUuid());
+}
+
 TEST_F(ProfileListStoreTest, AddPicksTheSmallestFreeProfileNumberIgnoringCase)
 {
     ProfileListStore store = storeWith({"Profile1", "profile2", "Profile4"});
@@ -204,7 +237,7 @@ TEST_F(ProfileListStoreTest, FiftyProfilesAtMostAndIdentifiersStayUnique)
     EXPECT_EQ(store.copy(), ProfileAddResult::LimitReached);
     EXPECT_EQ(store.importProfile(dir.file("in.json"), "in"), ProfileImportResult::LimitReached);
     EXPECT_EQ(readFile(folder() + "/ProfileList.ini"), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 51);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 52) << "the 50 documents, the list and the kept selection";
 }
 
 TEST_F(ProfileListStoreTest, DeleteSelectsThePreviousProfileAndKeepsTheLastOne)
