@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace kestrion {
@@ -32,6 +33,9 @@ public:
     virtual void showNotice(const QString& textId, std::optional<int> number) = 0;
     // A yes-or-no question (a language text id); true for yes.
     virtual bool ask(const QString& textId) = 0;
+    // The same without waiting: `answered` gets the answer when the user gives it (at once, or
+    // later from the event loop).
+    virtual void askLater(const QString& textId, std::function<void(bool yes)> answered) = 0;
 };
 
 }  // namespace kestrion

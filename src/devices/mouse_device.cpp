@@ -134,31 +134,39 @@ void CQuellonMouseDevice::showReadPage(const SettingsPage& page, std::uint8_t pr
     // A write queued since the read began carries newer settings than the ones read.
     if (m_writeJobs > 0)
         return;
-    if (m_pending != Pending::None && keepPendingAfterRestart(page))
-        writePending();
-    else
+    if (m_pending == Pending::None)
         storeSettingsPage(m_record, page, profile, m_modeCodes);
+    else if (m_pendingFromLastRun)
+        offerPendingFromLastRun(page, profile);
+    else
+        writePending();
 }
 
 // Changes left pending by an earlier run are offered, unless the mouse has them already; changes
-// of this run are written without asking, as the pending mark said they would be.
-bool CQuellonMouseDevice::keepPendingAfterRestart(const SettingsPage& page)
+// of this run are written without asking, as the pending mark said they would be. While the
+// question waits for its answer the profile keeps the changes and nothing is written.
+void CQuellonMouseDevice::offerPendingFromLastRun(const SettingsPage& page, std::uint8_t profile)
 {
-    if (!m_pendingFromLastRun)
-        return true;
     m_pendingFromLastRun = false;
-    const SettingsPage wanted = encodeRecordPage(m_record, page[0]);
-    const bool sameSettings = wanted == page;
-    bool accepted = false;
-    if (m_pending == Pending::Profile || !sameSettings) {
-        // The question runs an event loop: what other results arrive meanwhile must not write.
-        m_questionOpen = true;
-        accepted = ask(QString::fromLatin1(kPendingQuestionId));
-        m_questionOpen = false;
-    }
-    if (!accepted)
+    const auto takeTheMouses = [this, page, profile] {
         showPending(Pending::None);
-    return accepted;
+        storeSettingsPage(m_record, page, profile, m_modeCodes);
+    };
+    if (m_pending != Pending::Profile && encodeRecordPage(m_record, page[0]) == page) {
+        takeTheMouses();
+        return;
+    }
+    m_questionOpen = true;
+    askLater(QString::fromLatin1(kPendingQuestionId), [this, takeTheMouses](bool yes) {
+        m_questionOpen = false;
+        if (yes) {
+            writePending();
+            return;
+        }
+        takeTheMouses();
+        announceProfile();
+        loadLightingPreview();
+    });
 }
 
 void CQuellonMouseDevice::restorePending()

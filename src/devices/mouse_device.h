@@ -170,7 +170,7 @@ private:
     };
 
     void showReadPage(const SettingsPage& page, std::uint8_t profile);
-    bool keepPendingAfterRestart(const SettingsPage& page);
+    void offerPendingFromLastRun(const SettingsPage& page, std::uint8_t profile);
     void writePending();
     void restorePending();
     void rememberPending();

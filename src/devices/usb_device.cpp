@@ -1,6 +1,7 @@
 #include "devices/usb_device.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QVariant>
 
 #include <algorithm>
@@ -453,6 +454,18 @@ void CQuellonUSBDevice::finishJob(const UiStep& step)
         step();
     if (m_jobsInFlight == 0)
         emit workDone();
+}
+
+void CQuellonUSBDevice::askLater(const QString& textId, std::function<void(bool yes)> answered)
+{
+    if (!m_host) {
+        answered(false);
+        return;
+    }
+    m_host->askLater(textId, [alive = QPointer<CQuellonUSBDevice>(this), answered = std::move(answered)](bool yes) {
+        if (alive)
+            answered(yes);
+    });
 }
 
 bool CQuellonUSBDevice::ask(const QString& textId)

@@ -196,6 +196,9 @@ protected:
     void stopDeviceWork();
     void showNotice(const QString& textId, std::optional<int> number = std::nullopt);
     bool ask(const QString& textId);
+    // A question whose answer comes later; none comes once this object is gone. Without a host
+    // the answer is no.
+    void askLater(const QString& textId, std::function<void(bool yes)> answered);
     void showPower(const std::uint8_t* record, std::size_t length);
     // Writes the profile document; a failure is counted and told (the user would lose the change
     // at the next start).

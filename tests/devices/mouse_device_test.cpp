@@ -210,5 +210,62 @@ TEST_F(MouseDriver, AChangeWhileTheMouseIsAwayWaitsAndIsWrittenWhenItIsBack)
     EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], 1);
 }
 
+// A host whose user answers when the test says so.
+class LaterHost : public test::RecordingHost<> {
+public:
+    void askLater(const QString& textId, std::function<void(bool)> answered) override
+    {
+        questions.push_back(textId);
+        waiting = std::move(answered);
+    }
+    std::function<void(bool)> waiting;
+};
+
+// A change an earlier run could not write is offered at the next first read; until the user
+// answers, the profile keeps it and nothing is written; then it is written, or the mouse's
+// settings are taken.
+TEST_F(MouseDriver, AnEarlierRunsChangeWaitsForItsAnswerWithoutWritingOrLosingIt)
+{
+    ASSERT_TRUE(sim.plug(devsim::Port::Receiver));
+    const int onMouse = sim.settingsPage(0)[kReportRateByte];
+    const int wanted = onMouse == 1 ? 500 : 250;
+    const int wantedWord = wanted == 500 ? 2 : 1;
+    const auto started = [&](CQuellonMouseDevice& mouse, DeviceHost& host) {
+        mouse.setPageSetup(device.pageSetup());
+        mouse.setHost(&host);
+        mouse.prepare();
+        ASSERT_TRUE(mouse.attachCommandLink(sim.commandPath(devsim::Port::Receiver), kReceiverKind));
+        mouse.readAll();
+        ASSERT_TRUE(waitFor([&] { return !mouse.hasDeviceWork(); }, 15000));
+    };
+    for (const bool yes : {false, true}) {
+        // A run that ends while the mouse is away with the change.
+        test::RecordingHost<> firstHost;
+        CQuellonMouseDevice first;
+        started(first, firstHost);
+        sim.setMouseOn(false);
+        ASSERT_EQ(first.setSetting("report-rate", wanted), SettingChange::Done);
+        ASSERT_TRUE(waitFor([&] { return !first.hasDeviceWork(); }, 15000));
+        ASSERT_TRUE(first.settingsPending());
+        first.closeLinks();
+        sim.setMouseOn(true);
+
+        LaterHost later;
+        CQuellonMouseDevice next;
+        started(next, later);
+        ASSERT_EQ(later.questions, QStringList{"device_pending_question_text"});
+        EXPECT_TRUE(next.settingsPending());
+        EXPECT_EQ(next.setting("report-rate"), wanted) << "kept while the question waits";
+        EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], onMouse) << "nothing written before the answer";
+
+        later.waiting(yes);
+        ASSERT_TRUE(waitFor([&] { return !next.hasDeviceWork(); }, 15000));
+        EXPECT_FALSE(next.settingsPending());
+        EXPECT_EQ(sim.settingsPage(0)[kReportRateByte], yes ? wantedWord : onMouse) << yes;
+        EXPECT_EQ(next.setting("report-rate"), yes ? wanted : kReportRatesHz[onMouse]) << yes;
+        next.closeLinks();
+    }
+}
+
 }  // namespace
 }  // namespace kestrion

@@ -96,6 +96,7 @@ public:
         questions.push_back(textId);
         return answer;
     }
+    void askLater(const QString& textId, std::function<void(bool yes)> answered) override { answered(ask(textId)); }
     std::vector<Message> messages;
     QStringList notices;
     QStringList questions;

@@ -37,6 +37,7 @@ public:
     void sendMessage(std::uint32_t, std::intptr_t, std::intptr_t) override {}
     void showNotice(const QString&, std::optional<int>) override {}
     bool ask(const QString&) override { return false; }
+    void askLater(const QString&, std::function<void(bool)> answered) override { answered(false); }
     std::vector<Recorded> seen;
 };
 

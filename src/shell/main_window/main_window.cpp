@@ -200,6 +200,11 @@ bool CMainWnd::ask(const QString& textId)
     return prompt(QString(), textId) == 1;
 }
 
+void CMainWnd::askLater(const QString& textId, std::function<void(bool yes)> answered)
+{
+    promptLater(QString(), textId, [answered = std::move(answered)](int result) { answered(result == 1); });
+}
+
 void CMainWnd::activate()
 {
     debugTrace("main window activated");

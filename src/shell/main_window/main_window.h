@@ -71,6 +71,7 @@ public:
     void sendMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
     void showNotice(const QString& textId, std::optional<int> number) override;
     bool ask(const QString& textId) override;
+    void askLater(const QString& textId, std::function<void(bool yes)> answered) override;
 
     // Restores the window and brings it to the front.
     void activate();
