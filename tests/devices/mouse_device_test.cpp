@@ -61,10 +61,11 @@ protected:
     test::TempDir dataFolder;
     devsim::Simulator sim{virtualHidDir()};
     test::RecordingHost<> host;
-    CQuellonMouseDevice device;
-    test::TestSelector selector{device};
+    // Before the device: it still announces while it goes (work dropped as its links close).
     int changes = 0;
     std::vector<bool> marks;
+    CQuellonMouseDevice device;
+    test::TestSelector selector{device};
 };
 
 TEST_F(MouseDriver, PreparedWithItsModesProfileAndKeysBeforeAnyPage)
